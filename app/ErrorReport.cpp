@@ -1,0 +1,58 @@
+#include "ErrorReport.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <exception>
+#include <new>
+
+namespace {
+std::function<void(const QString &)> &reporterSlot()
+{
+    static std::function<void(const QString &)> reporter;
+    return reporter;
+}
+} // namespace
+
+QString errorReportText(const QString &message)
+{
+    // A sentence gets its full stop unless it already ends in a mark that sorts
+    // at or before "." (such as ".", "!" or ",").
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void setErrorReporter(std::function<void(const QString &)> reporter)
+{
+    reporterSlot() = std::move(reporter);
+}
+
+void reportError(const QString &message)
+{
+    const QString text = errorReportText(message);
+    if (reporterSlot()) {
+        reporterSlot()(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+NuanzaApplication::NuanzaApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool NuanzaApplication::notify(QObject *receiver, QEvent *event)
+{
+    // Handlers run to their end inside one event; whatever escapes one ends only
+    // that handler, and the program goes on running.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc &) {
+        reportError(QStringLiteral("Zu wenig Arbeitsspeicher"));
+    } catch (const std::exception &e) {
+        reportError(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        reportError(QStringLiteral("Unbekannter Fehler"));
+    }
+    return false;
+}

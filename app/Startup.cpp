@@ -1,0 +1,26 @@
+#include "Startup.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+const char *const kProgramTitle = "Nuanza 1.5";
+
+bool loadGermanTranslation(QCoreApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_de"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+void setupApplication(QApplication &app)
+{
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kProgramTitle));
+    QApplication::setApplicationName(QFileInfo(QApplication::applicationFilePath()).completeBaseName());
+    loadGermanTranslation(app);
+}

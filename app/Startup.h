@@ -1,0 +1,17 @@
+// Program start: the application's titles and the German translation of Qt's
+// own texts.
+#pragma once
+
+class QApplication;
+class QCoreApplication;
+
+// The program's title: task bar, error reports.
+extern const char *const kProgramTitle;
+
+// Installs Qt's German translation (standard buttons read Ja, Nein, Abbrechen).
+// Returns false when the translation file cannot be loaded.
+bool loadGermanTranslation(QCoreApplication &app);
+
+// Title, application name (the program file's base name, which also names the
+// settings) and the German translation.
+void setupApplication(QApplication &app);

@@ -1,0 +1,46 @@
+// The picture formats: each family is sniff (is this my file?), load and save, one
+// file per family; this table dispatches by content and, for the save codes, by code.
+#pragma once
+
+#include "dibcore.h"
+#include "fileio.h"
+#include "progress.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace bk3 {
+
+using SniffFn = bool (*)(const uint8_t *data, size_t size);
+// Decodes a whole file held in memory into `result` (at the picture's own depth where
+// that is 1, 4, 8 or 24 bits, else 24 bits). On failure `result` holds no picture.
+using LoadFn = Error (*)(const uint8_t *data, size_t size, dib *result, Progress &progress);
+// Encodes a picture; false when the picture cannot be written in this format or the
+// writer failed.
+using SaveFn = bool (*)(const dib &picture, Writer &out, Progress &progress);
+
+struct Codec {
+  const char *name;
+  const char *extensions; // lower case, each between ';', e.g. ";bmp;dib;rle;"
+  int save_code;          // the SaveDib format code, 0 if none
+  SniffFn sniff;
+  LoadFn load;            // null while the family cannot be read yet
+  SaveFn save;            // null while the family cannot be written yet
+  Error not_readable;     // the reason given while `load` is null
+  bool by_extension;      // the content has no reliable signature: the extension decides
+};
+
+// Reads a picture from a file's bytes: the codec is found by content; when no
+// content matches, a family without a reliable signature is chosen by the
+// extension of `filename` (which may be null).
+Error decode(const uint8_t *data, size_t size, const char *filename, dib *result, Progress &progress);
+
+// The codec that writes the format `code`, or null when none does.
+const Codec *codec_for_save(int code);
+
+// The BMP family (BMP, DIB, RLE; Windows and OS/2 headers).
+bool bmp_sniff(const uint8_t *data, size_t size);
+Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+bool bmp_save(const dib &picture, Writer &out, Progress &progress);
+
+} // namespace bk3

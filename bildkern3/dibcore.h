@@ -1,0 +1,63 @@
+// Pictures in memory and failure reasons, shared by the codecs and the exported entries.
+#pragma once
+
+#include "bildkern3.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace bk3 {
+
+// A failure reason: a short German sentence in UTF-8, or null for success. Every
+// reason is a string literal, so it can be passed around without ownership.
+using Error = const char *;
+
+namespace msg {
+inline constexpr Error incomplete = "Die Datei ist unvollständig.";
+inline constexpr Error bad_size = "Die Bildgröße ist ungültig.";
+inline constexpr Error cannot_open = "Die Datei konnte nicht geöffnet werden.";
+inline constexpr Error cannot_read = "Die Datei konnte nicht gelesen werden.";
+inline constexpr Error empty_file = "Die Datei ist leer.";
+inline constexpr Error file_too_large = "Die Datei ist zu groß.";
+inline constexpr Error unknown_format = "Unbekanntes Dateiformat.";
+inline constexpr Error no_memory = "Nicht genug Speicher für das Bild.";
+inline constexpr Error bad_header = "Der Bildkopf ist ungültig.";
+inline constexpr Error bad_depth = "Diese Farbtiefe wird nicht unterstützt.";
+inline constexpr Error bad_compression = "Diese Komprimierungsart wird nicht unterstützt.";
+inline constexpr Error bad_colour_count = "Die Anzahl der Farben ist ungültig.";
+} // namespace msg
+
+// Clears the record to "no picture" and writes the reason into pal's entries as
+// UTF-16, NUL-terminated (at most 511 characters are kept).
+void set_failure(dib *result, Error reason);
+
+// Bytes of one pixel row at `bits` per pixel, padded to a multiple of 4.
+inline int64_t row_bytes(int64_t width, int bits) { return (width * bits + 31) / 32 * 4; }
+
+// Checks width and height against the library's limits.
+Error check_size(int64_t width, int64_t height);
+
+// Creates a picture (bits 1, 4, 8 or 24) with zeroed pixels and a colour table of
+// 2^bits entries (palette pictures) whose first `ncolours` come from `colours`, the
+// rest zero; fills `pal` for palette pictures. On failure `result` holds no picture
+// and the reason is returned (not yet written into the record).
+Error make_dib(dib *result, int32_t width, int32_t height, int bits,
+               const RGBQUAD *colours, int ncolours);
+
+// Releases the memory blocks of a record made by make_dib and clears its handles.
+void free_dib(dib *d);
+
+// The colour-table entries of a picture's bitmap-info block.
+inline RGBQUAD *colour_table(const dib &d)
+{
+  return reinterpret_cast<RGBQUAD *>(reinterpret_cast<uint8_t *>(d.pmi) + d.pmi->bmiHeader.biSize);
+}
+
+// Copies the colour table of a palette picture into `pal` and sets `ispal`.
+void sync_palette(dib *d);
+
+// Pixel (x, y) from the top-left; 0 / no change outside the picture.
+uint32_t get_pixel(const dib &d, int32_t x, int32_t y);
+void set_pixel(const dib &d, int32_t x, int32_t y, uint32_t value);
+
+} // namespace bk3

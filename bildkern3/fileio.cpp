@@ -1,0 +1,196 @@
+// Reading whole files, and writing files so that a failure never destroys the old one.
+#include "fileio.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bk3 {
+
+namespace {
+
+// Closes a descriptor on every path out of a function.
+struct Fd {
+  int fd = -1;
+  explicit Fd(int f) : fd(f) {}
+  ~Fd()
+  {
+    if (fd >= 0)
+      ::close(fd);
+  }
+  Fd(const Fd &) = delete;
+  Fd &operator=(const Fd &) = delete;
+  int release()
+  {
+    const int f = fd;
+    fd = -1;
+    return f;
+  }
+};
+
+bool write_all(int fd, const void *data, size_t size)
+{
+  const auto *p = static_cast<const uint8_t *>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    p += n;
+    size -= size_t(n);
+  }
+  return true;
+}
+
+// Buffers small writes (headers, single rows) into larger system calls.
+class FdWriter : public Writer {
+public:
+  explicit FdWriter(int fd) : fd_(fd) {}
+  bool flush()
+  {
+    if (failed())
+      return false;
+    const bool ok = write_all(fd_, buf_, used_);
+    used_ = 0;
+    return ok;
+  }
+
+protected:
+  bool put(const void *data, size_t size) override
+  {
+    if (size >= sizeof buf_)
+      return flush() && write_all(fd_, data, size);
+    if (used_ + size > sizeof buf_ && !flush())
+      return false;
+    std::memcpy(buf_ + used_, data, size);
+    used_ += size;
+    return true;
+  }
+
+private:
+  int fd_;
+  size_t used_ = 0;
+  uint8_t buf_[1 << 16];
+};
+
+// The process's umask without changing it (umask() itself only sets): Linux
+// reports it in /proc; elsewhere fall back to the set-and-restore idiom.
+mode_t current_umask()
+{
+  if (FILE *f = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, f)) {
+      unsigned mask = 0;
+      if (std::sscanf(line, "Umask: %o", &mask) == 1) {
+        std::fclose(f);
+        return mode_t(mask);
+      }
+    }
+    std::fclose(f);
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
+
+} // namespace
+
+Error read_file(const char *filename, FileData &out)
+{
+  out = FileData{};
+  if (!filename || !*filename)
+    return msg::cannot_open;
+  Fd fd(::open(filename, O_RDONLY | O_CLOEXEC));
+  if (fd.fd < 0)
+    return msg::cannot_open;
+  struct stat st;
+  if (::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    return msg::cannot_open;
+  if (st.st_size == 0)
+    return msg::empty_file;
+  if (uint64_t(st.st_size) > max_file_bytes)
+    return msg::file_too_large;
+
+  const size_t size = size_t(st.st_size);
+  FileData data;
+  data.bytes.reset(static_cast<uint8_t *>(std::malloc(size)));
+  if (!data.bytes)
+    return msg::no_memory;
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd.fd, data.bytes.get() + got, size - got);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      return msg::cannot_read;
+    }
+    if (n == 0)
+      break; // shrank while we read: decode what is there
+    got += size_t(n);
+  }
+  if (got == 0)
+    return msg::empty_file;
+  data.size = got;
+  out = std::move(data);
+  return nullptr;
+}
+
+bool write_file_atomically(const char *target, const std::function<bool(Writer &)> &body)
+{
+  if (!target || !*target)
+    return false;
+
+  // Replace what a symbolic link points to, not the link itself.
+  std::string path = target;
+  struct stat lst;
+  if (::lstat(target, &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    char resolved[PATH_MAX];
+    if (!::realpath(target, resolved))
+      return false;
+    path = resolved;
+  }
+
+  struct stat old;
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  if (exists && !S_ISREG(old.st_mode))
+    return false;
+
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  std::string temp = folder + (folder == "/" ? "" : "/") + ".bildkern3-XXXXXX";
+
+  Fd fd(::mkstemp(temp.data()));
+  if (fd.fd < 0)
+    return false;
+
+  const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~current_umask());
+  bool ok = ::fchmod(fd.fd, mode) == 0;
+  if (ok) {
+    FdWriter writer(fd.fd);
+    ok = body(writer) && writer.flush();
+  }
+  ok = ok && ::fsync(fd.fd) == 0;
+  const int raw = fd.release();
+  ok = (::close(raw) == 0) && ok;
+  ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+
+  // Make the rename itself durable; the file is complete either way.
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.fd >= 0)
+    ::fsync(dir.fd);
+  return true;
+}
+
+} // namespace bk3

@@ -1,0 +1,79 @@
+// Whole-file reading and the atomic replacement of a file on writing.
+#pragma once
+
+#include "dibcore.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+namespace bk3 {
+
+// A file's bytes in one block.
+struct FileData {
+  struct Free {
+    void operator()(uint8_t *p) const { std::free(p); }
+  };
+  std::unique_ptr<uint8_t[], Free> bytes;
+  size_t size = 0;
+};
+
+// Files larger than this are refused before anything is allocated: no picture the
+// library accepts needs more (2^28 pixels at 4 bytes, or RLE at 2 bytes a pixel).
+inline constexpr uint64_t max_file_bytes = uint64_t(1) << 31;
+
+Error read_file(const char *filename, FileData &out);
+
+// A sink of bytes with sticky failure: after the first failed write every further
+// write fails too, so encoders may check once at the end.
+class Writer {
+public:
+  virtual ~Writer() = default;
+  bool write(const void *data, size_t size)
+  {
+    if (failed_)
+      return false;
+    if (!put(data, size))
+      failed_ = true;
+    return !failed_;
+  }
+  bool u8(uint8_t v) { return write(&v, 1); }
+  bool u16(uint16_t v)
+  {
+    const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+    return write(b, 2);
+  }
+  bool u32(uint32_t v)
+  {
+    const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    return write(b, 4);
+  }
+  bool zeros(size_t n)
+  {
+    static const uint8_t z[16] = {};
+    while (n > 0) {
+      const size_t k = n < sizeof z ? n : sizeof z;
+      if (!write(z, k))
+        return false;
+      n -= k;
+    }
+    return !failed_;
+  }
+  bool failed() const { return failed_; }
+
+protected:
+  virtual bool put(const void *data, size_t size) = 0;
+
+private:
+  bool failed_ = false;
+};
+
+// Writes `target` through `body` into a temporary file in the target's folder and
+// renames it over the target only when it is completely written, synced and closed.
+// On any failure the temporary file is removed and the target stays as it was.
+// An existing target keeps its permission bits; a new file gets 0666 & ~umask.
+bool write_file_atomically(const char *target, const std::function<bool(Writer &)> &body);
+
+} // namespace bk3

@@ -1,0 +1,75 @@
+// The plain arithmetic behind the status bar, the caption and the start folders.
+#include "MainUnit.h"
+#include "StatusBar.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+struct GaugeCase {
+    TRect panel;
+    int32_t position;
+    int32_t split;
+};
+
+class GaugeSplit : public testing::TestWithParam<GaugeCase> {};
+
+TEST_P(GaugeSplit, FillsFromTheLeftEdgeTruncating)
+{
+    const GaugeCase &c = GetParam();
+    EXPECT_EQ(gaugeSplit(c.panel, c.position), c.split);
+    const TRect filled = gaugeFilledRect(c.panel, c.position);
+    EXPECT_EQ(filled, (TRect{c.panel.left, c.panel.top, c.split, c.panel.bottom}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Panels, GaugeSplit, testing::Values(
+    GaugeCase{{0, 2, 800, 18}, 37, 296},     // 800 pixels at 37 per cent
+    GaugeCase{{253, 3, 1053, 18}, 37, 549},  // measured from the panel's left edge
+    GaugeCase{{253, 3, 1053, 18}, 0, 253},
+    GaugeCase{{253, 3, 1053, 18}, 100, 1053},
+    GaugeCase{{10, 0, 17, 5}, 99, 16},       // 6.93 cut to 6
+    GaugeCase{{0, 0, 3, 5}, 50, 1}));
+
+struct CaptionCase {
+    const char *file;
+    bool changed;
+    const char *caption;
+};
+
+class Caption : public testing::TestWithParam<CaptionCase> {};
+
+TEST_P(Caption, NamesTheFileAndMarksChanges)
+{
+    const CaptionCase &c = GetParam();
+    const QString file = QDir::toNativeSeparators(QString::fromUtf8(c.file));
+    EXPECT_EQ(captionText(QStringLiteral("MERIDAN Nuanza 1.5"), file, c.changed).toStdString(),
+              std::string(c.caption));
+}
+
+INSTANTIATE_TEST_SUITE_P(States, Caption, testing::Values(
+    CaptionCase{"", true, "MERIDAN Nuanza 1.5 - [unbenannt.jpg*]"},
+    CaptionCase{"", false, "MERIDAN Nuanza 1.5 - [unbenannt.jpg]"},
+    CaptionCase{"/home/anna/Bilder/opa.jpg", false, "MERIDAN Nuanza 1.5 - [opa.jpg]"},
+    CaptionCase{"/home/anna/Bilder/opa.jpg", true, "MERIDAN Nuanza 1.5 - [opa.jpg*]"},
+    CaptionCase{"/home/anna/Alte Bilder/Oma und Opa.tif", false,
+                "MERIDAN Nuanza 1.5 - [Oma und Opa.tif]"}));
+
+TEST(ProgramFolder, GetsOneTrailingSeparator)
+{
+    const QString sep = QDir::separator();
+    EXPECT_EQ(withTrailingSeparator(QStringLiteral("opt") + sep + QStringLiteral("nuanza")),
+              QStringLiteral("opt") + sep + QStringLiteral("nuanza") + sep);
+    EXPECT_EQ(withTrailingSeparator(QStringLiteral("opt") + sep), QStringLiteral("opt") + sep);
+    EXPECT_EQ(withTrailingSeparator(sep), sep);
+}
+
+TEST(Filter, SplitsIntoDescriptionsAndMasks)
+{
+    const QList<FilterEntry> entries = parseFilter(
+        QStringLiteral("Alle Bilder|*.bmp;*.JPG; *.tif |GIF-Bild (*.gif)|*.gif|Leer||"));
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].description, QStringLiteral("Alle Bilder"));
+    EXPECT_EQ(entries[0].masks, (QStringList{"*.bmp", "*.JPG", "*.tif"}));
+    EXPECT_EQ(entries[1].description, QStringLiteral("GIF-Bild (*.gif)"));
+    EXPECT_EQ(entries[1].masks, QStringList{"*.gif"});
+    EXPECT_TRUE(parseFilter(QString()).isEmpty());
+}

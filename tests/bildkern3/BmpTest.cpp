@@ -1,0 +1,99 @@
+// Pictures written with SaveDib come back from OpenDib unchanged; progress arrives.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace bk3test;
+
+namespace {
+
+// A distinct colour table and a pattern reaching every index.
+void make_picture(Picture &pic, int bits, int w, int h)
+{
+  Bytes info(40 + 256 * 4);
+  auto *bmi = reinterpret_cast<BITMAPINFO *>(info.data());
+  for (int i = 0; i < 256; ++i)
+    bmi->bmiColors[i] = RGBQUAD{uint8_t(i), uint8_t(i * 5), uint8_t(255 - i), 0};
+  newdib(&pic.d, w, h, bits, bmi, 256);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      setpixel(pic.d, x, y, bits == 24 ? rgb(x * 37 + y, y * 11, x ^ y) : uint32_t(x * 7 + y * 3 + 1) % (1u << bits));
+}
+
+} // namespace
+
+TEST(BmpRoundTrip, EveryDepthAndOddWidthsComeBackUnchanged)
+{
+  const int cases[][3] = {{1, 1, 1}, {1, 13, 5}, {1, 40, 3}, {4, 1, 2}, {4, 7, 3},
+                          {8, 5, 4}, {8, 256, 2}, {24, 1, 1}, {24, 7, 5}, {24, 64, 3}};
+  TempDir dir;
+  for (const auto &[bits, w, h] : cases) {
+    SCOPED_TRACE(std::to_string(bits) + " bits " + std::to_string(w) + "x" + std::to_string(h));
+    Picture pic, back;
+    make_picture(pic, bits, w, h);
+    ASSERT_EQ(SaveDib(pic.d, dir.file("b.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 1);
+    // A plain bitmap: 14 + 40 header bytes, the full table, uncompressed rows.
+    const int entries = bits <= 8 ? 1 << bits : 0;
+    const Bytes file = read_file(dir.file("b.bmp"));
+    EXPECT_EQ(file.size(), size_t(54 + 4 * entries + pic.d.bytew * h));
+    EXPECT_EQ(file[14] | file[30], 40) << "header size 40, compression 0";
+
+    OpenDib(&back.d, dir.file("b.bmp").c_str(), 0, nullptr);
+    ASSERT_NE(back.d.poi, nullptr) << error_text(back.d);
+    EXPECT_EQ(back.bits(), bits);
+    EXPECT_EQ(back.d.bytew, pic.d.bytew);
+    EXPECT_EQ(std::memcmp(back.d.pmi, pic.d.pmi, 40), 0);
+    EXPECT_EQ(std::memcmp(back.d.poi, pic.d.poi, size_t(pic.d.bytew * h)), 0);
+    EXPECT_EQ(std::memcmp(back.table(), pic.table(), size_t(entries) * 4), 0);
+    EXPECT_EQ(std::memcmp(&back.d.pal, &pic.d.pal, 4 + size_t(entries) * 4), 0);
+    EXPECT_EQ(back.d.ispal, pic.d.ispal);
+  }
+}
+
+TEST(SaveDib, OtherFormatCodesAndEmptyPicturesWriteNothing)
+{
+  Picture pic;
+  make_picture(pic, 24, 4, 4);
+  TempDir dir;
+  const std::string path = dir.file("x.bmp");
+  for (int code : {0, 1, 5, 6, 7, 10, 12, 13, 14, 99, -3})
+    EXPECT_EQ(SaveDib(pic.d, path.c_str(), code, nullptr), 0) << code;
+  EXPECT_EQ(SaveDib(dib{}, path.c_str(), BK3_FORMAT_BMP, nullptr), 0);
+  EXPECT_EQ(SaveDib(pic.d, "", BK3_FORMAT_BMP, nullptr), 0);
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+namespace {
+
+struct Recorder {
+  std::vector<uintptr_t> percents;
+  bool wrong = false;
+  static void send(void *target, uint32_t msg, uintptr_t wparam, intptr_t lparam)
+  {
+    auto *self = static_cast<Recorder *>(target);
+    self->wrong |= msg != BK3_WM_USER || lparam != 0;
+    self->percents.push_back(wparam);
+  }
+};
+
+} // namespace
+
+TEST(Progress, ReadingAndWritingReportRisingPercentsThroughTheSink)
+{
+  Picture pic, back;
+  make_picture(pic, 24, 20, 500);
+  TempDir dir;
+  Recorder saving, opening;
+  bk3_sink sink{&saving, &Recorder::send};
+  ASSERT_EQ(SaveDib(pic.d, dir.file("p.bmp").c_str(), BK3_FORMAT_BMP, &sink), 1);
+  sink.target = &opening;
+  OpenDib(&back.d, dir.file("p.bmp").c_str(), 0, &sink);
+  ASSERT_NE(back.d.poi, nullptr);
+  for (const Recorder *r : {&saving, &opening}) {
+    EXPECT_FALSE(r->wrong);
+    ASSERT_GE(r->percents.size(), 10u) << "a tall picture reports as it goes";
+    EXPECT_LE(r->percents.size(), 101u) << "not more often than each per-cent";
+    EXPECT_TRUE(std::is_sorted(r->percents.begin(), r->percents.end()));
+    EXPECT_EQ(r->percents.back(), 100u);
+  }
+}

@@ -1,0 +1,21 @@
+# Compares the defined dynamic symbols of the library with the ten entry points.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(found)
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] +" "" name "${line}")
+  string(REGEX REPLACE "@.*$" "" name "${name}")
+  list(APPEND found ${name})
+endforeach()
+list(SORT found)
+set(expected DIBHalftoneDIB DIBHalftoneDIBXY GetDIBOpenFilter GetDIBSaveFilter OpenDib SaveDib
+             deldib getpixel newdib setpixel)
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "exported: ${found}\nexpected: ${expected}")
+endif()
+message(STATUS "exports: ${found}")

@@ -1,0 +1,111 @@
+// SaveDib replaces a file only when the new one is complete: a failure leaves the
+// old file as it was and no temporary file behind; permissions are kept.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace bk3test;
+
+namespace {
+
+const Bytes old_content = {'a', 'l', 't'};
+
+struct SaveDibFailure : ::testing::Test {
+  Picture pic;
+  TempDir dir;
+  std::string target = dir.file("bild.bmp");
+  void SetUp() override
+  {
+    newdib(&pic.d, 300, 300, 24, nullptr, 0); // about 270 kB
+    ASSERT_TRUE(write_file(target, old_content));
+  }
+  void TearDown() override
+  {
+    EXPECT_EQ(read_file(target), old_content);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"bild.bmp"});
+  }
+};
+
+mode_t mode_of(const std::string &path)
+{
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+} // namespace
+
+TEST_F(SaveDibFailure, UnwritableFolder)
+{
+  ASSERT_EQ(::chmod(dir.path.c_str(), 0555), 0);
+  int32_t result = -1;
+  if (::geteuid() != 0) {
+    result = SaveDib(pic.d, target.c_str(), BK3_FORMAT_BMP, nullptr);
+  } else { // root writes anywhere: try as an ordinary user
+    const pid_t child = ::fork();
+    if (child == 0)
+      ::_exit(::setgid(65534) || ::setuid(65534) ? 100 : SaveDib(pic.d, target.c_str(), BK3_FORMAT_BMP, nullptr));
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    result = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  ::chmod(dir.path.c_str(), 0755);
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(SaveDibFailure, WriteErrorHalfway)
+{
+  // A file-size limit makes writing fail after 64 kB, for root as well.
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  const int32_t result = SaveDib(pic.d, target.c_str(), BK3_FORMAT_BMP, nullptr);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(SaveDibFailure, TargetIsAFolderOrInAMissingOne)
+{
+  ASSERT_EQ(::rename(target.c_str(), dir.file("x").c_str()), 0);
+  ASSERT_EQ(::mkdir(target.c_str(), 0755), 0);
+  EXPECT_EQ(SaveDib(pic.d, target.c_str(), BK3_FORMAT_BMP, nullptr), 0);
+  EXPECT_EQ(SaveDib(pic.d, dir.file("fehlt/b.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 0);
+  ::rmdir(target.c_str());
+  ::rename(dir.file("x").c_str(), target.c_str());
+}
+
+TEST(SaveDibPermissions, ExistingFileKeepsItsModeNewFileFollowsTheUmaskLinksStayLinks)
+{
+  Picture pic;
+  newdib(&pic.d, 4, 4, 24, nullptr, 0);
+  TempDir dir;
+  const std::string existing = dir.file("alt.bmp"), fresh = dir.file("neu.bmp");
+  ASSERT_TRUE(write_file(existing, old_content));
+  ASSERT_EQ(::chmod(existing.c_str(), 0640), 0);
+  const mode_t saved = ::umask(027);
+  const int32_t a = SaveDib(pic.d, existing.c_str(), BK3_FORMAT_BMP, nullptr);
+  const int32_t b = SaveDib(pic.d, fresh.c_str(), BK3_FORMAT_BMP, nullptr);
+  ::umask(saved);
+  EXPECT_EQ(a + b, 2);
+  EXPECT_EQ(mode_of(existing), mode_t(0640));
+  EXPECT_EQ(mode_of(fresh), mode_t(0666 & ~027));
+  EXPECT_NE(read_file(existing), old_content);
+
+  // Saving through a symbolic link writes the file it points to.
+  ASSERT_EQ(::symlink("alt.bmp", dir.file("verweis.bmp").c_str()), 0);
+  ASSERT_TRUE(write_file(existing, old_content));
+  EXPECT_EQ(SaveDib(pic.d, dir.file("verweis.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 1);
+  struct stat st {};
+  EXPECT_TRUE(::lstat(dir.file("verweis.bmp").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+  EXPECT_NE(read_file(existing), old_content);
+}
