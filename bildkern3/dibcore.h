@@ -25,6 +25,10 @@ inline constexpr Error bad_header = "Der Bildkopf ist ungültig.";
 inline constexpr Error bad_depth = "Diese Farbtiefe wird nicht unterstützt.";
 inline constexpr Error bad_compression = "Diese Komprimierungsart wird nicht unterstützt.";
 inline constexpr Error bad_colour_count = "Die Anzahl der Farben ist ungültig.";
+inline constexpr Error damaged = "Die Datei ist beschädigt oder unvollständig.";
+inline constexpr Error unsupported = "Dieses Bildformat wird nicht unterstützt.";
+inline constexpr Error cannot_write = "Das Bild konnte nicht geschrieben werden.";
+inline constexpr Error too_large = "Das Bild ist zu groß.";
 } // namespace msg
 
 // Clears the record to "no picture" and writes the reason into pal's entries as

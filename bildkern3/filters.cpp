@@ -19,11 +19,11 @@ const char *const save_filter =
     "TIFF-Bild (*.tif)|*.tif";
 
 const char *const open_filter =
-    "Alle Bilder|*.bmp;*.dib;*.rle;*.gif;*.iff;*.lbm;*.jpg;*.jpeg;*.jif;*.pcx;*.tga;*.tif;*.tiff;*.jp2;*.j2k|"
+    "Alle Bilder|*.bmp;*.dib;*.rle;*.gif;*.iff;*.lbm;*.jpg;*.jpeg;*.jpe;*.jif;*.pcx;*.tga;*.tif;*.tiff;*.jp2;*.j2k|"
     "Windows-Bitmap (*.bmp;*.dib;*.rle)|*.bmp;*.dib;*.rle|"
     "GIF-Bild (*.gif)|*.gif|"
     "IFF-Bild (*.iff;*.lbm)|*.iff;*.lbm|"
-    "JPEG-Bild (*.jpg;*.jpeg;*.jif)|*.jpg;*.jpeg;*.jif|"
+    "JPEG-Bild (*.jpg;*.jpeg;*.jpe;*.jif)|*.jpg;*.jpeg;*.jpe;*.jif|"
     "PCX-Bild (*.pcx)|*.pcx|"
     "Targa-Bild (*.tga)|*.tga|"
     "TIFF-Bild (*.tif;*.tiff)|*.tif;*.tiff|"

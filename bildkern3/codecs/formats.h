@@ -43,4 +43,39 @@ bool bmp_sniff(const uint8_t *data, size_t size);
 Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
 bool bmp_save(const dib &picture, Writer &out, Progress &progress);
 
+// GIF through giflib: the first frame at 8 bits; 24-bit pictures are quantised.
+bool gif_sniff(const uint8_t *data, size_t size);
+Error gif_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+bool gif_save(const dib &picture, Writer &out, Progress &progress);
+
+// JPEG through TurboJPEG: grey at 8 bits, colour and CMYK at 24 bits.
+bool jpeg_sniff(const uint8_t *data, size_t size);
+Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+bool jpeg_save(const dib &picture, Writer &out, Progress &progress);
+
+// TIFF through libtiff: the first page; written with Deflate.
+bool tiff_sniff(const uint8_t *data, size_t size);
+Error tiff_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+bool tiff_save(const dib &picture, Writer &out, Progress &progress);
+
+// JPEG 2000 through OpenJPEG: JP2 files and raw codestreams; written losslessly as JP2.
+bool jp2_sniff(const uint8_t *data, size_t size);
+Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+bool jp2_save(const dib &picture, Writer &out, Progress &progress);
+
+// IFF pictures (FORM ILBM and FORM PBM); written as ILBM with ByteRun1.
+bool iff_sniff(const uint8_t *data, size_t size);
+Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+bool iff_save(const dib &picture, Writer &out, Progress &progress);
+
+// PCX pictures; written run-length coded, version 5.
+bool pcx_sniff(const uint8_t *data, size_t size);
+Error pcx_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+bool pcx_save(const dib &picture, Writer &out, Progress &progress);
+
+// Targa pictures; written run-length coded with the bottom-left origin.
+bool tga_sniff(const uint8_t *data, size_t size);
+Error tga_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+bool tga_save(const dib &picture, Writer &out, Progress &progress);
+
 } // namespace bk3

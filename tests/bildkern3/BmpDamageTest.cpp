@@ -152,12 +152,12 @@ TEST(OpenDibFailure, MissingFilesAndOtherFormatsAreNamed)
     EXPECT_TRUE(d.poi == nullptr && d.poih == 0 && d.pmih == 0);
     EXPECT_EQ(error_text(d), reason) << path;
   }
-  // Formats whose codecs come later are recognised by content (TGA, which has no
-  // signature, by its extension) and named.
+  // Other formats are recognised by content whatever the name says (TGA, which has
+  // no signature, by its extension), and go to their own codec.
   const std::tuple<const char *, Bytes, std::string> others[] = {
-      {"a.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0}, "GIF-Bilder können noch nicht gelesen werden."},
-      {"a.bmp", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16}, "JPEG-Bilder können noch nicht gelesen werden."},
-      {"a.tga", {0, 0, 2, 0, 0, 0, 0, 0}, "Targa-Bilder können noch nicht gelesen werden."},
+      {"a.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0}, "Die Datei ist beschädigt oder unvollständig."},
+      {"a.bmp", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16}, "Die Datei ist beschädigt oder unvollständig."},
+      {"a.tga", {0, 0, 2, 0, 0, 0, 0, 0}, incomplete},
       {"a.xyz", {0, 0, 2, 0, 0, 0, 0, 0}, unknown},
   };
   for (const auto &[name, bytes, reason] : others) {

@@ -56,7 +56,7 @@ TEST(SaveDib, OtherFormatCodesAndEmptyPicturesWriteNothing)
   make_picture(pic, 24, 4, 4);
   TempDir dir;
   const std::string path = dir.file("x.bmp");
-  for (int code : {0, 1, 5, 6, 7, 10, 12, 13, 14, 99, -3})
+  for (int code : {0, 1, 2, 4, 11, 99, -3})
     EXPECT_EQ(SaveDib(pic.d, path.c_str(), code, nullptr), 0) << code;
   EXPECT_EQ(SaveDib(dib{}, path.c_str(), BK3_FORMAT_BMP, nullptr), 0);
   EXPECT_EQ(SaveDib(pic.d, "", BK3_FORMAT_BMP, nullptr), 0);

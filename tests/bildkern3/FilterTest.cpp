@@ -39,7 +39,7 @@ TEST(Filters, OpenFilterStartsWithAllPicturesCoveringEachEntryOnce)
   ASSERT_EQ(parts.size() % 2, 0u);
   EXPECT_EQ(parts[0], "Alle Bilder");
   const std::set<std::string> readable = {"*.bmp", "*.dib", "*.rle", "*.gif", "*.iff", "*.lbm", "*.jpg", "*.jpeg",
-                                          "*.jif", "*.pcx", "*.tga", "*.tif", "*.tiff", "*.jp2", "*.j2k"};
+                                          "*.jpe", "*.jif", "*.pcx", "*.tga", "*.tif", "*.tiff", "*.jp2", "*.j2k"};
   const auto first = split(parts[1], ';');
   EXPECT_EQ(std::set<std::string>(first.begin(), first.end()), readable);
   std::multiset<std::string> listed;

@@ -1,0 +1,184 @@
+// OpenDib and SaveDib of a 6000 x 4000 photograph in every format the library
+// writes, and, as the yardstick for JPEG, TurboJPEG decoding the same file into a
+// plain buffer and encoding the same pixels with the same settings. Run with
+//   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+// and compare the medians of one run: the ratios matter, not the times.
+#include "bildkern3.h"
+
+#include <benchmark/benchmark.h>
+#include <turbojpeg.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int32_t kWidth = 6000;
+constexpr int32_t kHeight = 4000;
+
+// Smooth areas, edges and grain, as in a scanned photograph.
+const dib &photo()
+{
+  static dib d = [] {
+    dib p{};
+    newdib(&p, kWidth, kHeight, 24, nullptr, 0);
+    if (!p.poi)
+      throw std::runtime_error("no memory for the benchmark picture");
+    std::mt19937 random(6000);
+    for (int32_t y = 0; y < kHeight; ++y) {
+      uint8_t *row = p.poi + ptrdiff_t(y) * p.bytew;
+      for (int32_t x = 0; x < kWidth; ++x) {
+        const int grain = int(random() & 7);
+        const bool edge = ((x / 400) + (y / 300)) & 1;
+        row[3 * x] = uint8_t(x * 200 / kWidth + grain + (edge ? 30 : 0));
+        row[3 * x + 1] = uint8_t(y * 200 / kHeight + grain);
+        row[3 * x + 2] = uint8_t((x + y) * 150 / (kWidth + kHeight) + grain + (edge ? 0 : 40));
+      }
+    }
+    return p;
+  }();
+  return d;
+}
+
+// Eight files of up to 75 MB each, removed when the program ends; a plain array
+// outlives every static object, so the exit handler can still read it.
+char bench_folder[] = "/tmp/bk3-bench-XXXXXX";
+
+std::string folder()
+{
+  static const bool made = [] {
+    if (!mkdtemp(bench_folder))
+      throw std::runtime_error("no temporary folder");
+    std::atexit([] { std::filesystem::remove_all(bench_folder); });
+    return true;
+  }();
+  (void)made;
+  return bench_folder;
+}
+
+struct Format {
+  const char *ext;
+  int code;
+};
+
+const Format formats[] = {{"bmp", BK3_FORMAT_BMP}, {"gif", BK3_FORMAT_GIF},   {"iff", BK3_FORMAT_IFF},
+                          {"jpg", BK3_FORMAT_JPEG}, {"pcx", BK3_FORMAT_PCX},  {"tga", BK3_FORMAT_TGA},
+                          {"tif", BK3_FORMAT_TIFF}, {"jp2", BK3_FORMAT_JP2}};
+
+std::string path_of(const Format &f) { return folder() + "/photo." + f.ext; }
+
+// The file each load benchmark reads, written once by the library itself.
+bool prepared(const Format &f)
+{
+  static bool done[sizeof formats / sizeof *formats] = {};
+  static bool ok[sizeof formats / sizeof *formats] = {};
+  const size_t i = size_t(&f - formats);
+  if (!done[i]) {
+    ok[i] = SaveDib(photo(), path_of(f).c_str(), f.code, nullptr) == 1;
+    done[i] = true;
+  }
+  return ok[i];
+}
+
+std::vector<unsigned char> file_bytes(const std::string &path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void BM_Open(benchmark::State &state)
+{
+  const Format &f = formats[state.range(0)];
+  state.SetLabel(f.ext);
+  if (!prepared(f)) {
+    state.SkipWithError("this format cannot be written yet");
+    return;
+  }
+  for (auto _ : state) {
+    dib d{};
+    OpenDib(&d, path_of(f).c_str(), 0, nullptr);
+    if (!d.poi) {
+      state.SkipWithError("OpenDib failed");
+      break;
+    }
+    benchmark::DoNotOptimize(d.poi);
+    deldib(d);
+  }
+}
+
+void BM_Save(benchmark::State &state)
+{
+  const Format &f = formats[state.range(0)];
+  state.SetLabel(f.ext);
+  const std::string target = folder() + "/saved." + f.ext;
+  for (auto _ : state)
+    if (SaveDib(photo(), target.c_str(), f.code, nullptr) != 1) {
+      state.SkipWithError("SaveDib failed (no writer yet?)");
+      break;
+    }
+}
+
+// TurboJPEG on its own: the file's bytes (already in memory) into a plain BGR buffer,
+// either one reused buffer (its pages already mapped) or, like any loader, a new one
+// per picture (state.range(0) == 1), whose first touches cost page faults.
+void BM_TurboJpegDecompress(benchmark::State &state)
+{
+  const bool fresh = state.range(0) == 1;
+  state.SetLabel(fresh ? "new buffer" : "reused buffer");
+  const Format &jpeg = formats[3];
+  if (!prepared(jpeg)) {
+    state.SkipWithError("no JPEG file");
+    return;
+  }
+  const auto bytes = file_bytes(path_of(jpeg));
+  std::vector<unsigned char> pixels(size_t(kWidth) * 3 * kHeight);
+  tjhandle h = tjInitDecompress();
+  for (auto _ : state) {
+    unsigned char *target = fresh ? static_cast<unsigned char *>(std::malloc(pixels.size())) : pixels.data();
+    const int rc = tjDecompress2(h, bytes.data(), bytes.size(), target, kWidth, kWidth * 3, kHeight, TJPF_BGR, 0);
+    benchmark::DoNotOptimize(target);
+    if (fresh)
+      std::free(target);
+    if (rc != 0) {
+      state.SkipWithError(tjGetErrorStr2(h));
+      break;
+    }
+  }
+  tjDestroy(h);
+}
+
+// TurboJPEG on its own: the same pixels with the library's settings into memory.
+void BM_TurboJpegCompress(benchmark::State &state)
+{
+  const dib &p = photo();
+  tjhandle h = tjInitCompress();
+  for (auto _ : state) {
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    if (tjCompress2(h, p.poi, kWidth, p.bytew, kHeight, TJPF_BGR, &out, &size, TJSAMP_444, 92, TJFLAG_BOTTOMUP) != 0) {
+      state.SkipWithError(tjGetErrorStr2(h));
+      break;
+    }
+    benchmark::DoNotOptimize(out);
+    tjFree(out);
+  }
+  tjDestroy(h);
+}
+
+BENCHMARK(BM_TurboJpegDecompress)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_TurboJpegCompress)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+// Every format, by index into `formats`; slow encoders run once per repetition.
+BENCHMARK(BM_Open)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Save)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,415 @@
+// IFF pictures: FORM ILBM (1 to 8 bitplanes with a colour map, Extra-Half-Brite,
+// HAM6/HAM8, 24- and 32-plane deep pictures) and FORM PBM (Deluxe Paint's chunky
+// 8-bit form), uncompressed or ByteRun1. Chunk lengths are checked against the
+// bytes that remain before anything is read from them.
+#include "codecs/formats.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace bk3 {
+
+namespace {
+
+uint16_t be16(const uint8_t *p) { return uint16_t(p[0] << 8 | p[1]); }
+uint32_t be32(const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+constexpr uint32_t camg_ehb = 0x80;
+constexpr uint32_t camg_ham = 0x800;
+
+enum : uint8_t { mask_none = 0, mask_plane = 1 };
+enum : uint8_t { pack_none = 0, pack_byterun1 = 1 };
+
+struct Form {
+  bool pbm = false;
+  bool have_bmhd = false;
+  int64_t width = 0, height = 0;
+  int planes = 0;
+  uint8_t masking = 0;
+  uint8_t compression = 0;
+  uint32_t camg = 0;
+  bool have_camg = false;
+  RGBQUAD cmap[256] = {};
+  int cmap_entries = 0;
+  const uint8_t *body = nullptr;
+  size_t body_size = 0;
+};
+
+Error parse(const uint8_t *d, size_t size, Form &f)
+{
+  if (size < 12 || std::memcmp(d, "FORM", 4) != 0)
+    return msg::unknown_format;
+  if (std::memcmp(d + 8, "ILBM", 4) == 0)
+    f.pbm = false;
+  else if (std::memcmp(d + 8, "PBM ", 4) == 0)
+    f.pbm = true;
+  else
+    return msg::unknown_format;
+  // Some writers get the FORM length wrong; the chunks themselves are what counts,
+  // as far as the file goes.
+  const uint64_t form_end = std::min<uint64_t>(size, uint64_t(be32(d + 4)) + 8);
+  size_t p = 12;
+  while (p + 8 <= form_end) { // a FORM length below 4 ends before the first chunk
+    const uint8_t *id = d + p;
+    const uint64_t length = be32(d + p + 4);
+    p += 8;
+    if (length > form_end - p) {
+      // A cut-off chunk that is not needed (a comment after the pixels) costs nothing.
+      if (std::memcmp(id, "BODY", 4) == 0 || !f.body)
+        return msg::damaged;
+      break;
+    }
+    const uint8_t *c = d + p;
+    if (std::memcmp(id, "BMHD", 4) == 0) {
+      if (length < 20)
+        return msg::bad_header;
+      f.width = be16(c);
+      f.height = be16(c + 2);
+      f.planes = c[8];
+      f.masking = c[9];
+      f.compression = c[10];
+      f.have_bmhd = true;
+    } else if (std::memcmp(id, "CMAP", 4) == 0) {
+      f.cmap_entries = int(std::min<uint64_t>(length / 3, 256));
+      for (int i = 0; i < f.cmap_entries; ++i)
+        f.cmap[i] = RGBQUAD{c[3 * i + 2], c[3 * i + 1], c[3 * i], 0};
+    } else if (std::memcmp(id, "CAMG", 4) == 0) {
+      if (length >= 4)
+        f.camg = be32(c), f.have_camg = true;
+    } else if (std::memcmp(id, "BODY", 4) == 0) {
+      f.body = c;
+      f.body_size = size_t(length);
+    }
+    // Chunks are padded to an even length; the pad byte may be missing at the end.
+    p += size_t(length) + (length & 1);
+    if (p > form_end)
+      break;
+  }
+  if (!f.have_bmhd)
+    return msg::bad_header;
+  if (!f.body)
+    return msg::damaged;
+  if (Error e = check_size(f.width, f.height))
+    return e;
+  if (f.compression != pack_none && f.compression != pack_byterun1)
+    return msg::bad_compression;
+  if (f.pbm ? f.planes != 8 : !((f.planes >= 1 && f.planes <= 8) || f.planes == 24 || f.planes == 32))
+    return msg::bad_depth;
+  return nullptr;
+}
+
+// Unpacks one row of `n` bytes from the body; runs may not reach past the row.
+class Unpacker {
+public:
+  Unpacker(const Form &f) : d_(f.body), size_(f.body_size), packed_(f.compression == pack_byterun1) {}
+  Error row(uint8_t *out, size_t n)
+  {
+    if (!packed_) {
+      if (size_ - p_ < n)
+        return msg::damaged;
+      std::memcpy(out, d_ + p_, n);
+      p_ += n;
+      return nullptr;
+    }
+    size_t done = 0;
+    while (done < n) {
+      if (p_ >= size_)
+        return msg::damaged;
+      const int8_t c = int8_t(d_[p_++]);
+      if (c >= 0) {
+        const size_t k = size_t(c) + 1;
+        if (k > n - done || size_ - p_ < k)
+          return msg::damaged;
+        std::memcpy(out + done, d_ + p_, k);
+        p_ += k;
+        done += k;
+      } else if (c != -128) {
+        const size_t k = size_t(1 - c);
+        if (k > n - done || p_ >= size_)
+          return msg::damaged;
+        std::memset(out + done, d_[p_++], k);
+        done += k;
+      }
+    }
+    return nullptr;
+  }
+
+private:
+  const uint8_t *d_;
+  size_t size_;
+  size_t p_ = 0;
+  bool packed_;
+};
+
+// Transposes an 8 x 8 bit matrix held in the bytes of `x`, the first row in the top
+// byte: eight pixels' bytes become their eight bitplane bytes and back.
+uint64_t transpose8(uint64_t x)
+{
+  x = (x & 0xAA55AA55AA55AA55) | ((x & 0x00AA00AA00AA00AA) << 7) | ((x >> 7) & 0x00AA00AA00AA00AA);
+  x = (x & 0xCCCC3333CCCC3333) | ((x & 0x0000CCCC0000CCCC) << 14) | ((x >> 14) & 0x0000CCCC0000CCCC);
+  x = (x & 0xF0F0F0F00F0F0F0F) | ((x & 0x00000000F0F0F0F0) << 28) | ((x >> 28) & 0x00000000F0F0F0F0);
+  return x;
+}
+
+// A HAM data field of `bits` bits replaces the top bits of one channel and, as on
+// the Amiga's AGA chips, the low bits stay those of the pixel to the left.
+uint8_t modify(uint8_t channel, unsigned v, int bits)
+{
+  const unsigned low = (1u << (8 - bits)) - 1;
+  return uint8_t((channel & low) | v << (8 - bits));
+}
+
+Error load(const uint8_t *data, size_t size, dib *out, Progress &progress)
+{
+  Form f;
+  if (Error e = parse(data, size, f))
+    return e;
+  const bool ham = !f.pbm && (f.camg & camg_ham) && f.planes >= 3 && f.planes <= 8;
+  // Six planes with 32 colours and no display mode can only be Extra-Half-Brite.
+  const bool ehb = !f.pbm && !ham && f.planes == 6 &&
+                   ((f.camg & camg_ehb) || (!f.have_camg && f.cmap_entries == 32));
+  const bool deep = f.planes > 8;
+  const int64_t plane_row = f.pbm ? f.width + (f.width & 1) : (f.width + 15) / 16 * 2;
+  const int stored_planes = f.pbm ? 1 : f.planes + (f.masking == mask_plane ? 1 : 0);
+  const uint64_t row_size = uint64_t(plane_row) * uint64_t(stored_planes);
+  const uint64_t total = row_size * uint64_t(f.height);
+  // ByteRun1 turns two bytes into at most 128, so a shorter body cannot hold the rows.
+  if (f.compression == pack_none ? total > f.body_size : total > uint64_t(f.body_size) * 64)
+    return msg::damaged;
+
+  // HAM pictures take their base colours from the colour map too.
+  RGBQUAD table[256] = {};
+  int bits = 24;
+  if (!deep) {
+    const int used = f.pbm ? 256 : 1 << (ham ? f.planes - 2 : f.planes);
+    if (f.cmap_entries > 0) {
+      std::copy(f.cmap, f.cmap + std::min(f.cmap_entries, used), table);
+    } else {
+      // Without a colour map the values are grey levels.
+      for (int i = 0; i < used; ++i) {
+        const uint8_t g = uint8_t(i * 255 / (used - 1));
+        table[i] = RGBQUAD{g, g, g, 0};
+      }
+    }
+    if (ehb)
+      for (int i = 0; i < 32; ++i)
+        table[32 + i] = RGBQUAD{uint8_t(table[i].rgbBlue >> 1), uint8_t(table[i].rgbGreen >> 1),
+                                uint8_t(table[i].rgbRed >> 1), 0};
+    if (!ham)
+      bits = f.planes == 1 ? 1 : f.planes <= 4 ? 4 : 8;
+  }
+  std::vector<uint8_t> row;
+  std::vector<uint32_t> chunky;
+  try {
+    row.resize(size_t(row_size));
+    chunky.resize(size_t(f.width));
+  } catch (const std::bad_alloc &) {
+    return msg::no_memory;
+  }
+  if (Error e = make_dib(out, int32_t(f.width), int32_t(f.height), bits, table, 256))
+    return e;
+
+  Unpacker unpack(f);
+  const int ham_bits = f.planes - 2;
+  for (int64_t y = 0; y < f.height; ++y) {
+    if (Error e = unpack.row(row.data(), row.size()))
+      return e;
+    uint8_t *dst = out->poi + (f.height - 1 - y) * int64_t(out->bytew);
+    if (f.pbm) {
+      std::memcpy(dst, row.data(), size_t(f.width));
+      progress.step(y + 1, f.height);
+      continue;
+    }
+    // Bit x of plane p is bit p of pixel x; the planes of a row follow each other.
+    // Eight planes of eight pixels at a time are one bit-matrix transposition.
+    for (int64_t g = 0; g * 8 < f.width; ++g) {
+      uint32_t px[8] = {};
+      for (int k = 0; k * 8 < f.planes; ++k) {
+        uint64_t t = 0;
+        for (int b = 0; b < 8 && k * 8 + b < f.planes; ++b)
+          t |= uint64_t(row[size_t((k * 8 + b) * plane_row + g)]) << (8 * b);
+        t = transpose8(t);
+        for (int i = 0; i < 8; ++i)
+          px[i] |= uint32_t((t >> (56 - 8 * i)) & 0xFF) << (8 * k);
+      }
+      for (int i = 0; i < 8 && g * 8 + i < f.width; ++i)
+        chunky[size_t(g * 8 + i)] = px[i];
+    }
+    if (bits == 8) {
+      for (int64_t x = 0; x < f.width; ++x)
+        dst[x] = uint8_t(chunky[size_t(x)]);
+    } else if (bits == 4) {
+      for (int64_t x = 0; x < f.width; ++x)
+        dst[x >> 1] |= uint8_t(chunky[size_t(x)] << ((x & 1) ? 0 : 4));
+    } else if (bits == 1) {
+      for (int64_t x = 0; x < f.width; ++x)
+        dst[x >> 3] |= uint8_t(chunky[size_t(x)] << (7 - (x & 7)));
+    } else if (deep) {
+      // Planes 0-7 red, 8-15 green, 16-23 blue; a fourth byte is alpha and dropped.
+      for (int64_t x = 0; x < f.width; ++x) {
+        const uint32_t v = chunky[size_t(x)];
+        dst[3 * x] = uint8_t(v >> 16), dst[3 * x + 1] = uint8_t(v >> 8), dst[3 * x + 2] = uint8_t(v);
+      }
+    } else {
+      // Hold-and-modify: each pixel takes a colour-map entry or changes one channel
+      // of its left neighbour; every row starts from entry 0.
+      RGBQUAD c = table[0];
+      const uint32_t data_mask = (1u << ham_bits) - 1;
+      for (int64_t x = 0; x < f.width; ++x) {
+        const uint32_t v = chunky[size_t(x)] & data_mask;
+        switch (chunky[size_t(x)] >> ham_bits) {
+        case 0: c = table[v]; break;
+        case 1: c.rgbBlue = modify(c.rgbBlue, v, ham_bits); break;
+        case 2: c.rgbRed = modify(c.rgbRed, v, ham_bits); break;
+        default: c.rgbGreen = modify(c.rgbGreen, v, ham_bits); break;
+        }
+        dst[3 * x] = c.rgbBlue, dst[3 * x + 1] = c.rgbGreen, dst[3 * x + 2] = c.rgbRed;
+      }
+    }
+    progress.step(y + 1, f.height);
+  }
+  return nullptr;
+}
+
+// ByteRun1 of one plane row into `out` (cleared first): repeats of three or more
+// bytes become runs, the rest literals of at most 128 bytes.
+void pack_row(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
+{
+  out.clear();
+  size_t i = 0;
+  while (i < n) {
+    size_t run = 1;
+    while (i + run < n && run < 128 && src[i + run] == src[i])
+      ++run;
+    if (run >= 3) {
+      out.push_back(uint8_t(1 - int(run)));
+      out.push_back(src[i]);
+      i += run;
+      continue;
+    }
+    // A literal up to where a run of three starts.
+    size_t j = i;
+    while (j < n && j - i < 128 && !(j + 2 < n && src[j] == src[j + 1] && src[j] == src[j + 2]))
+      ++j;
+    out.push_back(uint8_t(j - i - 1));
+    out.insert(out.end(), src + i, src + j);
+    i = j;
+  }
+}
+
+void put_be16(std::vector<uint8_t> &v, uint32_t x) { v.push_back(uint8_t(x >> 8)), v.push_back(uint8_t(x)); }
+void put_be32(std::vector<uint8_t> &v, uint32_t x) { put_be16(v, x >> 16), put_be16(v, x); }
+
+} // namespace
+
+bool iff_sniff(const uint8_t *d, size_t n)
+{
+  return n >= 12 && std::memcmp(d, "FORM", 4) == 0 &&
+         (std::memcmp(d + 8, "ILBM", 4) == 0 || std::memcmp(d + 8, "PBM ", 4) == 0);
+}
+
+Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
+{
+  std::memset(result, 0, sizeof *result);
+  Error e = load(data, size, result, progress);
+  if (e)
+    free_dib(result);
+  return e;
+}
+
+// ILBM with ByteRun1: colour-table pictures keep their depth as 1, 4 or 8 planes
+// with their colour map, 24-bit pictures become 24 planes (red, green, blue).
+bool iff_save(const dib &picture, Writer &out, Progress &progress)
+{
+  const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
+  const int bits = h.biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+    return false;
+  const int64_t width = h.biWidth;
+  const int64_t height = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
+  if (width > 0xFFFF || height > 0xFFFF || check_size(width, height) || picture.bytew < row_bytes(width, bits))
+    return false;
+
+  const size_t plane_row = size_t((width + 15) / 16 * 2);
+  std::vector<uint8_t> planes(plane_row * size_t(bits)), packed;
+  // Splits picture row y (from the top) into its bitplanes.
+  auto split = [&](int64_t y) {
+    const uint8_t *src = picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+    std::fill(planes.begin(), planes.end(), 0);
+    for (int64_t g = 0; g * 8 < width; ++g) {
+      uint32_t v[8] = {};
+      for (int i = 0; i < 8 && g * 8 + i < width; ++i) {
+        const int64_t x = g * 8 + i;
+        if (bits == 24)
+          v[i] = src[3 * x + 2] | uint32_t(src[3 * x + 1]) << 8 | uint32_t(src[3 * x]) << 16;
+        else if (bits == 8)
+          v[i] = src[x];
+        else if (bits == 4)
+          v[i] = (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
+        else
+          v[i] = (src[x >> 3] >> (7 - (x & 7))) & 1;
+      }
+      for (int k = 0; k * 8 < bits; ++k) {
+        uint64_t t = 0;
+        for (int i = 0; i < 8; ++i)
+          t |= uint64_t((v[i] >> (8 * k)) & 0xFF) << (56 - 8 * i);
+        t = transpose8(t);
+        for (int b = 0; b < 8 && k * 8 + b < bits; ++b)
+          planes[size_t(k * 8 + b) * plane_row + size_t(g)] = uint8_t(t >> (8 * b));
+      }
+    }
+  };
+
+  // The body's length goes before it, so the rows are packed once to count.
+  uint64_t body = 0;
+  for (int64_t y = 0; y < height; ++y) {
+    split(y);
+    for (int p = 0; p < bits; ++p) {
+      pack_row(planes.data() + size_t(p) * plane_row, plane_row, packed);
+      body += packed.size();
+    }
+    progress.step(y + 1, 2 * height);
+  }
+  const uint32_t entries = bits <= 8 ? 1u << bits : 0;
+  const uint64_t cmap_bytes = 3 * entries; // even for every depth that has one
+  const uint64_t form = 4 + 8 + 20 + (entries ? 8 + cmap_bytes : 0) + 8 + body + (body & 1);
+  if (form > 0xFFFFFFFFu)
+    return false;
+
+  std::vector<uint8_t> head;
+  head.insert(head.end(), {'F', 'O', 'R', 'M'});
+  put_be32(head, uint32_t(form));
+  head.insert(head.end(), {'I', 'L', 'B', 'M', 'B', 'M', 'H', 'D'});
+  put_be32(head, 20);
+  put_be16(head, uint32_t(width)), put_be16(head, uint32_t(height));
+  put_be16(head, 0), put_be16(head, 0);
+  head.insert(head.end(), {uint8_t(bits), mask_none, pack_byterun1, 0});
+  put_be16(head, 0);
+  head.insert(head.end(), {1, 1});
+  put_be16(head, uint32_t(width)), put_be16(head, uint32_t(height));
+  if (entries) {
+    head.insert(head.end(), {'C', 'M', 'A', 'P'});
+    put_be32(head, uint32_t(cmap_bytes));
+    const RGBQUAD *table = colour_table(picture);
+    for (uint32_t i = 0; i < entries; ++i)
+      head.insert(head.end(), {table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue});
+  }
+  head.insert(head.end(), {'B', 'O', 'D', 'Y'});
+  put_be32(head, uint32_t(body));
+  out.write(head.data(), head.size());
+
+  for (int64_t y = 0; y < height && !out.failed(); ++y) {
+    split(y);
+    for (int p = 0; p < bits; ++p) {
+      pack_row(planes.data() + size_t(p) * plane_row, plane_row, packed);
+      out.write(packed.data(), packed.size());
+    }
+    progress.step(height + y + 1, 2 * height);
+  }
+  if (body & 1)
+    out.u8(0);
+  return !out.failed();
+}
+
+} // namespace bk3

@@ -1,0 +1,282 @@
+// PCX pictures: 1, 2 and 4 bits packed or in bitplanes, 8 bits with the 256-colour
+// palette at the end, 24 bits in three planes (a fourth, alpha, plane is dropped);
+// run-length or uncompressed. Every header field is checked before it is used.
+#include "codecs/formats.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace bk3 {
+
+namespace {
+
+constexpr size_t header_bytes = 128;
+constexpr size_t palette_bytes = 769; // the 0x0C marker and 256 entries
+
+uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
+
+// The default EGA colours, for files that predate the header palette (version 3).
+const uint8_t ega[16][3] = {{0, 0, 0},       {0, 0, 170},    {0, 170, 0},    {0, 170, 170},
+                            {170, 0, 0},     {170, 0, 170},  {170, 85, 0},   {170, 170, 170},
+                            {85, 85, 85},    {85, 85, 255},  {85, 255, 85},  {85, 255, 255},
+                            {255, 85, 85},   {255, 85, 255}, {255, 255, 85}, {255, 255, 255}};
+
+struct Header {
+  int version = 0;
+  bool rle = false;
+  int bits = 0;   // per pixel in one plane
+  int planes = 0;
+  int64_t width = 0, height = 0;
+  int64_t line_bytes = 0; // of one plane
+  int dpi_x = 0, dpi_y = 0;
+};
+
+Error parse(const uint8_t *d, size_t size, Header &h)
+{
+  if (size < 1 || d[0] != 0x0A)
+    return msg::unknown_format;
+  if (size < header_bytes)
+    return msg::incomplete;
+  h.version = d[1];
+  if (d[2] > 1)
+    return msg::bad_compression;
+  h.rle = d[2] == 1;
+  h.bits = d[3];
+  const int xmin = le16(d + 4), ymin = le16(d + 6), xmax = le16(d + 8), ymax = le16(d + 10);
+  h.dpi_x = le16(d + 12), h.dpi_y = le16(d + 14);
+  h.planes = d[65];
+  h.line_bytes = le16(d + 66);
+  h.width = int64_t(xmax) - xmin + 1;
+  h.height = int64_t(ymax) - ymin + 1;
+  if (Error e = check_size(h.width, h.height))
+    return e;
+  const bool known = (h.bits == 1 && h.planes >= 1 && h.planes <= 4) || ((h.bits == 2 || h.bits == 4) && h.planes == 1) ||
+                     (h.bits == 8 && (h.planes == 1 || h.planes == 3 || h.planes == 4));
+  if (!known)
+    return msg::bad_depth;
+  if (h.line_bytes < (h.width * h.bits + 7) / 8)
+    return msg::bad_header;
+  return nullptr;
+}
+
+Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
+{
+  Header h;
+  if (Error e = parse(d, size, h))
+    return e;
+
+  // The 256-colour palette of 8-bit pictures follows the pixels. It is required: a
+  // file cut anywhere in it would otherwise pass for one without.
+  size_t end = size;
+  RGBQUAD table[256] = {};
+  const bool eight = h.bits == 8 && h.planes == 1;
+  if (eight) {
+    if (size < header_bytes + palette_bytes || d[size - palette_bytes] != 0x0C)
+      return msg::damaged;
+    end = size - palette_bytes;
+    for (int i = 0; i < 256; ++i) {
+      const uint8_t *c = d + end + 1 + 3 * i;
+      table[i] = RGBQUAD{c[2], c[1], c[0], 0};
+    }
+  } else if (h.bits * h.planes <= 4) {
+    const uint8_t *c = d + 16;
+    bool blank = true;
+    for (int i = 0; i < 48; ++i)
+      blank &= c[i] == 0;
+    if (h.bits * h.planes == 1 && (blank || h.version == 3 || std::memcmp(c, c + 3, 3) == 0)) {
+      // Monochrome files often leave the header palette empty: black and white.
+      table[1] = RGBQUAD{255, 255, 255, 0};
+    } else {
+      for (int i = 0; i < 16; ++i) {
+        const uint8_t *e = h.version == 3 || blank ? ega[i] : c + 3 * i;
+        table[i] = RGBQUAD{e[2], e[1], e[0], 0};
+      }
+    }
+  }
+
+  const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
+  const uint64_t total = line * uint64_t(h.height);
+  const uint64_t available = end - header_bytes;
+  // A run's two bytes give at most 63 bytes of pixels.
+  if (h.rle ? total > available * 32 : total > available)
+    return msg::damaged;
+
+  const int bits = h.planes >= 3 && h.bits == 8 ? 24 : eight ? 8 : h.bits * h.planes == 1 ? 1 : 4;
+  std::vector<uint8_t> buffer;
+  try {
+    buffer.resize(size_t(line));
+  } catch (const std::bad_alloc &) {
+    return msg::no_memory;
+  }
+  if (Error e = make_dib(out, int32_t(h.width), int32_t(h.height), bits, table, 256))
+    return e;
+
+  size_t p = header_bytes;
+  unsigned run = 0; // bytes of the current run still to give
+  uint8_t value = 0;
+  const uint8_t *plane = buffer.data();
+  for (int64_t y = 0; y < h.height; ++y) {
+    if (!h.rle) {
+      std::memcpy(buffer.data(), d + p, size_t(line));
+      p += size_t(line);
+    } else {
+      // Runs may carry over into the next line, never beyond the last one.
+      for (size_t i = 0; i < line;) {
+        if (run == 0) {
+          if (p >= end)
+            return msg::damaged;
+          const uint8_t c = d[p++];
+          if ((c & 0xC0) == 0xC0) {
+            if (p >= end)
+              return msg::damaged;
+            run = c & 0x3F;
+            value = d[p++];
+          } else {
+            run = 1;
+            value = c;
+          }
+        }
+        const size_t k = std::min<size_t>(run, line - i);
+        std::memset(buffer.data() + i, value, k);
+        i += k;
+        run -= unsigned(k);
+      }
+      if (y == h.height - 1 && run > 0)
+        return msg::damaged;
+    }
+
+    uint8_t *dst = out->poi + (h.height - 1 - y) * int64_t(out->bytew);
+    const int64_t w = h.width, lb = h.line_bytes;
+    if (bits == 24) {
+      for (int64_t x = 0; x < w; ++x)
+        dst[3 * x] = plane[2 * lb + x], dst[3 * x + 1] = plane[lb + x], dst[3 * x + 2] = plane[x];
+    } else if (bits == 8 || bits == 1 || h.bits == 4) {
+      std::memcpy(dst, plane, size_t((w * bits + 7) / 8));
+    } else if (h.bits == 2) {
+      for (int64_t x = 0; x < w; ++x)
+        dst[x >> 1] |= uint8_t(((plane[x >> 2] >> (6 - 2 * (x & 3))) & 3) << ((x & 1) ? 0 : 4));
+    } else {
+      // 1 bit in 2 to 4 planes: plane p gives bit p of the index.
+      for (int64_t x = 0; x < w; ++x) {
+        unsigned v = 0;
+        for (int q = 0; q < h.planes; ++q)
+          v |= unsigned((plane[q * lb + (x >> 3)] >> (7 - (x & 7))) & 1) << q;
+        dst[x >> 1] |= uint8_t(v << ((x & 1) ? 0 : 4));
+      }
+    }
+    progress.step(y + 1, h.height);
+  }
+  const double inch = 0.0254;
+  out->pmi->bmiHeader.biXPelsPerMeter = int32_t(h.dpi_x / inch + 0.5);
+  out->pmi->bmiHeader.biYPelsPerMeter = int32_t(h.dpi_y / inch + 0.5);
+  return nullptr;
+}
+
+// Run-length codes one plane line: runs up to 63; a single byte goes as itself
+// unless its top two bits are set, which would make it a count.
+void pack_line(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
+{
+  for (size_t i = 0; i < n;) {
+    size_t run = 1;
+    while (i + run < n && run < 63 && src[i + run] == src[i])
+      ++run;
+    if (run > 1 || (src[i] & 0xC0) == 0xC0)
+      out.push_back(uint8_t(0xC0 | run));
+    out.push_back(src[i]);
+    i += run;
+  }
+}
+
+} // namespace
+
+bool pcx_sniff(const uint8_t *d, size_t n)
+{
+  // No magic beyond the first byte, so the version, encoding and depth must fit too.
+  return n >= header_bytes && d[0] == 0x0A && (d[1] <= 5 && d[1] != 1) && d[2] <= 1 &&
+         (d[3] == 1 || d[3] == 2 || d[3] == 4 || d[3] == 8);
+}
+
+Error pcx_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
+{
+  std::memset(result, 0, sizeof *result);
+  Error e = load(data, size, result, progress);
+  if (e)
+    free_dib(result);
+  return e;
+}
+
+// Version 5, run-length: 24-bit pictures in three planes of 8 bits, 8-bit ones with
+// the 256-colour palette at the end, 4-bit ones in four bitplanes with their colours
+// in the header. Readers take a single bitplane as black and white whatever the
+// header says, so only black-and-white 1-bit pictures are written so; other 1-bit
+// pictures go in four planes like 4-bit ones.
+bool pcx_save(const dib &picture, Writer &out, Progress &progress)
+{
+  const BITMAPINFOHEADER &bh = picture.pmi->bmiHeader;
+  const int bits = bh.biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+    return false;
+  const int64_t width = bh.biWidth;
+  const int64_t height = bh.biHeight < 0 ? -int64_t(bh.biHeight) : int64_t(bh.biHeight);
+  if (check_size(width, height) || picture.bytew < row_bytes(width, bits))
+    return false;
+  const RGBQUAD *table = bits <= 8 ? colour_table(picture) : nullptr;
+  const auto is = [](const RGBQUAD &c, uint8_t v) { return c.rgbRed == v && c.rgbGreen == v && c.rgbBlue == v; };
+  const bool mono = bits == 1 && is(table[0], 0) && is(table[1], 255);
+  const int planes = bits == 24 ? 3 : bits == 8 || mono ? 1 : 4;
+  const int plane_bits = bits == 24 || bits == 8 ? 8 : 1;
+  const int64_t line_bytes = ((width * plane_bits + 7) / 8 + 1) & ~int64_t(1);
+  if (line_bytes > 0xFFFF)
+    return false;
+
+  uint8_t head[header_bytes] = {0x0A, 5, 1, uint8_t(plane_bits)};
+  auto put16 = [&](size_t at, int64_t v) { head[at] = uint8_t(v), head[at + 1] = uint8_t(v >> 8); };
+  put16(8, width - 1);
+  put16(10, height - 1);
+  const auto dpi = [](int32_t ppm) { return ppm > 0 ? std::min<int64_t>(int64_t(ppm * 0.0254 + 0.5), 0xFFFF) : 72; };
+  put16(12, dpi(bh.biXPelsPerMeter));
+  put16(14, dpi(bh.biYPelsPerMeter));
+  if (planes == 4 || mono)
+    for (int i = 0; i < (1 << bits); ++i)
+      head[16 + 3 * i] = table[i].rgbRed, head[17 + 3 * i] = table[i].rgbGreen, head[18 + 3 * i] = table[i].rgbBlue;
+  head[65] = uint8_t(planes);
+  put16(66, line_bytes);
+  head[68] = 1; // colour palette
+  out.write(head, sizeof head);
+
+  std::vector<uint8_t> line(size_t(line_bytes * planes)), packed;
+  for (int64_t y = 0; y < height && !out.failed(); ++y) {
+    const uint8_t *src = picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+    std::fill(line.begin(), line.end(), 0);
+    if (bits == 24) {
+      for (int64_t x = 0; x < width; ++x)
+        line[size_t(x)] = src[3 * x + 2], line[size_t(line_bytes + x)] = src[3 * x + 1],
+                  line[size_t(2 * line_bytes + x)] = src[3 * x];
+    } else if (planes == 4) {
+      for (int64_t x = 0; x < width; ++x) {
+        const unsigned v = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
+        for (int q = 0; q < 4; ++q)
+          if (v >> q & 1)
+            line[size_t(q * line_bytes + (x >> 3))] |= uint8_t(0x80 >> (x & 7));
+      }
+    } else {
+      std::memcpy(line.data(), src, size_t((width * bits + 7) / 8));
+    }
+    packed.clear();
+    for (int q = 0; q < planes; ++q)
+      pack_line(line.data() + q * line_bytes, size_t(line_bytes), packed);
+    out.write(packed.data(), packed.size());
+    progress.step(y + 1, height);
+  }
+  if (bits == 8) {
+    out.u8(0x0C);
+    for (int i = 0; i < 256; ++i) {
+      const uint8_t c[3] = {table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue};
+      out.write(c, 3);
+    }
+  }
+  return !out.failed();
+}
+
+} // namespace bk3

@@ -1,0 +1,292 @@
+// Targa pictures: colour-mapped, true-colour and grey (types 1, 2, 3) and their
+// run-length forms (9, 10, 11), 8, 15, 16, 24 and 32 bits, any origin corner.
+// Targa has no signature outside the optional version 2 footer, so every header
+// field is checked for plausibility before anything is allocated.
+#include "codecs/formats.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace bk3 {
+
+namespace {
+
+constexpr size_t header_bytes = 18;
+const char footer_signature[] = "TRUEVISION-XFILE."; // with its NUL: 18 bytes
+
+uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
+
+enum Kind { colour_mapped = 1, true_colour = 2, grey = 3 };
+
+struct Header {
+  Kind kind = true_colour;
+  bool rle = false;
+  int map_first = 0, map_length = 0, map_bits = 0;
+  int64_t width = 0, height = 0;
+  int bits = 0;
+  bool right_to_left = false, top_down = false;
+  size_t pixels_at = 0;
+};
+
+// 15- and 16-bit values are x:1 r:5 g:5 b:5; five bits widen by repeating the top ones.
+RGBQUAD colour16(uint16_t v)
+{
+  const auto c = [](unsigned f) { return uint8_t(f << 3 | f >> 2); };
+  return RGBQUAD{c(v & 31), c(v >> 5 & 31), c(v >> 10 & 31), 0};
+}
+
+RGBQUAD colour_at(const uint8_t *p, int bits)
+{
+  if (bits <= 16)
+    return colour16(le16(p));
+  return RGBQUAD{p[0], p[1], p[2], 0};
+}
+
+Error parse(const uint8_t *d, size_t size, Header &h)
+{
+  if (size < header_bytes)
+    return msg::incomplete;
+  const int id_length = d[0], map_type = d[1], type = d[2];
+  if (map_type > 1)
+    return msg::bad_header;
+  switch (type) {
+  case 1: case 2: case 3: case 9: case 10: case 11:
+    break;
+  case 0:
+    return msg::damaged; // "no picture"
+  case 32: case 33:
+    return msg::bad_compression; // Huffman-coded variants
+  default:
+    return msg::bad_header;
+  }
+  h.kind = Kind(type & 7);
+  h.rle = type >= 9;
+  h.map_first = le16(d + 3);
+  h.map_length = le16(d + 5);
+  h.map_bits = d[7];
+  h.width = le16(d + 12);
+  h.height = le16(d + 14);
+  h.bits = d[16];
+  h.right_to_left = d[17] & 0x10;
+  h.top_down = d[17] & 0x20;
+  if (Error e = check_size(h.width, h.height))
+    return e;
+
+  switch (h.kind) {
+  case colour_mapped:
+    if (map_type != 1 || (h.bits != 8 && h.bits != 16))
+      return h.bits != 8 && h.bits != 16 ? msg::bad_depth : msg::bad_header;
+    break;
+  case true_colour:
+    if (h.bits != 15 && h.bits != 16 && h.bits != 24 && h.bits != 32)
+      return msg::bad_depth;
+    break;
+  case grey:
+    if (h.bits != 8 && h.bits != 16) // 16: grey and alpha
+      return msg::bad_depth;
+    break;
+  }
+  uint64_t map_bytes = 0;
+  if (map_type == 1) {
+    if (h.map_bits != 15 && h.map_bits != 16 && h.map_bits != 24 && h.map_bits != 32)
+      return msg::bad_depth;
+    map_bytes = uint64_t(h.map_length) * uint64_t((h.map_bits + 7) / 8);
+  }
+  const uint64_t at = header_bytes + uint64_t(id_length) + map_bytes;
+  if (at > size)
+    return msg::incomplete;
+  h.pixels_at = size_t(at);
+  return nullptr;
+}
+
+Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
+{
+  Header h;
+  if (Error e = parse(d, size, h))
+    return e;
+  const int pixel_bytes = (h.bits + 7) / 8;
+  const uint64_t pixels = uint64_t(h.width) * uint64_t(h.height);
+  const uint64_t available = size - h.pixels_at;
+  // Uncompressed pixels must all be there; a packet of 1 + pixel_bytes bytes gives at most 128.
+  if (h.rle ? (pixels + 127) / 128 * uint64_t(1 + pixel_bytes) > available : pixels * uint64_t(pixel_bytes) > available)
+    return msg::damaged;
+
+  // The colour map, read into the places of the index values it covers.
+  std::vector<RGBQUAD> map;
+  const int map_entry_bytes = (h.map_bits + 7) / 8;
+  if (h.kind == colour_mapped) {
+    map.assign(size_t(h.map_first) + size_t(h.map_length), RGBQUAD{});
+    const uint8_t *m = d + h.pixels_at - size_t(h.map_length) * size_t(map_entry_bytes);
+    for (int i = 0; i < h.map_length; ++i)
+      map[size_t(h.map_first + i)] = colour_at(m + i * map_entry_bytes, h.map_bits);
+  }
+  int bits = 24;
+  RGBQUAD table[256] = {};
+  if (h.kind == colour_mapped && h.bits == 8) {
+    bits = 8;
+    std::copy(map.begin(), map.begin() + std::min<ptrdiff_t>(ptrdiff_t(map.size()), 256), table);
+  } else if (h.kind == grey) {
+    bits = 8;
+    for (int i = 0; i < 256; ++i)
+      table[i] = RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0};
+  }
+  std::vector<uint8_t> row;
+  try {
+    row.resize(size_t(h.width) * size_t(pixel_bytes));
+  } catch (const std::bad_alloc &) {
+    return msg::no_memory;
+  }
+  if (Error e = make_dib(out, int32_t(h.width), int32_t(h.height), bits, table, 256))
+    return e;
+
+  const size_t row_size = row.size();
+  size_t p = h.pixels_at;
+  unsigned left = 0; // pixels of the current packet still to give
+  bool repeat = false;
+  const uint8_t *packet = nullptr;
+  for (int64_t y = 0; y < h.height; ++y) {
+    const uint8_t *src;
+    if (!h.rle) {
+      src = d + p;
+      p += row_size;
+    } else {
+      // Packets may run over into the next row, never beyond the last one.
+      for (size_t i = 0; i < row_size; i += size_t(pixel_bytes)) {
+        if (left == 0) {
+          if (p >= size)
+            return msg::damaged;
+          const uint8_t c = d[p++];
+          left = (c & 0x7F) + 1u;
+          repeat = c & 0x80;
+          if (size - p < size_t(repeat ? 1 : left) * size_t(pixel_bytes))
+            return msg::damaged;
+          packet = d + p;
+          p += size_t(repeat ? 1 : left) * size_t(pixel_bytes);
+        }
+        std::memcpy(row.data() + i, packet, size_t(pixel_bytes));
+        if (!repeat)
+          packet += pixel_bytes;
+        --left;
+      }
+      if (y == h.height - 1 && left > 0)
+        return msg::damaged;
+      src = row.data();
+    }
+
+    const int64_t stored = h.top_down ? h.height - 1 - y : y; // row of the result, bottom-up
+    uint8_t *dst = out->poi + stored * int64_t(out->bytew);
+    for (int64_t i = 0; i < h.width; ++i) {
+      const int64_t x = h.right_to_left ? h.width - 1 - i : i;
+      const uint8_t *s = src + i * pixel_bytes;
+      if (bits == 8) {
+        dst[x] = s[0]; // grey with alpha keeps its grey byte
+        continue;
+      }
+      RGBQUAD c;
+      if (h.kind == colour_mapped) {
+        const size_t index = le16(s);
+        c = index < map.size() ? map[index] : RGBQUAD{};
+      } else {
+        c = colour_at(s, h.bits);
+      }
+      dst[3 * x] = c.rgbBlue, dst[3 * x + 1] = c.rgbGreen, dst[3 * x + 2] = c.rgbRed;
+    }
+    progress.step(y + 1, h.height);
+  }
+  return nullptr;
+}
+
+// Run-length packets of one row of `n` pixels of `k` bytes: runs of two or more
+// equal pixels repeat, everything else goes as raw packets of up to 128 pixels.
+void pack_row(const uint8_t *src, size_t n, size_t k, std::vector<uint8_t> &out)
+{
+  const auto same = [&](size_t a, size_t b) { return std::memcmp(src + a * k, src + b * k, k) == 0; };
+  for (size_t i = 0; i < n;) {
+    size_t run = 1;
+    while (i + run < n && run < 128 && same(i, i + run))
+      ++run;
+    if (run >= 2) {
+      out.push_back(uint8_t(0x80 | (run - 1)));
+      out.insert(out.end(), src + i * k, src + (i + 1) * k);
+      i += run;
+      continue;
+    }
+    size_t j = i + 1;
+    while (j < n && j - i < 128 && !(j + 1 < n && same(j, j + 1)))
+      ++j;
+    out.push_back(uint8_t(j - i - 1));
+    out.insert(out.end(), src + i * k, src + j * k);
+    i = j;
+  }
+}
+
+} // namespace
+
+bool tga_sniff(const uint8_t *d, size_t n)
+{
+  // Only version 2 files carry a signature, in their footer; the rest go by extension.
+  return n >= header_bytes + 26 && std::memcmp(d + n - 18, footer_signature, 18) == 0;
+}
+
+Error tga_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
+{
+  std::memset(result, 0, sizeof *result);
+  Error e = load(data, size, result, progress);
+  if (e)
+    free_dib(result);
+  return e;
+}
+
+// Run-length, bottom-left origin: 24-bit pictures as true colour (type 10), colour-
+// table pictures as 8-bit indices with their colours in a 24-bit map (type 9); a
+// version 2 footer, so the file is recognised by its content.
+bool tga_save(const dib &picture, Writer &out, Progress &progress)
+{
+  const BITMAPINFOHEADER &bh = picture.pmi->bmiHeader;
+  const int bits = bh.biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+    return false;
+  const int64_t width = bh.biWidth;
+  const int64_t height = bh.biHeight < 0 ? -int64_t(bh.biHeight) : int64_t(bh.biHeight);
+  if (width > 0xFFFF || height > 0xFFFF || check_size(width, height) || picture.bytew < row_bytes(width, bits))
+    return false;
+  const bool mapped = bits <= 8;
+  const int entries = mapped ? 1 << bits : 0;
+
+  uint8_t head[header_bytes] = {0, uint8_t(mapped), uint8_t(mapped ? 9 : 10)};
+  head[5] = uint8_t(entries), head[6] = uint8_t(entries >> 8);
+  head[7] = mapped ? 24 : 0;
+  head[12] = uint8_t(width), head[13] = uint8_t(width >> 8);
+  head[14] = uint8_t(height), head[15] = uint8_t(height >> 8);
+  head[16] = mapped ? 8 : 24;
+  out.write(head, sizeof head);
+  if (mapped) {
+    const RGBQUAD *table = colour_table(picture);
+    for (int i = 0; i < entries; ++i) {
+      const uint8_t c[3] = {table[i].rgbBlue, table[i].rgbGreen, table[i].rgbRed};
+      out.write(c, 3);
+    }
+  }
+
+  const size_t k = mapped ? 1 : 3;
+  std::vector<uint8_t> indices(mapped ? size_t(width) : 0), packed;
+  for (int64_t r = 0; r < height && !out.failed(); ++r) { // r: from the bottom
+    const uint8_t *src = picture.poi + (bh.biHeight < 0 ? height - 1 - r : r) * int64_t(picture.bytew);
+    if (mapped && bits < 8) {
+      for (int64_t x = 0; x < width; ++x)
+        indices[size_t(x)] = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
+      src = indices.data();
+    }
+    packed.clear();
+    pack_row(src, size_t(width), k, packed);
+    out.write(packed.data(), packed.size());
+    progress.step(r + 1, height);
+  }
+  // Footer: no extension or developer area.
+  out.zeros(8);
+  out.write(footer_signature, 18);
+  return !out.failed();
+}
+
+} // namespace bk3
