@@ -201,6 +201,15 @@ void TMainForm::buildLayout()
 
     buildMenus();
 
+    // The picture boxes draw through the display handlers.
+    DibPrevPaint->OnPaint = [this](QPainter &canvas, const QRect &exposed) {
+        DibPrevPaintPaint(canvas, exposed);
+    };
+    PaintBox1->OnPaint = [this](QPainter &canvas, const QRect &exposed) { PaintBox1Paint(canvas, exposed); };
+    ErgPaintBox->OnPaint = [this](QPainter &canvas, const QRect &exposed) {
+        ErgPaintBoxPaint(canvas, exposed);
+    };
+
     connect(PageControl2, &QTabWidget::currentChanged, this, [this] {
         if (!selectingPage)
             PageControl2Change();
@@ -480,6 +489,9 @@ QWidget *TMainForm::buildColourBar()
     commands->addWidget(GrrayBtn);
     commands->addWidget(SoftenBtn);
     commands->addWidget(ColorAllBtn);
+    connect(GrrayBtn, &QPushButton::clicked, this, &TMainForm::GrrayBtnClick);
+    connect(SoftenBtn, &QPushButton::clicked, this, &TMainForm::SoftenBtnClick);
+    connect(ColorAllBtn, &QPushButton::clicked, this, &TMainForm::ColorAllBtnClick);
     commands->addStretch(1);
     layout->addLayout(commands);
 

@@ -229,6 +229,14 @@ public:
     // Saving (files/).
     bool SaveFile();
 
+    // Pixel operations and "Alles einfärben" (editor/PixelHandlers.cpp). The
+    // three pixel operations address `di` and `outdi` through `rowoffsets`,
+    // which their caller keeps current; they neither redraw nor mark changes.
+    void DoPix(int32_t x, int32_t y, int32_t hue, int32_t sat, int32_t bright);
+    void DoPixDelete(int32_t x, int32_t y);
+    void DoPixMalen(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b, bool fest);
+    void ColorAllBtnClick();
+
     // Pages and the bottom bar.
     void Button3Click();
     void Button2Click();
@@ -252,6 +260,19 @@ public:
     // Repaints the work canvas and the result view after an operation on `outdi`.
     void RedrawCanvas();
 
+    // Picture display (image/DisplayHandlers.cpp): the paint handlers of the
+    // preview, the work canvas and the result view; each draws only `exposed`.
+    // PaintBox1Paint draws the canvas afresh, which takes a shown brush outline
+    // off it, and clears havetodel; a tool that shows an outline draws it after
+    // this in the same paint event and sets havetodel again.
+    void DibPrevPaintPaint(QPainter &canvas, const QRect &exposed);
+    void PaintBox1Paint(QPainter &canvas, const QRect &exposed);
+    void ErgPaintBoxPaint(QPainter &canvas, const QRect &exposed);
+    // Shows a drawing failure once the paint event is over (a modal box cannot
+    // open inside one); further failures are dropped while one is waiting.
+    void ReportDisplayFailure(const QString &text);
+    bool displayFailurePending = false;
+
     // Status bar, progress gauge and caption marker.
     void StatusBar1DrawPanel(QPainter &canvas, const TRect &rect);
     void SetProStatus(int32_t pro);
@@ -259,6 +280,13 @@ public:
     void WMUser(uintptr_t wParam);
     void SetChanged();
     void SetUnChanged();
+
+    // Depth and grey conversion, soften filter (image/ConversionHandlers.cpp).
+    // DepthUpTo converts `di` in place; every caller passes 24.
+    void DepthUpTo(int32_t nbpp);
+    int32_t zweihoch(int32_t i);
+    void GrrayBtnClick();
+    void SoftenBtnClick();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

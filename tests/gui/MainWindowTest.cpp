@@ -151,6 +151,8 @@ private slots:
         QFETCH(int, index);
         showWindow();
         window->PageControl2->setCurrentIndex((index + 1) % 3);
+        // Let the page paint first: a canvas redraw rightly clears the flag too.
+        QCoreApplication::processEvents();
         window->havetodel = true;
         QTest::mouseClick(control<QPushButton>(button.toLatin1()), Qt::LeftButton);
         QCOMPARE(window->PageControl2->currentIndex(), index);

@@ -1,0 +1,256 @@
+// The paint handlers of the preview, the work canvas and the result view,
+// driven through the real main window.
+#include "DrawDib.h"
+#include "MainUnit.h"
+#include "PaintBox.h"
+#include "ScriptedDialogs.h"
+#include "TestPictures.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// A copy of a picture in the library's memory, for the window to own and release.
+dib copyOf(const dib &d)
+{
+    dib copy = emptydib();
+    newdib(&copy, dibwidth(d), dibheight(d), dibbits(d), d.pmi, int32_t(dibbits(d) <= 8 ? dibcolors(d) : 0));
+    if (copy.poi)
+        std::memcpy(copy.poi, d.poi, size_t(d.bytew) * size_t(dibheight(d)));
+    return copy;
+}
+
+// Records the rectangles of the paint events a widget receives.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
+    QList<QRect> rects;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            rects.append(static_cast<QPaintEvent *>(event)->rect());
+        return false;
+    }
+};
+
+} // namespace
+
+class DisplayWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMainForm> window;
+    ScriptedDialogs *dialogs = nullptr;
+
+    // Gives the window this picture as source and result, as loading does.
+    void setPictures(const dib &d)
+    {
+        freedib(window->di);
+        freedib(window->outdi);
+        window->di = copyOf(d);
+        window->outdi = copyOf(d);
+    }
+    void showPage(int index)
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->PageControl2->setCurrentIndex(index);
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void init()
+    {
+        window = std::make_unique<TMainForm>();
+        dialogs = new ScriptedDialogs;
+        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+    }
+    void cleanup()
+    {
+        OverrideScreenBitCount(0);
+        window.reset();
+    }
+
+    // The canvas shows outdi at the zoom of ZoomEd (the canvas is sized elsewhere).
+    void canvasAtTheZoom_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("zoom");
+        QTest::newRow("200") << 64 << 40 << 200;
+        QTest::newRow("50, 101 wide") << 101 << 40 << 50;
+        QTest::newRow("10") << 333 << 99 << 10;
+        QTest::newRow("250") << 33 << 17 << 250;
+    }
+    void canvasAtTheZoom()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, zoom);
+        Picture pic(width, height, 24);
+        fillPattern(pic.d);
+        setPictures(pic.d);
+        window->ZoomEd->setValue(zoom);
+        const int w = int(width * double(zoom) / 100), h = int(height * double(zoom) / 100);
+        window->PaintBox1->resize(w + 5, h + 3); // a box larger than the picture shows what is not drawn
+        showPage(1);
+        const QImage got = window->PaintBox1->grab().toImage();
+        const QRgb behind = got.pixel(w + 2, h + 1);
+        QCOMPARE(differences(got, [&](int x, int y) {
+                     if (x >= w || y >= h)
+                         return behind;
+                     return pixelColour(pic.d, width * x / w, height * y / h);
+                 }),
+                 QString());
+    }
+
+    // The preview fits the picture into its box, keeping the aspect, at the top left.
+    void previewFitsTheBox_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QSize>("drawn");
+        QTest::newRow("landscape") << 400 << 100 << QSize(200, 50);
+        QTest::newRow("portrait") << 100 << 400 << QSize(50, 200);
+        QTest::newRow("small, enlarged") << 50 << 50 << QSize(200, 200);
+    }
+    void previewFitsTheBox()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QSize, drawn);
+        Picture pic(width, height, 24);
+        fillPattern(pic.d);
+        setPictures(pic.d);
+        window->DibPrevPaint->resize(200, 200);
+        QImage got = blankImage(200, 200);
+        {
+            QPainter painter(&got);
+            window->DibPrevPaintPaint(painter, QRect(0, 0, 200, 200));
+        }
+        QCOMPARE(differences(got, [&](int x, int y) {
+                     if (x >= drawn.width() || y >= drawn.height())
+                         return kUntouched;
+                     return pixelColour(pic.d, width * x / drawn.width(), height * y / drawn.height());
+                 }),
+                 QString());
+    }
+
+    // On screen: the preview box shows the picture and, beside it, the panel.
+    void previewOnScreen()
+    {
+        Picture pic(300, 100, 24);
+        fillPattern(pic.d);
+        setPictures(pic.d);
+        showPage(0);
+        TPaintBox *box = window->DibPrevPaint;
+        const int w = box->width(), h = w * 100 / 300; // limited by the width
+        QVERIFY(h <= box->height());
+        const QImage got = box->grab().toImage();
+        const QRgb panel = box->palette().color(QPalette::Window).rgb();
+        QCOMPARE(differences(got, [&](int x, int y) {
+                     if (y >= h)
+                         return panel;
+                     return pixelColour(pic.d, 300 * x / w, 100 * y / h);
+                 }),
+                 QString());
+    }
+
+    // The result view takes the picture's size and shows it pixel for pixel.
+    void resultViewOneToOne()
+    {
+        Picture pic(1000, 800, 24);
+        fillPattern(pic.d);
+        setPictures(pic.d);
+        showPage(2);
+        window->RedrawCanvas();
+        QCOMPARE(window->ErgPaintBox->size(), QSize(1000, 800));
+        const QImage got = window->ErgPaintBox->grab().toImage();
+        QCOMPARE(differences(got, [&](int x, int y) { return pixelColour(pic.d, x, y); }), QString());
+
+        // Its paint handler fits the size too when nothing else did.
+        Picture other(120, 90, 24);
+        fillPattern(other.d);
+        setPictures(other.d);
+        window->ErgPaintBox->grab();
+        QCOMPARE(window->ErgPaintBox->size(), QSize(120, 90));
+    }
+
+    // On a screen of 8 bits the canvas shows the library's halftoned picture.
+    void canvasHalftonedOnEightBitScreens()
+    {
+        OverrideScreenBitCount(8);
+        Picture pic(90, 60, 24);
+        fillPattern(pic.d);
+        setPictures(pic.d);
+        window->ZoomEd->setValue(50);
+        window->PaintBox1->resize(45, 30);
+        showPage(1);
+        Picture t(0, 0, 24);
+        DIBHalftoneDIBXY(&t.d, pic.d, 45, 30);
+        QVERIFY(t.d.poi);
+        const QImage got = window->PaintBox1->grab().toImage();
+        QCOMPARE(differences(got, [&](int x, int y) { return pixelColour(t.d, x, y); }), QString());
+    }
+
+    // A shown brush outline is gone after any redraw of the canvas: where the
+    // paint does not reach it, its rectangle is repainted as well.
+    void redrawTakesTheOutlineOff()
+    {
+        showPage(1);
+        PaintRecorder painted(window->PaintBox1);
+        const QRect outline(200, 100, 40, 40);
+
+        window->havetodel = true;
+        window->srre = TRect::fromQRect(outline);
+        window->PaintBox1->repaint(QRect(0, 0, 10, 10));
+        QVERIFY(!window->havetodel);
+        QTRY_VERIFY(std::any_of(painted.rects.begin(), painted.rects.end(),
+                                [&](const QRect &r) { return r.contains(outline); }));
+
+        // A full redraw reaches it: no second paint is needed.
+        painted.rects.clear();
+        window->havetodel = true;
+        window->PaintBox1->repaint();
+        QVERIFY(!window->havetodel);
+        QCoreApplication::processEvents();
+        QCOMPARE(painted.rects.size(), 1);
+    }
+
+    // A picture the device cannot draw: a plain message after the paint, with no
+    // title of its own, no icon and OK. Failures while one waits are dropped.
+    void drawingFailureIsShownAfterThePaint()
+    {
+        Picture pic(30, 20, 24);
+        setPictures(pic.d);
+        // Masked 16-bit pixels, which nothing here converts.
+        window->outdi.pmi->bmiHeader.biBitCount = 16;
+        window->outdi.pmi->bmiHeader.biCompression = 3;
+        showPage(1);
+        QTRY_VERIFY(!dialogs->messages.isEmpty());
+        for (const ShownMessage &shown : dialogs->messages) {
+            QCOMPARE(shown.text, QStringLiteral("The device does not support the Funtkion setdibits!"));
+            QCOMPARE(shown.title, QString());
+            QCOMPARE(shown.icon, QMessageBox::NoIcon);
+            QCOMPARE(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        }
+
+        dialogs->messages.clear();
+        window->ReportDisplayFailure(QStringLiteral("Could not create bitmap."));
+        window->ReportDisplayFailure(QStringLiteral("The device does not support the function StretchBlt!"));
+        QVERIFY(dialogs->messages.isEmpty()); // not inside the paint that failed
+        QTRY_COMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages.first().text, QStringLiteral("Could not create bitmap."));
+    }
+};
+
+QTEST_MAIN(DisplayWindowTest)
+#include "DisplayWindowTest.moc"
