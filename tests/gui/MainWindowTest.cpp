@@ -466,7 +466,10 @@ private slots:
         QCOMPARE(window->fileModel->nameFilters(), filter[0].masks);
         QVERIFY(!window->fileModel->nameFilterDisables());
 
-        QTemporaryDir folder;
+        // Not in /tmp: the tree may already be reading /tmp (an ancestor of the
+        // program folder), and a listing taken before this folder existed would
+        // remove it again and move the tree's selection to a neighbour.
+        QTemporaryDir folder(QDir::homePath() + QStringLiteral("/filter-XXXXXX"));
         QVERIFY(folder.isValid());
         for (const char *name : {"upper.BMP", "lower.bmp", "notes.txt"}) {
             QFile file(folder.filePath(QLatin1String(name)));
