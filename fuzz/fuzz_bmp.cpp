@@ -1,52 +1,7 @@
-// Feeds arbitrary bytes to the BMP decoder in memory, and writes what it decoded
-// back out through the encoder, so both sides of the codec are exercised.
-#include "codecs/formats.h"
-#include "dibcore.h"
-#include "progress.h"
-
-#include <cstddef>
-#include <cstdint>
-
-namespace {
-
-// Discards the encoder's bytes; a real file adds nothing the decoder could find.
-class NullWriter : public bk3::Writer {
-protected:
-  bool put(const void *, size_t) override { return true; }
-};
-
-void count_progress(void *target, uint32_t, uintptr_t percent, intptr_t)
-{
-  if (percent > 100)
-    __builtin_trap();
-  ++*static_cast<unsigned *>(target);
-}
-
-} // namespace
+// Fuzzes the BMP codec in memory.
+#include "CodecFuzzer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-  unsigned reports = 0;
-  bk3_sink sink{&reports, count_progress};
-  bk3::Progress progress(&sink);
-  dib picture;
-  if (bk3::Error e = bk3::bmp_load(data, size, &picture, progress)) {
-    // A failure leaves no picture behind.
-    if (picture.poi || picture.pmi || picture.poih || picture.pmih)
-      __builtin_trap();
-    (void)e;
-    return 0;
-  }
-  const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  if (h.biHeight <= 0 || h.biWidth <= 0 || picture.bytew < bk3::row_bytes(h.biWidth, h.biBitCount))
-    __builtin_trap();
-  // Touch the corners, so a block shorter than the header claims is found.
-  (void)bk3::get_pixel(picture, 0, 0);
-  (void)bk3::get_pixel(picture, h.biWidth - 1, h.biHeight - 1);
-  NullWriter out;
-  bk3::Progress quiet(nullptr);
-  if (!bk3::bmp_save(picture, out, quiet))
-    __builtin_trap();
-  bk3::free_dib(&picture);
-  return 0;
+  return fuzzing::fuzz_codec(data, size, {bk3::bmp_load, bk3::bmp_save, false, 0});
 }
