@@ -60,6 +60,18 @@ Error check_size(int64_t width, int64_t height)
   return nullptr;
 }
 
+bool writable_shape(const dib &picture, PictureShape &shape)
+{
+  if (!picture.pmi || !picture.poi)
+    return false;
+  const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
+  shape.bits = h.biBitCount;
+  shape.width = h.biWidth;
+  shape.height = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
+  return (shape.bits == 1 || shape.bits == 4 || shape.bits == 8 || shape.bits == 24) &&
+         !check_size(shape.width, shape.height) && picture.bytew >= row_bytes(shape.width, shape.bits);
+}
+
 Error make_dib(dib *result, int32_t width, int32_t height, int bits, const RGBQUAD *colours,
                int ncolours)
 {

@@ -38,6 +38,18 @@ void set_failure(dib *result, Error reason);
 // Bytes of one pixel row at `bits` per pixel, padded to a multiple of 4.
 inline int64_t row_bytes(int64_t width, int bits) { return (width * bits + 31) / 32 * 4; }
 
+// What a writer needs to know of a picture handed to it: its depth and size
+// (height positive also for top-down rows).
+struct PictureShape {
+  int bits = 0;
+  int64_t width = 0;
+  int64_t height = 0;
+};
+
+// False when the picture is not one the writers take: a depth other than 1, 4, 8
+// or 24, a size outside the limits, or rows shorter than the depth needs.
+bool writable_shape(const dib &picture, PictureShape &shape);
+
 // Checks width and height against the library's limits.
 Error check_size(int64_t width, int64_t height);
 

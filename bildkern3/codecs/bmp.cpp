@@ -354,16 +354,13 @@ Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 bool bmp_save(const dib &picture, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  const int bits = h.biBitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+  PictureShape shape;
+  if (!writable_shape(picture, shape))
     return false;
-  const int64_t width = h.biWidth;
-  const int64_t height = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
-  if (check_size(width, height))
-    return false;
+  const int bits = shape.bits;
+  const int64_t width = shape.width;
+  const int64_t height = shape.height;
   const int64_t stride = row_bytes(width, bits);
-  if (picture.bytew < stride)
-    return false;
 
   // Our own pictures carry all 2^bits entries; a shorter table says so in biClrUsed.
   const uint32_t full = bits <= 8 ? 1u << bits : 0;

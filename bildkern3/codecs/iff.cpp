@@ -323,13 +323,12 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 bool iff_save(const dib &picture, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  const int bits = h.biBitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+  PictureShape shape;
+  if (!writable_shape(picture, shape) || shape.width > 0xFFFF || shape.height > 0xFFFF)
     return false;
-  const int64_t width = h.biWidth;
-  const int64_t height = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
-  if (width > 0xFFFF || height > 0xFFFF || check_size(width, height) || picture.bytew < row_bytes(width, bits))
-    return false;
+  const int bits = shape.bits;
+  const int64_t width = shape.width;
+  const int64_t height = shape.height;
 
   const size_t plane_row = size_t((width + 15) / 16 * 2);
   std::vector<uint8_t> planes(plane_row * size_t(bits)), packed;

@@ -265,12 +265,12 @@ Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 bool jp2_save(const dib &picture, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  const int bits = h.biBitCount;
-  const int64_t width = h.biWidth;
-  const int64_t height = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
-  if ((bits != 1 && bits != 4 && bits != 8 && bits != 24) || check_size(width, height) ||
-      picture.bytew < row_bytes(width, bits))
+  PictureShape shape;
+  if (!writable_shape(picture, shape))
     return false;
+  const int bits = shape.bits;
+  const int64_t width = shape.width;
+  const int64_t height = shape.height;
 
   const RGBQUAD *table = bits <= 8 ? colour_table(picture) : nullptr;
   bool grey = bits == 8;

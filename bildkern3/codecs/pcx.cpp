@@ -214,13 +214,12 @@ Error pcx_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 bool pcx_save(const dib &picture, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &bh = picture.pmi->bmiHeader;
-  const int bits = bh.biBitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+  PictureShape shape;
+  if (!writable_shape(picture, shape))
     return false;
-  const int64_t width = bh.biWidth;
-  const int64_t height = bh.biHeight < 0 ? -int64_t(bh.biHeight) : int64_t(bh.biHeight);
-  if (check_size(width, height) || picture.bytew < row_bytes(width, bits))
-    return false;
+  const int bits = shape.bits;
+  const int64_t width = shape.width;
+  const int64_t height = shape.height;
   const RGBQUAD *table = bits <= 8 ? colour_table(picture) : nullptr;
   const auto is = [](const RGBQUAD &c, uint8_t v) { return c.rgbRed == v && c.rgbGreen == v && c.rgbBlue == v; };
   const bool mono = bits == 1 && is(table[0], 0) && is(table[1], 255);

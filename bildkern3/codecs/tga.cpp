@@ -244,13 +244,12 @@ Error tga_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 bool tga_save(const dib &picture, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &bh = picture.pmi->bmiHeader;
-  const int bits = bh.biBitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+  PictureShape shape;
+  if (!writable_shape(picture, shape) || shape.width > 0xFFFF || shape.height > 0xFFFF)
     return false;
-  const int64_t width = bh.biWidth;
-  const int64_t height = bh.biHeight < 0 ? -int64_t(bh.biHeight) : int64_t(bh.biHeight);
-  if (width > 0xFFFF || height > 0xFFFF || check_size(width, height) || picture.bytew < row_bytes(width, bits))
-    return false;
+  const int bits = shape.bits;
+  const int64_t width = shape.width;
+  const int64_t height = shape.height;
   const bool mapped = bits <= 8;
   const int entries = mapped ? 1 << bits : 0;
 
