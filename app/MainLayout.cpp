@@ -260,6 +260,8 @@ QWidget *TMainForm::buildTopBar()
     layout->addWidget(SaveBtn);
     layout->addWidget(MySaveAsBtn);
 
+    connect(SaveBtn, &QToolButton::clicked, this, &TMainForm::SaveBtnClick);
+    connect(MySaveAsBtn, &QToolButton::clicked, this, &TMainForm::MySaveAsBtnClick);
     connect(FarbenBtn, &QPushButton::clicked, this, &TMainForm::FarbenBtnClick);
     connect(BildfolgeBtn, &QPushButton::clicked, this, &TMainForm::BildfolgeBtnClick);
     connect(StapelverarbeitungBtn, &QPushButton::clicked, this,
@@ -747,6 +749,7 @@ QWidget *TMainForm::buildResultPage()
     panelLayout->addSpacing(10);
     panelLayout->addWidget(SaveAsBtn);
     panelLayout->addWidget(PrintBtn);
+    connect(SaveAsBtn, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
     panelLayout->addStretch(1);
     body->addWidget(ErgPanel);
 

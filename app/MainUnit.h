@@ -85,8 +85,9 @@ public:
     bool inpaint = false;
     TRect srre;
 
-    // Initial folder of the picture save dialog.
+    // Initial folder and chosen filter entry (from 1) of the picture save dialog.
     QString saveDialog1Folder;
+    int saveDialog1FilterIndex = 1;
 
     // Every modal interaction goes through this; tests install a scripted one.
     std::unique_ptr<UserDialogs> dialogs;
@@ -226,8 +227,18 @@ public:
     // caller may go on: Yes and a successful save, or No.
     bool QuerySaveChanges();
 
-    // Saving (files/).
+    // Saving (files/). SaveTheFile writes `outdi` to `tempfile` in the format of
+    // its extension; on success it clears the changes mark and names the file in
+    // the last-saved fields. Failures are reported and change nothing.
+    bool SaveTheFile(const QString &tempfile);
+    // "Speichern": to `afilename`, or through the save dialog when it is empty.
     bool SaveFile();
+    // The save dialog; the chosen name, completed by the entry's extension when
+    // it has none, is written and becomes `afilename`. False when cancelled or failed.
+    bool SaveWithDialog();
+    void BitBtn1Click();      // "Speichern unter..."
+    void MySaveAsBtnClick();
+    void SaveBtnClick();
 
     // Pixel operations and "Alles einfärben" (editor/PixelHandlers.cpp). The
     // three pixel operations address `di` and `outdi` through `rowoffsets`,

@@ -1,9 +1,75 @@
-// Saving the result picture.
+// Saving the result picture: "Speichern" and "Speichern unter...".
+#include "FormatCodes.h"
 #include "MainUnit.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+bool TMainForm::SaveTheFile(const QString &tempfile)
+{
+    const int format = formatCodeForFile(tempfile);
+    if (format == 0) {
+        // Refused before writing: the result stays unsaved, not lost.
+        const QString extension = fileExtension(tempfile);
+        const QString reason =
+            extension.isEmpty()
+                ? QStringLiteral("Der Dateiname hat keine Endung, die ein Bildformat bestimmt.")
+                : QStringLiteral("Für die Endung \"%1\" gibt es kein Bildformat.").arg(extension);
+        dialogs->error(this, QStringLiteral("Das Bild konnte nicht gespeichert werden:\n%1\n\n%2")
+                                 .arg(tempfile, reason));
+        return false;
+    }
+    const QByteArray name = QFile::encodeName(tempfile);
+    if (SaveDib(outdi, name.constData(), format, messageSink()) != 1) {
+        dialogs->error(this,
+                       QStringLiteral("Das Bild konnte nicht gespeichert werden:\n%1").arg(tempfile));
+        return false;
+    }
+    SetUnChanged();
+    LastSavedWithPathEd->setText(tempfile);
+    // The field is narrow: the name alone; the full path is in the hidden field.
+    LastSavedEd->setText(QFileInfo(tempfile).fileName());
+    return true;
+}
+
+bool TMainForm::SaveWithDialog()
+{
+    FileRequest request;
+    request.title = QStringLiteral("Speichern unter");
+    request.folder = saveDialog1Folder;
+    request.filter = QString::fromLocal8Bit(GetDIBSaveFilter());
+    request.filterIndex = saveDialog1FilterIndex;
+    request.confirmOverwrite = true;
+    const FileAnswer answer = dialogs->saveFile(this, request);
+    if (!answer.accepted || answer.fileNames.isEmpty())
+        return false;
+    // Like the classic dialog, the chosen entry stays chosen for the next time.
+    saveDialog1FilterIndex = answer.filterIndex;
+
+    QString name = answer.fileNames.first();
+    if (fileExtension(name).isEmpty())
+        name += defaultExtensionForFilter(answer.filterIndex);
+    if (!SaveTheFile(name))
+        return false;
+    afilename = name;
+    return true;
+}
 
 bool TMainForm::SaveFile()
 {
-    // Writing pictures is not available yet; say so rather than pretend.
-    dialogs->error(this, QStringLiteral("Das Speichern ist in dieser Version noch nicht möglich."));
-    return false;
+    const bool result = afilename.isEmpty() ? SaveWithDialog() : SaveTheFile(afilename);
+    if (result)
+        SetUnChanged(); // the caption names the new file
+    return result;
 }
+
+void TMainForm::BitBtn1Click()
+{
+    if (SaveWithDialog())
+        SetUnChanged();
+}
+
+void TMainForm::MySaveAsBtnClick() { BitBtn1Click(); }
+
+void TMainForm::SaveBtnClick() { SaveFile(); }

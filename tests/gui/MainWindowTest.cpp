@@ -42,7 +42,6 @@ const QString kSaveQuestion =
     QStringLiteral("Die Datei wurde noch nicht gespeichert. Wollen Sie jetzt speichern?");
 const QString kSettingsQuestion =
     QStringLiteral("Wollen Sie die Einstellungen für den Radius, den Zoom und die Helligkeit speichern?");
-const QString kCannotSave = QStringLiteral("Das Speichern ist in dieser Version noch nicht möglich.");
 
 // Records the paint events a widget receives.
 class PaintRecorder : public QObject {
@@ -572,16 +571,20 @@ private slots:
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<bool>("closes");
+        QTest::addColumn<int>("saveDialogs");
         const int yes = QMessageBox::Yes, no = QMessageBox::No, cancel = QMessageBox::Cancel;
-        QTest::newRow("unchanged, keep settings") << false << QList<int>{no} << QStringList{kSettingsQuestion} << true;
-        QTest::newRow("unchanged, save settings") << false << QList<int>{yes} << QStringList{kSettingsQuestion} << true;
-        QTest::newRow("changed, cancel") << true << QList<int>{cancel} << QStringList{kSaveQuestion} << false;
+        QTest::newRow("unchanged, keep settings") << false << QList<int>{no} << QStringList{kSettingsQuestion} << true
+                                                  << 0;
+        QTest::newRow("unchanged, save settings") << false << QList<int>{yes} << QStringList{kSettingsQuestion} << true
+                                                  << 0;
+        QTest::newRow("changed, cancel") << true << QList<int>{cancel} << QStringList{kSaveQuestion} << false << 0;
         QTest::newRow("changed, box closed") << true << QList<int>{QMessageBox::NoButton}
-                                             << QStringList{kSaveQuestion} << false;
-        QTest::newRow("changed, save fails") << true << QList<int>{yes}
-                                             << QStringList{kSaveQuestion, kCannotSave} << false;
+                                             << QStringList{kSaveQuestion} << false << 0;
+        // No file name yet: "Ja" opens the save dialog, here cancelled.
+        QTest::newRow("changed, save cancelled") << true << QList<int>{yes} << QStringList{kSaveQuestion} << false
+                                                 << 1;
         QTest::newRow("changed, drop changes") << true << QList<int>{no, no}
-                                               << QStringList{kSaveQuestion, kSettingsQuestion} << true;
+                                               << QStringList{kSaveQuestion, kSettingsQuestion} << true << 0;
     }
     void closeQuestions()
     {
@@ -589,14 +592,17 @@ private slots:
         QFETCH(QList<int>, answers);
         QFETCH(QStringList, shown);
         QFETCH(bool, closes);
+        QFETCH(int, saveDialogs);
         showWindow();
         window->changed = changed;
         for (int answer : answers)
             dialogs->answers.push_back(QMessageBox::StandardButton(answer));
+        dialogs->fileAnswers.push_back(FileAnswer{}); // a save dialog is cancelled
 
         QCOMPARE(window->close(), closes);
         QCOMPARE(window->isVisible(), !closes);
         QVERIFY(dialogs->answers.empty());
+        QCOMPARE(dialogs->fileRequests.size(), saveDialogs);
         QCOMPARE(dialogs->messages.size(), shown.size());
         for (int i = 0; i < shown.size(); ++i) {
             const ShownMessage &message = dialogs->messages[i];

@@ -1,0 +1,45 @@
+#include "FormatCodes.h"
+
+#include "bildkern3.h"
+
+#include <QDir>
+#include <array>
+
+QString fileExtension(const QString &path)
+{
+    // Both separators: a name may come in native form.
+    const QString normal = QDir::fromNativeSeparators(path);
+    const qsizetype nameStart = normal.lastIndexOf(QLatin1Char('/')) + 1;
+    const qsizetype dot = normal.lastIndexOf(QLatin1Char('.'));
+    return dot < nameStart ? QString() : normal.mid(dot);
+}
+
+int formatCodeForFile(const QString &path)
+{
+    struct Entry {
+        const char *extension;
+        int code;
+    };
+    static constexpr Entry table[] = {
+        {".BMP", BK3_FORMAT_BMP},  {".DIB", BK3_FORMAT_BMP},   {".RLE", BK3_FORMAT_BMP},
+        {".GIF", BK3_FORMAT_GIF},  {".IFF", BK3_FORMAT_IFF},   {".LBM", BK3_FORMAT_IFF},
+        {".JPG", BK3_FORMAT_JPEG}, {".JPEG", BK3_FORMAT_JPEG}, {".JIF", BK3_FORMAT_JPEG},
+        {".PCX", BK3_FORMAT_PCX},  {".TGA", BK3_FORMAT_TGA},   {".TIF", BK3_FORMAT_TIFF},
+        {".JP2", BK3_FORMAT_JP2},
+    };
+    const QString extension = fileExtension(path);
+    for (const Entry &entry : table)
+        if (extension.compare(QLatin1String(entry.extension), Qt::CaseInsensitive) == 0)
+            return entry.code;
+    return 0;
+}
+
+QString defaultExtensionForFilter(int filterIndex)
+{
+    // In the order of the entries of GetDIBSaveFilter.
+    static constexpr std::array<const char *, 11> extensions = {
+        ".bmp", ".dib", ".gif", ".iff", ".jif", ".jpg", ".lbm", ".pcx", ".rle", ".tga", ".tif"};
+    if (filterIndex < 1 || filterIndex > int(extensions.size()))
+        return QString();
+    return QLatin1String(extensions[size_t(filterIndex - 1)]);
+}

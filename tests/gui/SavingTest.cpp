@@ -1,0 +1,369 @@
+// "Speichern" and "Speichern unter..." on the whole window: what is written
+// where, in which format, and that a cancel or a failure changes nothing.
+#include "ErrorReport.h"
+#include "MainUnit.h"
+#include "ScriptedDialogs.h"
+#include "Startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const QString kCaption = QStringLiteral("MERIDAN Nuanza 1.5");
+const QString kCannotSave = QStringLiteral("Das Bild konnte nicht gespeichert werden:\n");
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+// Empty when the picture in `path` has the size of `expected` and, if `exact`,
+// the same pixels; otherwise what differs.
+QString compareWithFile(const dib &expected, const QString &path, bool exact)
+{
+    dib read = emptydib();
+    OpenDib(&read, QFile::encodeName(path).constData(), 0, nullptr);
+    if (!read.poi)
+        return QStringLiteral("not readable");
+    QString difference;
+    if (dibwidth(read) != dibwidth(expected) || dibheight(read) != dibheight(expected))
+        difference = QStringLiteral("size %1 x %2").arg(dibwidth(read)).arg(dibheight(read));
+    for (int y = 0; exact && difference.isEmpty() && y < dibheight(expected); ++y)
+        for (int x = 0; difference.isEmpty() && x < dibwidth(expected); ++x)
+            if (getpixel(read, x, y) != getpixel(expected, x, y))
+                difference = QStringLiteral("pixel %1,%2").arg(x).arg(y);
+    deldib(read);
+    return difference;
+}
+
+} // namespace
+
+class SavingTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMainForm> window;
+    ScriptedDialogs *dialogs = nullptr;
+    std::unique_ptr<QTemporaryDir> folder;
+
+    QString path(const QString &name) const
+    {
+        return name.isEmpty() ? QString() : QDir::toNativeSeparators(folder->filePath(name));
+    }
+    QStringList folderEntries() const
+    {
+        return QDir(folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+    void showWindow()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    // The state a failed or cancelled save must leave exactly as it was.
+    struct Snapshot {
+        QString afilename, caption, lastSaved, lastSavedWithPath;
+        bool changed;
+    };
+    Snapshot snapshot() const
+    {
+        return {window->afilename, window->windowTitle(), window->LastSavedEd->text(),
+                window->LastSavedWithPathEd->text(), window->changed};
+    }
+    void verifyUnchanged(const Snapshot &before)
+    {
+        const Snapshot now = snapshot();
+        QCOMPARE(now.afilename, before.afilename);
+        QCOMPARE(now.caption, before.caption);
+        QCOMPARE(now.lastSaved, before.lastSaved);
+        QCOMPARE(now.lastSavedWithPath, before.lastSavedWithPath);
+        QCOMPARE(now.changed, before.changed);
+    }
+    void verifySavedAs(const QString &file)
+    {
+        QCOMPARE(window->afilename, file);
+        QVERIFY(!window->changed);
+        QCOMPARE(window->windowTitle(),
+                 kCaption + QStringLiteral(" - [") + QFileInfo(file).fileName() + QLatin1Char(']'));
+        QCOMPARE(window->LastSavedWithPathEd->text(), file);
+        QCOMPARE(window->LastSavedEd->text(), QFileInfo(file).fileName());
+    }
+    // A sample unsaved earlier state: an old last-saved picture, changes pending.
+    void markEarlierWork()
+    {
+        window->LastSavedEd->setText(QStringLiteral("alt.bmp"));
+        window->LastSavedWithPathEd->setText(QStringLiteral("/woanders/alt.bmp"));
+        window->SetChanged();
+    }
+
+private slots:
+    void init()
+    {
+        window = std::make_unique<TMainForm>();
+        dialogs = new ScriptedDialogs;
+        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(folder->isValid());
+        // A result with distinct pixels, so a wrong or partial write shows.
+        const dib &result = window->outdi;
+        for (int y = 0; y < dibheight(result); ++y)
+            for (int x = 0; x < dibwidth(result); ++x)
+                setpixel(result, x, y, uint32_t(x % 256) + 256u * uint32_t(y) + 65536u * uint32_t((x * y) % 251));
+    }
+    void cleanup()
+    {
+        window.reset();
+        folder.reset();
+    }
+
+    void saveWritesCurrentFileWithoutDialog_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("magic");
+        QTest::addColumn<bool>("exact");
+        QTest::newRow("bmp") << "bild.bmp" << QByteArray("BM") << true;
+        QTest::newRow("loaded JPEG stays JPEG") << "foto.JPG" << QByteArray("\xFF\xD8\xFF") << false;
+        QTest::newRow("iff") << "bild.lbm" << QByteArray("FORM") << true;
+    }
+    void saveWritesCurrentFileWithoutDialog()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, magic);
+        QFETCH(bool, exact);
+        const QString file = path(name);
+        writeFile(file, "der geladene Stand");
+        window->afilename = file;
+        markEarlierWork();
+        showWindow();
+
+        QTest::mouseClick(window->SaveBtn, Qt::LeftButton);
+        QVERIFY(dialogs->fileRequests.isEmpty());
+        QVERIFY(dialogs->messages.isEmpty());
+        QVERIFY(contents(file).startsWith(magic));
+        QCOMPARE(compareWithFile(window->outdi, file, exact), QString());
+        QCOMPARE(folderEntries(), QStringList{name});
+        verifySavedAs(file);
+    }
+
+    void saveWithoutNameAsks_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("magic");
+        QTest::addColumn<bool>("exact");
+        QTest::newRow("no extension, entry 4") << "bild" << 4 << "bild.iff" << QByteArray("FORM") << true;
+        QTest::newRow("no extension, entry 1") << "bild" << 1 << "bild.bmp" << QByteArray("BM") << true;
+        QTest::newRow("no extension, entry 6") << "bild" << 6 << "bild.jpg" << QByteArray("\xFF\xD8\xFF") << false;
+        QTest::newRow("no extension, entry 11") << "bild" << 11 << "bild.tif" << QByteArray() << true;
+        QTest::newRow(".tif kept, entry 4") << "bild.tif" << 4 << "bild.tif" << QByteArray() << true;
+        QTest::newRow(".TIF kept, entry 1") << "bild.TIF" << 1 << "bild.TIF" << QByteArray() << true;
+        QTest::newRow(".tga kept, entry 11") << "a.b/bild.tga" << 11 << "a.b/bild.tga" << QByteArray() << true;
+    }
+    void saveWithoutNameAsks()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, index);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, magic);
+        QFETCH(bool, exact);
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("a.b")));
+        markEarlierWork();
+        dialogs->fileAnswers.push_back({true, {path(typed)}, index});
+
+        QVERIFY(window->SaveFile());
+        QCOMPARE(dialogs->fileRequests.size(), 1);
+        const FileRequest &request = dialogs->fileRequests[0];
+        QCOMPARE(request.title, QStringLiteral("Speichern unter"));
+        QCOMPARE(request.folder, window->saveDialog1Folder);
+        QCOMPARE(request.filter, QString::fromLocal8Bit(GetDIBSaveFilter()));
+        QCOMPARE(request.filterIndex, 1);
+        QVERIFY(request.confirmOverwrite);
+        QVERIFY(dialogs->messages.isEmpty());
+
+        const QString file = path(written);
+        QVERIFY(contents(file).startsWith(magic));
+        if (written.endsWith(QLatin1String("tif"), Qt::CaseInsensitive))
+            QVERIFY(contents(file).startsWith("II*") || contents(file).startsWith("MM\0*"));
+        QCOMPARE(compareWithFile(window->outdi, file, exact), QString());
+        verifySavedAs(file);
+    }
+
+    // "Speichern unter..." asks also when a name is known; the chosen name then
+    // becomes the current one, and the dialog comes back on the chosen entry.
+    void saveAsAlwaysAsks_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("page");
+        QTest::newRow("top bar") << "MySaveAsBtn" << 0;
+        QTest::newRow("result page") << "SaveAsBtn" << 2;
+    }
+    void saveAsAlwaysAsks()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, page);
+        const QString old = path(QStringLiteral("alt.bmp"));
+        writeFile(old, "vorher");
+        window->afilename = old;
+        markEarlierWork();
+        showWindow();
+        window->PageControl2->setCurrentIndex(page);
+        auto *saveAs = window->findChild<QAbstractButton *>(button);
+        QVERIFY(saveAs);
+
+        dialogs->fileAnswers.push_back({true, {path(QStringLiteral("neu"))}, 4});
+        QTest::mouseClick(saveAs, Qt::LeftButton);
+        const QString file = path(QStringLiteral("neu.iff"));
+        QCOMPARE(compareWithFile(window->outdi, file, true), QString());
+        QCOMPARE(contents(old), QByteArray("vorher"));
+        verifySavedAs(file);
+
+        // "Speichern" now writes to the new file without asking.
+        setpixel(window->outdi, 5, 5, 0x123456);
+        window->SetChanged();
+        QTest::mouseClick(window->SaveBtn, Qt::LeftButton);
+        QCOMPARE(dialogs->fileRequests.size(), 1);
+        QCOMPARE(compareWithFile(window->outdi, file, true), QString());
+        verifySavedAs(file);
+
+        dialogs->fileAnswers.push_back({});
+        QTest::mouseClick(saveAs, Qt::LeftButton);
+        QCOMPARE(dialogs->fileRequests.size(), 2);
+        QCOMPARE(dialogs->fileRequests[1].filterIndex, 4);
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    void cancelChangesNothing_data()
+    {
+        QTest::addColumn<bool>("saveAs");
+        QTest::addColumn<QString>("current");
+        QTest::newRow("Speichern without a name") << false << "";
+        QTest::newRow("Speichern unter with a name") << true << "alt.bmp";
+    }
+    void cancelChangesNothing()
+    {
+        QFETCH(bool, saveAs);
+        QFETCH(QString, current);
+        window->afilename = path(current);
+        markEarlierWork();
+        const Snapshot before = snapshot();
+        dialogs->fileAnswers.push_back({false, {path(QStringLiteral("bild.bmp"))}, 1});
+
+        if (saveAs)
+            window->BitBtn1Click();
+        else
+            QVERIFY(!window->SaveFile());
+        QCOMPARE(dialogs->fileRequests.size(), 1);
+        QVERIFY(dialogs->messages.isEmpty());
+        verifyUnchanged(before);
+        QVERIFY(folderEntries().isEmpty());
+    }
+
+    // current: afilename; typed: the dialog's answer (entry 1) when afilename is empty;
+    // existing: a file of that name beforehand, which must stay as it was.
+    void failureChangesNothing_data()
+    {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder") << "fehlt/bild.bmp" << "" << "fehlt/bild.bmp" << false << "";
+        QTest::newRow("missing folder, dialog") << "" << "fehlt/bild" << "fehlt/bild.bmp" << false << "";
+        QTest::newRow("target is a folder") << "ordner.bmp" << "" << "ordner.bmp" << false << "";
+        QTest::newRow("unknown extension") << "bild.tiff" << "" << "bild.tiff" << true
+                                           << "Für die Endung \".tiff\" gibt es kein Bildformat.";
+        QTest::newRow("unknown extension, dialog") << "" << "bild.png" << "bild.png" << false
+                                                   << "Für die Endung \".png\" gibt es kein Bildformat.";
+        QTest::newRow("no extension") << "bild" << "" << "bild" << true
+                                      << "Der Dateiname hat keine Endung, die ein Bildformat bestimmt.";
+    }
+    void failureChangesNothing()
+    {
+        QFETCH(QString, current);
+        QFETCH(QString, typed);
+        QFETCH(QString, target);
+        QFETCH(bool, existing);
+        QFETCH(QString, reason);
+        if (target == QLatin1String("ordner.bmp"))
+            QVERIFY(QDir(folder->path()).mkdir(target));
+        if (existing)
+            writeFile(path(target), "vorher");
+        const QStringList entriesBefore = folderEntries();
+        window->afilename = path(current);
+        markEarlierWork();
+        const Snapshot before = snapshot();
+        if (!typed.isEmpty())
+            dialogs->fileAnswers.push_back({true, {path(typed)}, 1});
+
+        QVERIFY(!window->SaveFile());
+        QCOMPARE(dialogs->fileRequests.size(), typed.isEmpty() ? 0 : 1);
+        QCOMPARE(dialogs->messages.size(), 1);
+        const ShownMessage &message = dialogs->messages[0];
+        QVERIFY2(message.text.startsWith(kCannotSave + path(target)), qPrintable(message.text));
+        QVERIFY2(message.text.endsWith(reason), qPrintable(message.text));
+        QCOMPARE(message.icon, QMessageBox::Critical);
+        verifyUnchanged(before);
+        QCOMPARE(folderEntries(), entriesBefore);
+        if (existing)
+            QCOMPARE(contents(path(target)), QByteArray("vorher"));
+    }
+
+    void closeQuestionSaves_data()
+    {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Ja, saved") << "bild.bmp" << "" << true;
+        QTest::newRow("Ja, saved through the dialog") << "" << "bild.bmp" << true;
+        QTest::newRow("Ja, write fails") << "fehlt/bild.bmp" << "" << false;
+    }
+    void closeQuestionSaves()
+    {
+        QFETCH(QString, current);
+        QFETCH(QString, typed);
+        QFETCH(bool, closes);
+        showWindow();
+        window->afilename = path(current);
+        window->SetChanged();
+        if (!typed.isEmpty())
+            dialogs->fileAnswers.push_back({true, {path(typed)}, 1});
+        dialogs->answers.push_back(QMessageBox::Yes);
+        if (closes)
+            dialogs->answers.push_back(QMessageBox::No); // keep the settings
+
+        QCOMPARE(window->close(), closes);
+        QCOMPARE(window->isVisible(), !closes);
+        QVERIFY(dialogs->answers.empty());
+        QVERIFY(dialogs->fileAnswers.empty());
+        QCOMPARE(window->changed, !closes);
+        if (closes)
+            QCOMPARE(compareWithFile(window->outdi, path(QStringLiteral("bild.bmp")), true), QString());
+        else
+            QVERIFY(dialogs->messages.last().text.startsWith(kCannotSave));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    NuanzaApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    setupApplication(app);
+    QApplication::setQuitOnLastWindowClosed(false);
+    SavingTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SavingTest.moc"
