@@ -311,11 +311,7 @@ bool iff_sniff(const uint8_t *d, size_t n)
 
 Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
-  Error e = load(data, size, result, progress);
-  if (e)
-    free_dib(result);
-  return e;
+  return load_cleanly(result, [&] { return load(data, size, result, progress); });
 }
 
 // ILBM with ByteRun1: colour-table pictures keep their depth as 1, 4 or 8 planes

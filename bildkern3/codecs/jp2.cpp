@@ -253,11 +253,7 @@ bool jp2_sniff(const uint8_t *d, size_t n)
 
 Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
-  Error e = decode_image(data, size, result, progress);
-  if (e)
-    free_dib(result);
-  return e;
+  return load_cleanly(result, [&] { return decode_image(data, size, result, progress); });
 }
 
 // Lossless: one quality layer, reversible wavelet and colour transform. Pictures whose

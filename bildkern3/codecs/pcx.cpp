@@ -199,11 +199,7 @@ bool pcx_sniff(const uint8_t *d, size_t n)
 
 Error pcx_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
-  Error e = load(data, size, result, progress);
-  if (e)
-    free_dib(result);
-  return e;
+  return load_cleanly(result, [&] { return load(data, size, result, progress); });
 }
 
 // Version 5, run-length: 24-bit pictures in three planes of 8 bits, 8-bit ones with

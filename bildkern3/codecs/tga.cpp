@@ -231,11 +231,7 @@ bool tga_sniff(const uint8_t *d, size_t n)
 
 Error tga_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
-  Error e = load(data, size, result, progress);
-  if (e)
-    free_dib(result);
-  return e;
+  return load_cleanly(result, [&] { return load(data, size, result, progress); });
 }
 
 // Run-length, bottom-left origin: 24-bit pictures as true colour (type 10), colour-
