@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 using namespace bk3test;
 
@@ -25,27 +24,6 @@ Bytes valid(std::function<void(Bmp &)> change = {})
 }
 
 Bytes cut(Bytes b, size_t n) { return b.resize(n), b; }
-
-// While alive, the process may grow by at most 64 MB: a larger allocation fails and
-// the library would report missing memory instead of the file's fault.
-struct AddressSpaceCap {
-  rlimit saved{};
-  AddressSpaceCap()
-  {
-    long pages = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(f, "%ld", &pages) != 1)
-        pages = 0;
-      std::fclose(f);
-    }
-    getrlimit(RLIMIT_AS, &saved);
-    rlimit capped = saved;
-    capped.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
-    if (pages > 0)
-      setrlimit(RLIMIT_AS, &capped);
-  }
-  ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &saved); }
-};
 
 void expect_no_picture(const Picture &pic)
 {

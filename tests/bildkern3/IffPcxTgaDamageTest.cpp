@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 using namespace bk3test;
 
@@ -14,27 +13,6 @@ const std::string incomplete = "Die Datei ist unvollständig.", damaged = "Die D
                   bad_size = "Die Bildgröße ist ungültig.", bad_header = "Der Bildkopf ist ungültig.",
                   bad_depth = "Diese Farbtiefe wird nicht unterstützt.",
                   bad_compression = "Diese Komprimierungsart wird nicht unterstützt.", unknown = "Unbekanntes Dateiformat.";
-
-// While alive, the process may grow by at most 64 MB: a larger allocation fails and
-// the library would report missing memory instead of the file's fault.
-struct AddressSpaceCap {
-  rlimit saved{};
-  AddressSpaceCap()
-  {
-    long pages = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(f, "%ld", &pages) != 1)
-        pages = 0;
-      std::fclose(f);
-    }
-    getrlimit(RLIMIT_AS, &saved);
-    rlimit capped = saved;
-    capped.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
-    if (pages > 0)
-      setrlimit(RLIMIT_AS, &capped);
-  }
-  ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &saved); }
-};
 
 // ILBM, 5 x 3, two planes, ByteRun1 with one literal packet per plane row.
 Bytes ilbm(const Bytes &header = bmhd(5, 3, 2, 0, 1), const Bytes &extra = {}, int rows = 3)

@@ -3,6 +3,7 @@
 #include "DrawDib.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
+#include "PaintRecorder.h"
 #include "ScriptedDialogs.h"
 #include "TestPictures.h"
 
@@ -26,21 +27,6 @@ dib copyOf(const dib &d)
         std::memcpy(copy.poi, d.poi, size_t(d.bytew) * size_t(dibheight(d)));
     return copy;
 }
-
-// Records the rectangles of the paint events a widget receives.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
-    QList<QRect> rects;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            rects.append(static_cast<QPaintEvent *>(event)->rect());
-        return false;
-    }
-};
 
 } // namespace
 

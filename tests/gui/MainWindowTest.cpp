@@ -6,6 +6,7 @@
 #include "ImageBtnUnit.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
+#include "PaintRecorder.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "StatusBar.h"
@@ -42,21 +43,6 @@ const QString kSaveQuestion =
     QStringLiteral("Die Datei wurde noch nicht gespeichert. Wollen Sie jetzt speichern?");
 const QString kSettingsQuestion =
     QStringLiteral("Wollen Sie die Einstellungen für den Radius, den Zoom und die Helligkeit speichern?");
-
-// Records the paint events a widget receives.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
-    QList<QRect> rects;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            rects.append(static_cast<QPaintEvent *>(event)->rect());
-        return false;
-    }
-};
 
 } // namespace
 
