@@ -11,6 +11,11 @@ std::function<void(const QString &)> &reporterSlot()
     static std::function<void(const QString &)> reporter;
     return reporter;
 }
+const void *&reporterOwner()
+{
+    static const void *owner = nullptr;
+    return owner;
+}
 } // namespace
 
 QString errorReportText(const QString &message)
@@ -22,9 +27,18 @@ QString errorReportText(const QString &message)
     return message;
 }
 
-void setErrorReporter(std::function<void(const QString &)> reporter)
+void setErrorReporter(std::function<void(const QString &)> reporter, const void *owner)
 {
     reporterSlot() = std::move(reporter);
+    reporterOwner() = owner;
+}
+
+void clearErrorReporter(const void *owner)
+{
+    if (reporterOwner() != owner)
+        return;
+    reporterSlot() = nullptr;
+    reporterOwner() = nullptr;
 }
 
 void reportError(const QString &message)

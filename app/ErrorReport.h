@@ -10,8 +10,11 @@
 QString errorReportText(const QString &message);
 
 // Receives the text of an escaped exception (already through errorReportText).
-// Without one, the report is shown in a plain message box.
-void setErrorReporter(std::function<void(const QString &)> reporter);
+// Without one, the report is shown in a plain message box. `owner` names who
+// installed it, so that a window going away removes only its own reporter and
+// not that of a window created after it.
+void setErrorReporter(std::function<void(const QString &)> reporter, const void *owner = nullptr);
+void clearErrorReporter(const void *owner);
 void reportError(const QString &message);
 
 class NuanzaApplication : public QApplication {

@@ -215,6 +215,15 @@ void TMainForm::buildLayout()
             PageControl2Change();
     });
 
+    wireLoading();
+    wireZoomView();
+    wirePrefFolders();
+    wireTools();
+    wirePicker();
+    wireColourList();
+    wireFilmSeries();
+    wirePrinting();
+
     resize(kClientWidth, kClientHeight);
     if (const QScreen *screen = this->screen()) {
         const QRect area = screen->availableGeometry();

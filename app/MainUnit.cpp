@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QListView>
 #include <QMenu>
@@ -47,8 +48,9 @@ QString withTrailingSeparator(const QString &path)
     return path + separator;
 }
 
-TMainForm::TMainForm(QWidget *parent)
-    : QMainWindow(parent), dialogs(std::make_unique<QtUserDialogs>())
+TMainForm::TMainForm(QWidget *parent, std::unique_ptr<UserDialogs> startDialogs)
+    : QMainWindow(parent),
+      dialogs(startDialogs ? std::move(startDialogs) : std::make_unique<QtUserDialogs>())
 {
     sink.target = this;
     sink.send = &TMainForm::sinkSend;
@@ -58,7 +60,7 @@ TMainForm::TMainForm(QWidget *parent)
     setErrorReporter([this](const QString &text) {
         dialogs->message(this, text, QString::fromUtf8(kProgramTitle), QMessageBox::Critical,
                          QMessageBox::Ok);
-    });
+    }, this);
 
     buildLayout();
     FormCreate();
@@ -66,7 +68,7 @@ TMainForm::TMainForm(QWidget *parent)
 
 TMainForm::~TMainForm()
 {
-    setErrorReporter(nullptr);
+    clearErrorReporter(this);
     freedib(pal24dib);
     freedib(di);
     freedib(outdi);
@@ -114,8 +116,18 @@ void TMainForm::FormCreate()
     saveDialog1Folder = progpath;
     SelectTreeFolder(progpath);
 
+    LoadPrefFolders();
+    CreateSwatch();
+
     gsat = 141;
     ghue = 20;
+
+    // The data folder is only read here; it is created when something is written.
+    const QString dataFolder = GetProgramDir(false);
+    if (QFileInfo::exists(dataFolder + QLatin1String("farbliste.far")))
+        OpenFarbListe(dataFolder + QLatin1String("farbliste.far"));
+    if (QFileInfo::exists(dataFolder + QLatin1String("settings.dat")))
+        OpenSettings(dataFolder + QLatin1String("settings.dat"));
 }
 
 bool TMainForm::QuerySaveChanges()
@@ -141,19 +153,29 @@ bool TMainForm::FormCloseQuery()
         QStringLiteral("Wollen Sie die Einstellungen für den Radius, den Zoom und die Helligkeit speichern?"),
         QStringLiteral("Einstellungen speichern?"), QMessageBox::Question,
         QMessageBox::Yes | QMessageBox::No);
-    if (answer == QMessageBox::Yes) {
-        // The settings file is written here once the data folder and the settings
-        // file have their code; until then Yes writes nothing.
-    }
+    if (answer == QMessageBox::Yes)
+        SaveSettings(GetProgramDir(true) + QLatin1String("settings.dat"));
     return true;
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    if (FormCloseQuery())
-        event->accept();
-    else
+    if (!FormCloseQuery()) {
         event->ignore();
+        return;
+    }
+    StoreFormPlacement();
+    FormClose();
+    event->accept();
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    if (!placementRestored) {
+        placementRestored = true;
+        RestoreFormPlacement();
+    }
+    QMainWindow::showEvent(event);
 }
 
 void TMainForm::selectPage(int index)

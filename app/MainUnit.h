@@ -60,7 +60,9 @@ QString withTrailingSeparator(const QString &path);
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget *parent = nullptr);
+    // `startDialogs` answers the questions and shows the messages of the start
+    // already (tests hand in scripted ones); without it the real dialogs are used.
+    explicit TMainForm(QWidget *parent = nullptr, std::unique_ptr<UserDialogs> startDialogs = nullptr);
     ~TMainForm() override; // FormDestroy
 
     // Fields, in their classic order.
@@ -299,8 +301,167 @@ public:
     void GrrayBtnClick();
     void SoftenBtnClick();
 
+    // Each subsystem connects its own controls in its own file; buildLayout calls
+    // these once every control exists.
+    void wireLoading();        // files/Loading.cpp
+    void wireZoomView();       // editor/ZoomView.cpp
+    void wirePrefFolders();    // app/PrefFolders.cpp
+    void wireTools();          // editor/Tools.cpp
+    void wirePicker();         // editor/Picker.cpp
+    void wireColourList();     // editor/ColourList.cpp
+    void wireFilmSeries();     // files/FilmSeries.cpp: transfer, shift, batch
+    void wirePrinting();       // files/Printing.cpp: print, numbered sequence
+
+    // ---- Loading and folder stepping (files/Loading.cpp) ----
+    // Loads `s` (full path) as the new source and result picture. False after a
+    // failure, which has been reported; the current pictures then stay.
+    bool openfilenow(const QString &s);
+    // The open dialog, then openfilenow of the chosen file; false when cancelled.
+    bool OpenFile();
+    void OpenPictureBtnClick();
+    // Opens the selected item of the file list: a folder in the list, a file as
+    // the new picture (after the unsaved-changes question).
+    void JamShellList1DblClick();
+    // Enter (13) on the list, unless a label is being edited, opens the selected
+    // item and becomes 0; other keys pass unchanged.
+    void JamShellList1KeyPress(QChar &Key);
+    void NextPictureBtnClick();
+    void PreviousPictureBtnClick();
+    // Initial folder of the picture open dialog: where the last file was chosen.
+    QString openDialog1Folder;
+
+    // ---- Zoom, wheel and result view (editor/ZoomView.cpp) ----
+    // Sizes the work canvas to the picture at the zoom of ZoomEd and redraws it.
+    void ZoomEdChange();
+    // One call per wheel notch over the work canvas or the result view: the
+    // picture of the active page scrolls 20 pixels, never sideways, never zooms.
+    void FormMouseWheelDown();
+    void FormMouseWheelUp();
+    // Dragging the result view; x and y are in ErgPaintBox's own pixels.
+    void ErgPaintBoxMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
+    void ErgPaintBoxMouseMove(Qt::KeyboardModifiers shift, int32_t x, int32_t y);
+    void ErgPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
+
+    // ---- Favourite folders (app/PrefFolders.cpp) ----
+    void AddToPrefFolders(const QString &s);
+    // Reads "folders.dat" in the program folder into the list; silent when missing.
+    void LoadPrefFolders();
+    // Shows the selected favourite in the folder tree; nothing without a selection.
+    void PrefListBoxDblClick();
+    // Enter (character 13) acts as a double-click; other keys stay with the list.
+    void PrefListBoxKeyPress(QChar &Key);
+
+    // ---- Form storage (app/FormStorage.cpp) ----
+    // Window placement and the two last-saved texts, kept per user.
+    void RestoreFormPlacement();
+    void StoreFormPlacement();
+
+    // ---- Painting tools (editor/Tools.cpp) ----
+    // The canvas mouse handlers; x and y are canvas pixels and every button acts
+    // alike. A press begins a stroke, each move or tick of Timer1 paints one
+    // segment, the release ends it.
+    void PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void PaintBox1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void PaintBox1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void Timer1Timer();
+    void RadiusEDChange();
+    void Radius2EdChange();
+    // Picture pixels. BrushLine rebuilds rowoffsets and dabs the current tool
+    // from the first point to the second; DoBrush dabs once. Both add what they
+    // changed to `paintedRect` and leave the redraw to their caller.
+    void BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t hue, int32_t sat);
+    void DoBrush(int32_t x, int32_t y, int32_t hue, int32_t sat);
+    // Takes the hue and saturation of result pixel (x, y) into HueED and SatEd.
+    void Pipette(int32_t x, int32_t y);
+    // Picture pixels changed since the canvas last repainted them.
+    TRect paintedRect;
+    // The tools have asked the canvas to draw the outline `srre` (and the rubber
+    // band, when shown) in its next paint; that paint sets havetodel. Any other
+    // paint of the canvas takes the outline off, as every redraw does.
+    bool outlinePending = false;
+    // The line tool's rubber band (canvas pixels), from the line's start.
+    bool bandShown = false;
+    QPoint bandFrom, bandTo;
+
+    // ---- Hue/saturation picker (editor/Picker.cpp) ----
+    // Creates and fills the swatch `pal24dib`; reports a lack of memory.
+    void CreateSwatch();
+    // Shows the current colour `ghue`/`gsat`: samples, labels and the two fields
+    // (under `inch`), and repaints the swatch with its marker. Callers that set
+    // `ghue`/`gsat` themselves call this afterwards.
+    void PalPaintBoxPaint();
+    // The swatch's paint event: border, swatch and marker, then the colour shown
+    // as above, so the first paint brings the fields to `ghue`/`gsat`.
+    void PalPaintBoxPaint(QPainter &canvas, const QRect &exposed);
+    void PalPaintBoxMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void PalPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    // Takes HueED and SatEd into `ghue`/`gsat`; BrightEd runs it too.
+    void HueEDChange();
+    void SatEdChange();
+    // The colour dialog for the flat-paint colour.
+    void Shape5MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+
+    // ---- Data folder and settings (app/Settings.cpp) ----
+    QString GetProgramDir(bool create);
+    void OpenSettings(const QString &fname);
+    void SaveSettings(const QString &fname);
+
+    // ---- Colour list and its file (editor/ColourList.cpp, editor/ColourListFile.cpp) ----
+    void OpenFarbListe(const QString &fname);
+    void SaveFarbListe(const QString &fname);
+    // Saves the colour list into the data folder; runs at every close.
+    void FormClose();
+    // The list control is the only store of the entries: name, hue text, saturation text.
+    void ListView1Click(); // a click applies the selected entry; the arrow keys do not
+    void SaveColorinListBtnClick();
+    void ChangeColorBtnClick();
+    void DelColorBtnClick();
+    void MoveColorUpBtnClick();
+    void MoveColorDownBtnClick();
+    void Farblisteneu1Click();
+    void Farblisteffnen1Click();
+    void Farblistespeichern1Click();
+    // ToolButton1Click .. ToolButton10Click: the preset colour and the colouring tool.
+    void SetPresetColour(int32_t hue, int32_t sat);
+
+    // ---- Film series: transfer, layer shift, batch (files/FilmSeries.cpp, editor/) ----
+    // Colour transfer: the result takes hue and saturation of the picture in
+    // `fname` (top-left aligned, overlap only) and keeps the source's shading.
+    // A predecessor that cannot be read is reported; nothing changes then.
+    void UseColorsFromPicture(const QString &fname);
+    void FarbenvomVorgngerbildbernehmen1Click();     // the picture saved last
+    void FarbenvoneinemVorgngerbildbernehmen1Click(); // a predecessor chosen in OpenDialog1
+    // Layer shift by MovePixelEd pixels (editor/LayerShiftHandlers.cpp).
+    void MoveUpBtnClick();
+    void MoveDownBtnClick();
+    void MoveLeftBtnClick();
+    void MoveRightBtnClick();
+    // Batch: the selected files of OpenDialog3 take the colours of the current
+    // result and are written over themselves; the current picture comes back.
+    void AlleBilderimOrdnercolorieren1Click();
+    // Initial folder of the batch's open dialog: where the last batch took its files.
+    QString openDialog3Folder;
+
+    // ---- Print and numbered sequence (files/Printing.cpp) ----
+    // The numbered-sequence dialog is made at program start (CreateBildfolgeForm,
+    // called by main) and keeps its numbers for the run; the print dialog is made
+    // at the first print and kept, with its printer and choices.
+    class TBildfolgeForm *BildfolgeForm = nullptr;
+    class TPrintForm *PrintForm = nullptr;
+    void CreateBildfolgeForm();
+    void PrintBtnClick();
+    // Prints `outdi` on the print dialog's printer with the dialog's layout.
+    // False when nothing was printed; failures have been reported.
+    bool PrintResult();
+    void SpeichernalsBildfolgemitNummerierung1Click();
+    // Writes `outdi` once for every number of the sequence, in order, through
+    // SaveTheFile, with the progress on the gauge. Stops at the first failure
+    // (reported by the saving). Returns how many files were written.
+    int64_t SaveSequenceFiles(const struct NumberedSequence &sequence);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildLayout();
@@ -322,6 +483,7 @@ private:
     static void sinkSend(void *target, uint32_t msg, uintptr_t wParam, intptr_t lParam);
 
     bk3_sink sink{};
+    bool placementRestored = false; // the stored placement is applied at the first show only
     bool selectingPage = false; // a page button, not the tabs, is changing the page
     QPersistentModelIndex revealFolder; // folder of the tree still to be scrolled into view
 };

@@ -2,10 +2,12 @@
 
 #include <QColorDialog>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 void UserDialogs::error(QWidget *parent, const QString &text, const QString &title)
 {
@@ -111,7 +113,15 @@ bool QtUserDialogs::chooseColour(QWidget *parent, QColor &colour)
 
 bool QtUserDialogs::printerSetup(QWidget *parent, QPrinter *printer)
 {
-    QPageSetupDialog dialog(printer, parent);
+    // The system's printer choice (printers and a PDF file) with the paper in its
+    // properties. It only sets the printer up; the print dialog's OK prints.
+    QPrintDialog dialog(printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
+                      QAbstractPrintDialog::PrintCollateCopies);
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>())
+        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     return dialog.exec() == QDialog::Accepted;
 }
 

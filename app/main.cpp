@@ -8,6 +8,8 @@ int main(int argc, char *argv[])
     setupApplication(app);
 
     TMainForm mainForm;
+    // The numbered-sequence dialog lives from the start, hidden until used.
+    mainForm.CreateBildfolgeForm();
     mainForm.show();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "PixelOps.h"
 
 #include "BildKern3.h"
+#include "LuminanceTerms.h"
 #include "ParallelRows.h"
 #include "RGBHSL.h"
 
@@ -56,24 +57,7 @@ void DoPixMalen(dib &di, dib &outdi, const RowTable &rows, int x, int y, int r, 
 
 namespace {
 
-// The three terms of the source luminance, each already cut toward zero, so a
-// pixel's luminance is three look-ups and two additions (at most 76+150+28).
-struct LuminanceTerms {
-    uint8_t blue[256], green[256], red[256];
-};
-
-constexpr LuminanceTerms makeLuminanceTerms()
-{
-    LuminanceTerms terms{};
-    for (int v = 0; v < 256; ++v) {
-        terms.blue[v] = uint8_t(11 * v / 100);
-        terms.green[v] = uint8_t(59 * v / 100);
-        terms.red[v] = uint8_t(30 * v / 100);
-    }
-    return terms;
-}
-
-constexpr LuminanceTerms kTerms = makeLuminanceTerms();
+constexpr const LuminanceTerms &kTerms = kLuminanceTerms;
 
 // Blue, green, red and a spare byte, so a pixel is written with one 4-byte store.
 using ColourTable = uint8_t[256][4];

@@ -125,6 +125,24 @@ private slots:
         QCOMPARE(errorReportText(text), shown);
     }
 
+    // A window going away must not take the reporter of the window after it.
+    void errorReporterIsClearedOnlyByItsOwner()
+    {
+        int first = 0;
+        int second = 0;
+        setErrorReporter([&](const QString &) { ++first; }, &first);
+        setErrorReporter([&](const QString &) { ++second; }, &second);
+        clearErrorReporter(&first);
+        reportError(QStringLiteral("x"));
+        QCOMPARE(first, 0);
+        QCOMPARE(second, 1);
+        clearErrorReporter(&second);
+        setErrorReporter([&](const QString &) { ++first; }, &first);
+        reportError(QStringLiteral("y"));
+        QCOMPARE(first, 1);
+        clearErrorReporter(&first);
+    }
+
     void aboutBoxShowsThisYear()
     {
         TAboutBox box;

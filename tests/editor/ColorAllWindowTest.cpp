@@ -88,9 +88,11 @@ private slots:
         QCOMPARE(dibheight(window->outdi), 200);
         QCOMPARE(window->ghue, 20); // the start colour
         QCOMPARE(window->gsat, 141);
+        // The brightness field takes hue and saturation from their fields, so it
+        // comes first and the colour is set after it.
+        window->BrightEd->setValue(bright);
         window->ghue = hue;
         window->gsat = sat;
-        window->BrightEd->setValue(bright);
 
         // Results of earlier work are replaced, and the luminance comes from the
         // source, not from what the result shows.

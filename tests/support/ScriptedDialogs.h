@@ -25,6 +25,9 @@ public:
     // Runs on a dialog passed to exec() (for example to read its fields); the
     // dialog's result is what the hook returns, QDialog::Rejected without one.
     std::function<int(QDialog *)> execHook;
+    // Runs on the printer of a printer setup (for example to send it to a PDF
+    // file); the setup's result is what the hook returns, true without one.
+    std::function<bool(QPrinter *)> printerSetupHook;
 
     QList<ShownMessage> messages;
     QList<FileRequest> fileRequests;
@@ -56,10 +59,10 @@ public:
             colour = answer.second;
         return answer.first;
     }
-    bool printerSetup(QWidget *, QPrinter *) override
+    bool printerSetup(QWidget *, QPrinter *printer) override
     {
         ++printerSetups;
-        return true;
+        return printerSetupHook ? printerSetupHook(printer) : true;
     }
     int exec(QDialog *dialog) override
     {

@@ -1,0 +1,73 @@
+// The data folder and the settings file: brush radius, brightness and zoom of the
+// editor page, kept from one run to the next.
+#include "MainUnit.h"
+#include "SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QSpinBox>
+#include <QStandardPaths>
+
+namespace {
+
+// The fields in the order of the file.
+std::array<QSpinBox *, 4> settingsFields(const TMainForm &form)
+{
+    return {form.RadiusED, form.Radius2Ed, form.BrightEd, form.ZoomEd};
+}
+
+} // namespace
+
+QString TMainForm::GetProgramDir(bool create)
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString folder = DataFolderPath(base, progpath);
+    // A failure shows later, when the file written there cannot be created.
+    if (create && !base.isEmpty())
+        QDir().mkpath(folder);
+    return folder;
+}
+
+void TMainForm::OpenSettings(const QString &fname)
+{
+    QFile file(fname);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.read(qint64(kSettingsFileSize));
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        dialogs->error(this, QStringLiteral("Fehler beim Öffnen der Datei."));
+        return;
+    }
+    // A short file sets only the fields whose values it holds in full.
+    const auto fields = settingsFields(*this);
+    SettingsValues values{};
+    const int count = DecodeSettings(reinterpret_cast<const unsigned char *>(bytes.constData()),
+                                     size_t(bytes.size()), values);
+    // Each field keeps its own range and runs its change handler, in file order:
+    // the radius fields copy into each other, the brightness takes the colour
+    // fields again, the zoom resizes the canvas.
+    for (int i = 0; i < count; ++i)
+        fields[size_t(i)]->setValue(values[size_t(i)]);
+}
+
+void TMainForm::SaveSettings(const QString &fname)
+{
+    SettingsValues values{};
+    const auto fields = settingsFields(*this);
+    for (size_t i = 0; i < fields.size(); ++i)
+        values[i] = fields[i]->value();
+    const SettingsBytes bytes = EncodeSettings(values);
+
+    // The old file is replaced only by a complete new one. Unbuffered, so a short
+    // write (a full disk) shows in write()'s count: a buffered QSaveFile flushes
+    // only part of its buffer in commit() and still reports success.
+    QSaveFile file(fname);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        || file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()))
+               != qint64(bytes.size())
+        || !file.commit()) {
+        file.cancelWriting();
+        dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
+    }
+}

@@ -1,0 +1,283 @@
+// The colour list on the page "Foto colorieren": named hue/saturation pairs kept
+// in the list control itself, the ten presets above the canvas, and the ".far"
+// files that carry the list from one run to the next.
+#include "Ansi.h"
+#include "ColourListFile.h"
+#include "ErrorReport.h"
+#include "MainUnit.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <vector>
+
+namespace {
+
+enum Column { NameColumn = 0, HueColumn = 1, SatColumn = 2 };
+
+const QString kFarFilter = QStringLiteral("Farbliste (*.far)|*.far");
+const QString kFarDefaultExt = QStringLiteral(".FAR");
+
+// Row of the selected entry, or -1.
+int selectedRow(const QTreeWidget *list)
+{
+    const QList<QTreeWidgetItem *> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->indexOfTopLevelItem(selected.first());
+}
+
+void setEntry(QTreeWidgetItem *item, const QString &name, int hue, int sat)
+{
+    item->setText(NameColumn, name);
+    item->setText(HueColumn, QString::number(hue));
+    item->setText(SatColumn, QString::number(sat));
+}
+
+// Exchanges the three texts of two entries and moves the selection along.
+void swapEntries(QTreeWidget *list, int from, int to)
+{
+    QTreeWidgetItem *a = list->topLevelItem(from);
+    QTreeWidgetItem *b = list->topLevelItem(to);
+    for (int column : {NameColumn, HueColumn, SatColumn}) {
+        const QString text = a->text(column);
+        a->setText(column, b->text(column));
+        b->setText(column, text);
+    }
+    list->setCurrentItem(b);
+}
+
+std::string ansiBytes(const QString &text)
+{
+    const QByteArray bytes = toAnsi(text);
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+QString ansiText(const std::string &bytes)
+{
+    return fromAnsi(QByteArray(bytes.data(), qsizetype(bytes.size())));
+}
+
+// A list the user has marked read-only stays as it is: QSaveFile alone would
+// replace it through its folder and go around the protection.
+bool isWriteProtected(const QFileInfo &target)
+{
+    return target.exists()
+           && (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner));
+}
+
+// The list file open for reading, as the byte reader sees it.
+class DeviceFarReader : public FarReader {
+public:
+    explicit DeviceFarReader(QFile &file) : file(file) {}
+    int64_t bytesLeft() const override { return file.size() - file.pos(); }
+    bool read(char *to, int64_t count) override { return file.read(to, count) == count; }
+
+private:
+    QFile &file;
+};
+
+// The ten presets in the order of the bar.
+struct Preset {
+    QToolButton *TMainForm::*button;
+    int hue;
+    int sat;
+};
+const Preset kPresets[] = {
+    {&TMainForm::ToolButton1, 20, 141}, // Haut, also the start colour
+    {&TMainForm::ToolButton7, 17, 190}, // Haut 2
+    {&TMainForm::ToolButton2, 143, 157}, // Himmel
+    {&TMainForm::ToolButton3, 147, 101}, // Wasser
+    {&TMainForm::ToolButton4, 23, 117}, // Sand
+    {&TMainForm::ToolButton5, 55, 60},  // Gras
+    {&TMainForm::ToolButton6, 0, 24},   // Steine
+    {&TMainForm::ToolButton8, 139, 64}, // Berg
+    {&TMainForm::ToolButton9, 23, 76},  // Holz
+    {&TMainForm::ToolButton10, 89, 48}, // Wald
+};
+
+} // namespace
+
+void TMainForm::wireColourList()
+{
+    // Only a click applies an entry: `clicked` comes from the mouse alone, so
+    // walking the list with the arrow keys leaves the colour as it is.
+    connect(ListView1, &QTreeWidget::itemClicked, this, [this] { ListView1Click(); });
+    connect(SaveColorinListBtn, &QPushButton::clicked, this, &TMainForm::SaveColorinListBtnClick);
+    connect(ChangeColorBtn, &QPushButton::clicked, this, &TMainForm::ChangeColorBtnClick);
+    connect(MoveColorUpBtn, &QToolButton::clicked, this, &TMainForm::MoveColorUpBtnClick);
+    connect(MoveColorDownBtn, &QToolButton::clicked, this, &TMainForm::MoveColorDownBtnClick);
+    // The delete button looks like a cancel button but is not one: Esc must
+    // never delete a colour, so it gets no shortcut.
+    connect(DelColorBtn, &QPushButton::clicked, this, &TMainForm::DelColorBtnClick);
+    connect(Farblisteneu1, &QAction::triggered, this, &TMainForm::Farblisteneu1Click);
+    connect(Farblisteffnen1, &QAction::triggered, this, &TMainForm::Farblisteffnen1Click);
+    connect(Farblistespeichern1, &QAction::triggered, this, &TMainForm::Farblistespeichern1Click);
+    for (const Preset &preset : kPresets)
+        connect(this->*preset.button, &QToolButton::clicked, this,
+                [this, preset] { SetPresetColour(preset.hue, preset.sat); });
+}
+
+void TMainForm::ListView1Click()
+{
+    const int row = selectedRow(ListView1);
+    if (row < 0)
+        return;
+    const QTreeWidgetItem *item = ListView1->topLevelItem(row);
+    // A text that is no number (possible only from a file) ends the steps
+    // silently; what was set before it stays.
+    Edit1->setText(item->text(NameColumn));
+    bool ok = false;
+    const int hue = item->text(HueColumn).toInt(&ok, 10);
+    if (!ok)
+        return;
+    HueED->setValue(hue);
+    const int sat = item->text(SatColumn).toInt(&ok, 10);
+    if (!ok)
+        return;
+    SatEd->setValue(sat);
+}
+
+void TMainForm::SaveColorinListBtnClick()
+{
+    setEntry(new QTreeWidgetItem(ListView1), Edit1->text(), HueED->value(), SatEd->value());
+}
+
+void TMainForm::ChangeColorBtnClick()
+{
+    const int row = selectedRow(ListView1);
+    if (row < 0) {
+        dialogs->error(this,
+                       QStringLiteral("Sie müssen zuerst einen Eintrag in der Farbliste (rechts) "
+                                      "auswählen, welchen Sie ändern wollen."),
+                       QStringLiteral("Kein Eintrag ausgewählt"));
+        return;
+    }
+    setEntry(ListView1->topLevelItem(row), Edit1->text(), HueED->value(), SatEd->value());
+}
+
+void TMainForm::DelColorBtnClick()
+{
+    const int row = selectedRow(ListView1);
+    if (row < 0)
+        return;
+    delete ListView1->takeTopLevelItem(row);
+    // The view would otherwise select a neighbour, which a second click would delete.
+    ListView1->clearSelection();
+}
+
+void TMainForm::MoveColorUpBtnClick()
+{
+    const int row = selectedRow(ListView1);
+    if (row > 0)
+        swapEntries(ListView1, row, row - 1);
+}
+
+void TMainForm::MoveColorDownBtnClick()
+{
+    const int row = selectedRow(ListView1);
+    if (row >= 0 && row < ListView1->topLevelItemCount() - 1)
+        swapEntries(ListView1, row, row + 1);
+}
+
+void TMainForm::Farblisteneu1Click() { ListView1->clear(); }
+
+void TMainForm::SetPresetColour(int32_t hue, int32_t sat)
+{
+    ghue = hue;
+    gsat = sat;
+    ColorierenBtn->setChecked(true);
+    PalPaintBoxPaint();
+}
+
+void TMainForm::Farblisteffnen1Click()
+{
+    FileRequest request;
+    request.title = QStringLiteral("Öffnen"); // the titles the system's dialogs show
+    request.filter = kFarFilter;
+    request.defaultExt = kFarDefaultExt;
+    const FileAnswer answer = dialogs->openFile(this, request);
+    if (answer.accepted && !answer.fileNames.isEmpty())
+        OpenFarbListe(answer.fileNames.first());
+}
+
+void TMainForm::Farblistespeichern1Click()
+{
+    FileRequest request;
+    request.title = QStringLiteral("Speichern unter");
+    request.filter = kFarFilter;
+    request.defaultExt = kFarDefaultExt;
+    request.confirmOverwrite = false; // a list is replaced without asking
+    const FileAnswer answer = dialogs->saveFile(this, request);
+    if (answer.accepted && !answer.fileNames.isEmpty())
+        SaveFarbListe(answer.fileNames.first());
+}
+
+void TMainForm::OpenFarbListe(const QString &fname)
+{
+    QFile file(fname);
+    // Only a plain file: a folder or a device is no colour list, and a pipe
+    // would hold the window until something writes to it.
+    if (!QFileInfo(fname).isFile() || !file.open(QIODevice::ReadOnly)) {
+        dialogs->error(this, QStringLiteral("Fehler beim Öffnen der Datei."));
+        return;
+    }
+    std::vector<FarEntry> entries;
+    QString failure;
+    DeviceFarReader reader(file);
+    try {
+        readFarFile(reader, entries);
+    } catch (const FarFileError &error) {
+        failure = QString::fromUtf8(error.what());
+    }
+    file.close();
+
+    // The entries read in full replace the list, also after a damaged end, so
+    // that as much of the list as possible survives.
+    ListView1->clear();
+    QList<QTreeWidgetItem *> items;
+    items.reserve(qsizetype(entries.size()));
+    for (const FarEntry &entry : entries)
+        items.append(new QTreeWidgetItem(
+            QStringList{ansiText(entry.name), ansiText(entry.hue), ansiText(entry.saturation)}));
+    ListView1->addTopLevelItems(items);
+
+    // The error ends the operation like any input/output error; it is reported
+    // here, not thrown, because the start of the program reads the list too.
+    if (!failure.isEmpty())
+        reportError(failure);
+}
+
+void TMainForm::SaveFarbListe(const QString &fname)
+{
+    std::vector<FarEntry> entries;
+    entries.reserve(size_t(ListView1->topLevelItemCount()));
+    for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem *item = ListView1->topLevelItem(row);
+        entries.push_back({ansiBytes(item->text(NameColumn)), ansiBytes(item->text(HueColumn)),
+                           ansiBytes(item->text(SatColumn))});
+    }
+    const std::string bytes = writeFarFile(entries);
+
+    QSaveFile file(fname);
+    if (isWriteProtected(QFileInfo(fname)) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
+        return;
+    }
+    // The old file is replaced only by a complete new one; a failed write
+    // leaves it as it was. Unbuffered, so a short write on a full disk shows in
+    // write()'s count rather than being lost in commit().
+    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit()) {
+        file.cancelWriting();
+        reportError(QStringLiteral("Disk full"));
+    }
+}
+
+void TMainForm::FormClose()
+{
+    SaveFarbListe(GetProgramDir(true) + QLatin1String("farbliste.far"));
+}

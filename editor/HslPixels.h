@@ -1,0 +1,180 @@
+// Shortcuts for the whole-picture operations that rebuild pixels from a hue, a
+// saturation and a luminance: each gives exactly what RGBToHSL and HSLToRGB
+// give, with less work per pixel.
+#pragma once
+
+#include "RGBHSL.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace hslpixels {
+
+// Blue, green, red.
+struct Bgr {
+    uint8_t b, g, r;
+};
+
+// The luminance of RGBToHSL depends on the largest and the smallest channel
+// only, so it is one look-up in a table of those two.
+struct LuminanceTable {
+    uint8_t lum[256][256]; // [max][min]
+    LuminanceTable()
+    {
+        for (int max = 0; max < 256; ++max)
+            for (int min = 0; min <= max; ++min) {
+                int hue, sat, lum;
+                RGBToHSL(max, min, min, hue, sat, lum);
+                this->lum[max][min] = uint8_t(lum);
+            }
+    }
+};
+
+inline const LuminanceTable &luminanceTable()
+{
+    static const LuminanceTable table;
+    return table;
+}
+
+inline int hslLuminance(const LuminanceTable &table, const uint8_t *bgr)
+{
+    return table.lum[std::max({bgr[0], bgr[1], bgr[2]})][std::min({bgr[0], bgr[1], bgr[2]})];
+}
+
+// One channel of HSLToRGB from the channel at luminance 127 (where HSLToRGB
+// gives the colour of hue and saturation unchanged): lighter above, darker below.
+inline uint8_t channelAt(int base, int lum)
+{
+    if (lum > 127)
+        return uint8_t(base + (255 - base) * (lum - 127) / 128);
+    if (lum < 127)
+        return uint8_t(base - (127 - lum) * base / 128);
+    return uint8_t(base);
+}
+
+// HSLToRGB(hue, sat, lum) = atLuminance(HSLToRGB(hue, sat, 127), lum).
+inline void atLuminance(const Bgr &base, int lum, uint8_t *out)
+{
+    out[0] = channelAt(base.b, lum);
+    out[1] = channelAt(base.g, lum);
+    out[2] = channelAt(base.r, lum);
+}
+
+// An exact half to the even neighbour, for values from 0 up, where the
+// integer part is the floor.
+inline int roundHalfEvenUp(double value)
+{
+    int result = int(value);
+    const double fraction = value - double(result);
+    if (fraction > 0.5 || (fraction == 0.5 && (result & 1) != 0))
+        ++result;
+    return result;
+}
+
+// The hue and saturation of RGBToHSL for a pixel that is not grey, through the
+// same floating-point steps in the same order, so the same results; without
+// the luminance, the clamping and the call.
+inline void hueAndSaturation(const uint8_t *bgr, int &hue, int &sat)
+{
+    const double r = bgr[2] / 255.0, g = bgr[1] / 255.0, b = bgr[0] / 255.0;
+    const double max = std::max({r, g, b});
+    const double min = std::min({r, g, b});
+    const double l = (max + min) / 2;
+    const double d = max - min;
+    const double s = l < 0.5 ? d / (max + min) : d / (2 - max - min);
+    double h;
+    if (r == max)
+        h = (g - b) / d;
+    else if (g == max)
+        h = 2 + (b - r) / d;
+    else
+        h = 4 + (r - g) / d;
+    h /= 6;
+    if (h < 0)
+        h += 1;
+    hue = std::min(255, roundHalfEvenUp(255 * h));
+    sat = std::min(255, roundHalfEvenUp(255 * s));
+}
+
+// HSLToRGB at luminance 127 of the hue and saturation of a pixel.
+inline Bgr baseOf(const uint8_t *bgr)
+{
+    Bgr base;
+    if (bgr[0] == bgr[1] && bgr[1] == bgr[2]) {
+        // A grey has hue 0 and saturation 0, which is mid grey at 127.
+        base.b = base.g = base.r = 128;
+        return base;
+    }
+    int hue, sat, red, green, blue;
+    hueAndSaturation(bgr, hue, sat);
+    HSLToRGB(hue, sat, 127, red, green, blue);
+    base.b = uint8_t(blue);
+    base.g = uint8_t(green);
+    base.r = uint8_t(red);
+    return base;
+}
+
+// baseOf with a memory of the colours met: a hand-coloured picture holds few
+// hue and saturation pairs, each at many luminances, and RGBToHSL is the dear
+// part. 112 KiB: it fits on a thread's stack.
+class BaseCache {
+public:
+    BaseCache() { std::memset(keys, 0xFF, sizeof keys); }
+    Bgr operator()(const uint8_t *bgr)
+    {
+        const uint32_t colour = uint32_t(bgr[0]) | uint32_t(bgr[1]) << 8 | uint32_t(bgr[2]) << 16;
+        const uint32_t slot = (colour * 2654435761u) >> (32 - kBits);
+        if (keys[slot] != colour) {
+            keys[slot] = colour;
+            values[slot] = baseOf(bgr);
+        }
+        return values[slot];
+    }
+
+private:
+    static constexpr int kBits = 14;
+    uint32_t keys[1 << kBits]; // 0xFFFFFFFF: empty, no colour has it
+    Bgr values[1 << kBits];
+};
+
+// The row loops work through rows in pieces of this many pixels, with their
+// buffers on the stack.
+constexpr int kChunk = 1024;
+
+// baseOf of `count` pixels.
+inline void basesOf(BaseCache &cache, const uint8_t *pixels, Bgr *out, int count)
+{
+    for (int x = 0; x < count; ++x, pixels += 3)
+        out[x] = cache(pixels);
+}
+
+// The HSL luminance of `count` pixels, each written three times, once per byte.
+inline void hslLuminances(const LuminanceTable &table, const uint8_t *pixels, uint8_t *lums, int count)
+{
+    for (int x = 0; x < count; ++x, pixels += 3, lums += 3)
+        lums[0] = lums[1] = lums[2] = uint8_t(hslLuminance(table, pixels));
+}
+
+// channelAt on whole runs of bytes: each byte of `base` at the luminance of its
+// pixel, repeated per byte in `lums`. Above 127 only `up` counts, below only
+// `down`; both products are positive and below 2^15, so the divisions by 128
+// are shifts and the loop runs in 16-bit vector lanes (at -O3).
+inline void lightBytes(const uint8_t *__restrict base, const uint8_t *__restrict lums,
+                       uint8_t *__restrict out, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        const uint16_t lum = lums[i], b = base[i];
+        const uint16_t up = lum > 127 ? uint16_t(lum - 127) : uint16_t(0);
+        const uint16_t down = lum < 127 ? uint16_t(127 - lum) : uint16_t(0);
+        out[i] = uint8_t(b + (uint16_t((255 - b) * up) >> 7) - (uint16_t(down * b) >> 7));
+    }
+}
+
+inline void lightPixels(const Bgr *base, const uint8_t *lums, uint8_t *out, int count)
+{
+    static_assert(sizeof(Bgr) == 3, "a run of Bgr is the bytes blue, green, red of each pixel");
+    lightBytes(reinterpret_cast<const uint8_t *>(base), lums, out, 3 * size_t(count));
+}
+
+} // namespace hslpixels

@@ -1,0 +1,268 @@
+// The canvas tools: colourising brush, eraser, pipette and line, the brush
+// radius and the repeat timer. A press begins a stroke, each move or timer tick
+// paints one segment and repaints only what it changed, the release ends it.
+// The brush outline and the rubber band are drawn inverted over the picture in
+// the canvas's paint event that a move asks for, from the state these handlers
+// keep (`srre`, `bandShown`); like every redraw, any other paint takes them off.
+#include "Brush.h"
+#include "MainUnit.h"
+#include "PaintBox.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QPainter>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+double zoomOf(const TMainForm &f) { return f.ZoomEd->value(); }
+
+int toPicture(const TMainForm &f, int canvas) { return CanvasToPicture(canvas, zoomOf(f)); }
+
+TRect toTRect(const PixelRect &r) { return TRect{r.left, r.top, r.right, r.bottom}; }
+PixelRect toPixelRect(const TRect &r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
+
+// The canvas area an outline covers, with room for the pen; the display code
+// repaints the same area when it has to take an outline off.
+QRect outlineArea(const TRect &outline) { return outline.toQRect().normalized().adjusted(-2, -2, 2, 2); }
+
+QRect bandArea(const QPoint &from, const QPoint &to)
+{
+    return QRect(from, to).normalized().adjusted(-2, -2, 2, 2);
+}
+
+// Takes the outline and the rubber band off the canvas. The band is repainted
+// whenever it was drawn: a paint that reached only part of it left the rest.
+void removeOverlay(TMainForm &f)
+{
+    if (f.havetodel || f.outlinePending)
+        f.PaintBox1->update(outlineArea(f.srre));
+    if (f.bandShown)
+        f.PaintBox1->update(bandArea(f.bandFrom, f.bandTo));
+    f.havetodel = false;
+    f.outlinePending = false;
+    f.bandShown = false;
+}
+
+// Asks the next paint of the canvas to draw the outline (and the band).
+void requestOverlay(TMainForm &f)
+{
+    f.outlinePending = true;
+    f.PaintBox1->update(outlineArea(f.srre));
+    if (f.bandShown)
+        f.PaintBox1->update(bandArea(f.bandFrom, f.bandTo));
+}
+
+// Repaints the picture pixels changed since the last repaint, on the canvas at
+// its zoom and in the result view at 100 %.
+void repaintPainted(TMainForm &f)
+{
+    const PixelRect painted = toPixelRect(f.paintedRect);
+    f.paintedRect = TRect{};
+    if (painted.isEmpty())
+        return;
+    const PixelRect canvas = PictureToCanvas(painted, zoomOf(f));
+    f.PaintBox1->update(toTRect(canvas).toQRect());
+    f.ErgPaintBox->update(toTRect(painted).toQRect());
+}
+
+void drawOverlay(const TMainForm &f, QPainter &canvas)
+{
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.setCompositionMode(QPainter::RasterOp_NotDestination);
+    QPen pen(Qt::black, 0); // cosmetic, one pixel at any transform
+    canvas.setPen(pen);
+    canvas.setBrush(Qt::NoBrush);
+    // The outline fills `srre` up to, not including, its right and bottom edges.
+    const QRect outline = f.srre.toQRect().normalized();
+    if (outline.width() > 1 && outline.height() > 1)
+        canvas.drawEllipse(outline.adjusted(0, 0, -1, -1));
+    else
+        canvas.drawPoint(outline.topLeft());
+    if (f.bandShown)
+        canvas.drawLine(f.bandFrom, f.bandTo);
+    canvas.restore();
+}
+
+BrushAction currentAction(const TMainForm &f, int hue, int sat)
+{
+    BrushAction action;
+    action.radius = f.RadiusED->value();
+    action.hue = hue;
+    action.sat = sat;
+    action.bright = f.BrightEd->value();
+    if (f.ColorierenBtn->isChecked() || f.LinieBtn->isChecked()) {
+        if (f.MalenCheck->isChecked()) {
+            const QColor colour = f.Shape5->brushColor();
+            action.mode = BrushMode::Paint;
+            action.red = colour.red();
+            action.green = colour.green();
+            action.blue = colour.blue();
+            action.fest = f.FestMalenCheck->isChecked();
+        } else {
+            action.mode = BrushMode::Colourise;
+        }
+    } else {
+        action.mode = BrushMode::Erase; // the check boxes do not count for the eraser
+    }
+    return action;
+}
+
+// Takes the outline off when the pointer leaves the canvas with no button held:
+// it stands for the brush under the pointer, and no later move would remove it.
+class LeaveWatcher : public QObject {
+public:
+    LeaveWatcher(TMainForm *form, QWidget *canvas) : QObject(canvas), form(form)
+    {
+        canvas->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Leave && !form->inpaint)
+            removeOverlay(*form);
+        return false;
+    }
+
+private:
+    TMainForm *form;
+};
+
+} // namespace
+
+void TMainForm::wireTools()
+{
+    connect(PaintBox1, &TPaintBox::mouseDown, this, &TMainForm::PaintBox1MouseDown);
+    connect(PaintBox1, &TPaintBox::mouseMove, this, &TMainForm::PaintBox1MouseMove);
+    connect(PaintBox1, &TPaintBox::mouseUp, this, &TMainForm::PaintBox1MouseUp);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(RadiusED, &QSpinBox::valueChanged, this, [this] { RadiusEDChange(); });
+    connect(Radius2Ed, &QSpinBox::valueChanged, this, [this] { Radius2EdChange(); });
+    new LeaveWatcher(this, PaintBox1);
+
+    // A zoom change redraws the whole canvas; the outline comes back with the
+    // next move, at the new size.
+    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] { removeOverlay(*this); });
+
+    // The picture first, which takes a shown outline off and clears havetodel;
+    // then the outline a move asked for. The request stays until a paint has
+    // reached all of the outline that lies on the canvas.
+    auto drawPicture = PaintBox1->OnPaint;
+    PaintBox1->OnPaint = [this, drawPicture](QPainter &canvas, const QRect &exposed) {
+        if (drawPicture)
+            drawPicture(canvas, exposed);
+        if (!outlinePending)
+            return;
+        canvas.setClipRect(exposed);
+        drawOverlay(*this, canvas);
+        havetodel = true;
+        QRect area = outlineArea(srre);
+        if (bandShown)
+            area |= bandArea(bandFrom, bandTo);
+        const QRect onCanvas = area & PaintBox1->rect();
+        if (onCanvas.isEmpty() || exposed.contains(onCanvas))
+            outlinePending = false;
+    };
+}
+
+void TMainForm::PaintBox1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
+{
+    if (inpaint)
+        return;
+    amx = x;
+    amy = y;
+    inpaint = true;
+    // The canvas keeps the mouse until the release (Qt's implicit grab), so
+    // moves and the release outside it still arrive here.
+    Timer1->start();
+    removeOverlay(*this);
+}
+
+void TMainForm::PaintBox1MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers shift, int x, int y)
+{
+    removeOverlay(*this);
+    if (inpaint) {
+        if (PipetteBtn->isChecked()) {
+            Pipette(toPicture(*this, x), toPicture(*this, y));
+            amx = x;
+            amy = y;
+        } else if (!LinieBtn->isChecked()) {
+            BrushLine(toPicture(*this, amx), toPicture(*this, amy), toPicture(*this, x),
+                      toPicture(*this, y), ghue, gsat);
+            amx = x;
+            amy = y;
+        }
+        // The line tool paints at the release; amx, amy keep its start.
+        SetChanged();
+        repaintPainted(*this);
+    }
+
+    srre = toTRect(OutlineRect(x, y, RadiusED->value(), zoomOf(*this)));
+    if (LinieBtn->isChecked() && inpaint) {
+        const PixelPoint end = LineToolEnd({amx, amy}, {x, y}, shift.testFlag(Qt::ShiftModifier),
+                                           shift.testFlag(Qt::ControlModifier));
+        bandFrom = QPoint(amx, amy);
+        bandTo = QPoint(end.x, end.y);
+        bandShown = true;
+    }
+    requestOverlay(*this);
+}
+
+void TMainForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers shift, int x, int y)
+{
+    if (!inpaint)
+        return;
+    inpaint = false;
+    Timer1->stop();
+    if (LinieBtn->isChecked()) {
+        const PixelPoint end = LineToolEnd({amx, amy}, {x, y}, shift.testFlag(Qt::ShiftModifier),
+                                           shift.testFlag(Qt::ControlModifier));
+        BrushLine(toPicture(*this, amx), toPicture(*this, amy), toPicture(*this, end.x),
+                  toPicture(*this, end.y), ghue, gsat);
+        removeOverlay(*this);
+        repaintPainted(*this);
+    }
+    amx = x;
+    amy = y;
+    SetChanged();
+}
+
+void TMainForm::Timer1Timer() { PaintBox1MouseMove(Qt::NoButton, Qt::NoModifier, amx, amy); }
+
+void TMainForm::RadiusEDChange()
+{
+    // Setting the value a field already shows raises no change, so no echo.
+    Radius2Ed->setValue(RadiusED->value());
+}
+
+void TMainForm::Radius2EdChange() { RadiusED->setValue(Radius2Ed->value()); }
+
+void TMainForm::BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t hue, int32_t sat)
+{
+    RebuildRowOffsets(di);
+    const PixelRect changed =
+        PaintBrushLine(di, outdi, rowoffsets, x1, y1, x2, y2, currentAction(*this, hue, sat));
+    paintedRect = toTRect(toPixelRect(paintedRect).united(changed));
+}
+
+void TMainForm::DoBrush(int32_t x, int32_t y, int32_t hue, int32_t sat)
+{
+    // One dab is the segment from a point to itself. The table is cheap to
+    // rebuild and a stale one would address another picture's rows.
+    BrushLine(x, y, x, y, hue, sat);
+}
+
+void TMainForm::Pipette(int32_t x, int32_t y)
+{
+    int hue, sat;
+    if (!PickColour(outdi, x, y, hue, sat))
+        return;
+    // The fields' change handlers take the colour into ghue and gsat.
+    HueED->setValue(hue);
+    SatEd->setValue(sat);
+}

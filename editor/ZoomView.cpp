@@ -1,0 +1,126 @@
+// Zoom of the work canvas, the mouse wheel over the pictures, and dragging the
+// result view by hand.
+#include "EventHook.h"
+#include "MainUnit.h"
+#include "PaintBox.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kWheelStep = 20;   // pixels per notch
+constexpr int kNotchDelta = 120; // a classic wheel notch, in eighths of a degree
+
+// Whole notches in `delta` together with what earlier small steps of a
+// high-resolution wheel or a touchpad left over; the rest waits for more.
+int takeNotches(qint64 &pending, int delta)
+{
+    if ((pending > 0 && delta < 0) || (pending < 0 && delta > 0))
+        pending = 0; // turning back starts afresh
+    pending += delta;
+    const qint64 notches = pending / kNotchDelta;
+    pending -= notches * kNotchDelta;
+    return static_cast<int>(notches);
+}
+
+// The wheel over a picture area, its box or its scroll bars scrolls the picture
+// the classic way only: the area's own wheel handling (sideways with Alt,
+// pages with modifiers) never runs.
+void hookWheel(TMainForm *window, QScrollArea *area, QWidget *box)
+{
+    new EventHook({area->viewport(), box, area->verticalScrollBar(), area->horizontalScrollBar()}, window,
+                  [window, pending = qint64(0)](QObject *, QEvent *event) mutable {
+                      if (event->type() != QEvent::Wheel)
+                          return false;
+                      const int notches = takeNotches(pending, static_cast<QWheelEvent *>(event)->angleDelta().y());
+                      for (int i = 0; i < notches; ++i)
+                          window->FormMouseWheelUp();
+                      for (int i = 0; i > notches; --i)
+                          window->FormMouseWheelDown();
+                      // Accepted, or Qt hands the event on to the area behind the box.
+                      event->accept();
+                      return true;
+                  });
+}
+
+// The scroll box of the active page, if that page shows a picture.
+QScrollArea *activePictureArea(const TMainForm &window)
+{
+    switch (window.PageControl2->currentIndex()) {
+    case 1: return window.ScrollBox1;
+    case 2: return window.ErgScrollBox;
+    default: return nullptr;
+    }
+}
+
+void scrollActivePage(const TMainForm &window, int by)
+{
+    if (QScrollArea *area = activePictureArea(window)) {
+        QScrollBar *bar = area->verticalScrollBar();
+        bar->setValue(bar->value() + by); // the bar keeps it within its range
+    }
+}
+
+} // namespace
+
+void TMainForm::wireZoomView()
+{
+    connect(ZoomEd, &QSpinBox::valueChanged, this, &TMainForm::ZoomEdChange);
+    hookWheel(this, ScrollBox1, PaintBox1);
+    hookWheel(this, ErgScrollBox, ErgPaintBox);
+    connect(ErgPaintBox, &TPaintBox::mouseDown, this, &TMainForm::ErgPaintBoxMouseDown);
+    connect(ErgPaintBox, &TPaintBox::mouseMove, this,
+            [this](Qt::MouseButtons, Qt::KeyboardModifiers shift, int x, int y) {
+                ErgPaintBoxMouseMove(shift, x, y);
+            });
+    connect(ErgPaintBox, &TPaintBox::mouseUp, this, &TMainForm::ErgPaintBoxMouseUp);
+}
+
+void TMainForm::ZoomEdChange()
+{
+    const double z = ZoomEd->value();
+    const int width = static_cast<int>(std::trunc(dibwidth(di) * z / 100));
+    const int height = static_cast<int>(std::trunc(dibheight(di) * z / 100));
+    PaintBox1->resize(width, height); // the scroll box follows with its ranges
+    PaintBox1->update();
+}
+
+void TMainForm::FormMouseWheelDown() { scrollActivePage(*this, kWheelStep); }
+
+void TMainForm::FormMouseWheelUp() { scrollActivePage(*this, -kWheelStep); }
+
+void TMainForm::ErgPaintBoxMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int32_t x, int32_t y)
+{
+    ziehen = true;
+    ziehx = x;
+    ziehy = y;
+}
+
+void TMainForm::ErgPaintBoxMouseMove(Qt::KeyboardModifiers, int32_t x, int32_t y)
+{
+    if (!ziehen)
+        return;
+    // The box moves with the scroll positions, so the point grabbed at the
+    // press stays under the mouse: the picture follows the hand.
+    QScrollBar *horizontal = ErgScrollBox->horizontalScrollBar();
+    QScrollBar *vertical = ErgScrollBox->verticalScrollBar();
+    int nx = horizontal->value() + ziehx - x;
+    int ny = vertical->value() + ziehy - y;
+    nx = std::max(nx, 0);
+    ny = std::max(ny, 0);
+    nx = std::min(nx, ErgPaintBox->width() - 1);
+    ny = std::min(ny, ErgPaintBox->height() - 1);
+    horizontal->setValue(nx);
+    vertical->setValue(ny);
+}
+
+void TMainForm::ErgPaintBoxMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int32_t, int32_t)
+{
+    ziehen = false;
+}

@@ -1,0 +1,93 @@
+#include "FilmBatch.h"
+
+#include "FormatCodes.h"
+
+#include <QFile>
+
+QString batchOpenFilter()
+{
+    // Descriptions as the classic dialog shows them, typos included.
+    static const char *const entries[][2] = {
+        {"Alle Bilder", "*.BMP;*.DIB;*.GIF;*.IFF;*.JIF;*.JPG;*.LBM;*.PCX;*.RLE;*.TGA;*.TIF;*.JP2"},
+        {"BMP - Windows, OS/2 Bitmap", "*.BMP"},
+        {"DIB - Windows, OS/2 DIB", "*.DIB"},
+        {"GIF - CompuServe Graphics Interchange", "*.GIF"},
+        {"IFF - Amiga", "*.IFF"},
+        {"JIF - JPEG - JFIF Compilant", "*.JIF"},
+        {"JPG - JPEG - JFIF Compilant", "*.JPG"},
+        {"LBM - Deluxe Paint", "*.LBM"},
+        {"PCX - ZSoft Paintbrush", "*.PCX"},
+        {"RLE - Windows RLE", "*.RLE"},
+        {"TGA - Truevision Targa", "*.TGA"},
+        {"TIF - Tagged image file Format", "*.TIF"},
+        {"JP2 - JPEG 2000", "*.JP2"},
+    };
+    QStringList parts;
+    for (const auto &entry : entries)
+        parts << QString::fromUtf8(entry[0]) << QString::fromUtf8(entry[1]);
+    return parts.join(QLatin1Char('|'));
+}
+
+BatchWrite writeOverItself(const dib &result, const QString &path, bk3_sink *sink)
+{
+    const int format = formatCodeForFile(path);
+    if (format == 0)
+        return BatchWrite::NoFormat;
+    const QByteArray name = QFile::encodeName(path);
+    return SaveDib(result, name.constData(), format, sink) == 1 ? BatchWrite::Written : BatchWrite::Failed;
+}
+
+BatchWrite colourAndWrite(const dib &di, dib &outdi, const RowTable &rows, const ColourModel &model,
+                          const QString &path, bk3_sink *sink)
+{
+    TransferColours(di, outdi, rows, model);
+    return writeOverItself(outdi, path, sink);
+}
+
+BatchFileResult colourFile(const QString &path, const ColourModel &model, bk3_sink *sink,
+                           BatchWorkspace &workspace, const Progress &progress)
+{
+    BatchFileResult outcome;
+    dib read = emptydib();
+    OpenDib(&read, QFile::encodeName(path).constData(), 0, sink);
+    if (read.poi == nullptr) {
+        outcome.failure = LoadFailure::Unreadable;
+        outcome.reason = libraryReason(read);
+        return outcome;
+    }
+    if (ComposeColours(read, workspace.result, model)) {
+        freedib(read);
+        outcome.write = writeOverItself(workspace.result, path, sink);
+        return outcome;
+    }
+
+    LoadedPicture loaded = completePicture(read, progress);
+    outcome.failure = loaded.failure;
+    outcome.reason = loaded.reason;
+    if (loaded.failure != LoadFailure::None)
+        return outcome;
+    // Rows bottom-up, the top row first in the table.
+    const int32_t height = dibheight(loaded.source);
+    RowTable rows(static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y)
+        rows[size_t(y)] = (height - 1 - y) * loaded.source.bytew;
+    outcome.write = colourAndWrite(loaded.source, loaded.result, rows, model, path, sink);
+    freedib(loaded.source);
+    freedib(loaded.result);
+    return outcome;
+}
+
+QString unwrittenFilesText(const QList<UnwrittenFile> &files)
+{
+    QStringList lines;
+    for (const UnwrittenFile &file : files) {
+        const QString why =
+            file.why == BatchWrite::NoFormat
+                ? QStringLiteral("kein Bildformat für die Endung \"%1\"").arg(fileExtension(file.path))
+                : QStringLiteral("Schreibfehler");
+        lines << QStringLiteral("%1 (%2)").arg(file.path, why);
+    }
+    return QStringLiteral("Diese Bilder wurden coloriert, konnten aber nicht gespeichert werden "
+                          "und sind unverändert:\n\n")
+        + lines.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,62 @@
+// Batch colourising without the window: each file takes the colours of one
+// colour model and is written back over itself in the format of its extension.
+#pragma once
+
+#include "ColourTransfer.h"
+#include "PictureLoad.h"
+
+#include <QString>
+#include <QStringList>
+
+// The filter of the batch's open dialog in the classic form
+// "description|masks|description|masks...": all pictures first, then each format.
+QString batchOpenFilter();
+
+enum class BatchWrite {
+    Written,
+    NoFormat, // the extension names no picture format the library writes
+    Failed,   // the library could not write it; the file is as it was
+};
+
+// Writes `result` over `path` in the format of its extension. The library
+// writes beside the file and replaces it only when the new one is complete.
+BatchWrite writeOverItself(const dib &result, const QString &path, bk3_sink *sink);
+
+// The colours of `model` onto a picture just loaded (`outdi` a copy of `di`,
+// addressed through `rows`), then written over `path`.
+BatchWrite colourAndWrite(const dib &di, dib &outdi, const RowTable &rows, const ColourModel &model,
+                          const QString &path, bk3_sink *sink);
+
+// One file of the batch from start to end: load at 24 bits, colour, write.
+struct BatchFileResult {
+    LoadFailure failure = LoadFailure::None; // not None: not loaded, not written
+    QString reason;                          // the library's reason for a failed load
+    BatchWrite write = BatchWrite::Failed;   // when loaded
+};
+
+// The result picture kept from one file to the next: frames of one size need
+// no new memory, which on some systems costs more than the colouring itself.
+struct BatchWorkspace {
+    dib result = emptydib();
+    BatchWorkspace() = default;
+    BatchWorkspace(const BatchWorkspace &) = delete;
+    BatchWorkspace &operator=(const BatchWorkspace &) = delete;
+    ~BatchWorkspace() { freedib(result); }
+};
+
+// The written file is what loading it as the window does (widened to 24 bits,
+// the result a copy), TransferColours and writeOverItself give; 8- and 24-bit
+// pictures take a shorter way to the same bytes. `progress` receives the
+// widening of other depths.
+BatchFileResult colourFile(const QString &path, const ColourModel &model, bk3_sink *sink,
+                           BatchWorkspace &workspace, const Progress &progress = Progress());
+
+// A file the batch coloured but could not write, and why.
+struct UnwrittenFile {
+    QString path;
+    BatchWrite why = BatchWrite::Failed;
+};
+
+// The message at the end of a batch that could not write every file: one line
+// per file, with the reason.
+QString unwrittenFilesText(const QList<UnwrittenFile> &files);

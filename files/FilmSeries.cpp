@@ -1,0 +1,283 @@
+// Film series: carrying the colours of a predecessor picture over to the
+// current one, and colourising many selected files with the current result.
+// The pixel work is in ColourTransfer and FilmBatch; these handlers load,
+// report and redraw.
+#include "Depth.h"
+#include "FilmBatch.h"
+#include "MainUnit.h"
+#include "PaintBox.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QSpinBox>
+#include <QToolButton>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QString kNoMemory = QStringLiteral("Fehler: Nicht genügent Speicher für diese Aktion!");
+
+void reportNoMemory(TMainForm &form)
+{
+    form.dialogs->message(&form, kNoMemory, QStringLiteral("Fehler"), QMessageBox::Critical,
+                          QMessageBox::Ok);
+}
+
+// Each per-cent value once: every SetProStatus paints the gauge at once.
+Progress gaugeOf(TMainForm &form)
+{
+    return [&form](int32_t percent) {
+        if (percent != form.StatusPosition)
+            form.SetProStatus(percent);
+    };
+}
+
+// A 24-bit copy of `picture`, or an empty descriptor when memory runs out.
+dib copyOf(const dib &picture)
+{
+    dib copy = emptydib();
+    newdib(&copy, dibwidth(picture), dibheight(picture), 24, nullptr, 0);
+    if (copy.poi == nullptr || picture.poi == nullptr || copy.bytew != picture.bytew) {
+        freedib(copy);
+        return emptydib();
+    }
+    std::memcpy(copy.poi, picture.poi, size_t(dibheight(picture)) * size_t(picture.bytew));
+    return copy;
+}
+
+// While a batch runs, the library's reports of each file's load and write move
+// the gauge through that file's share of the whole batch, so the gauge shows
+// the batch, file by file, and never runs backwards. At the end the window's
+// own sink is back and the gauge is empty.
+class BatchGauge {
+public:
+    BatchGauge(TMainForm &form, int files) : form(form), saved(*form.messageSink()), files(std::max(1, files))
+    {
+        bk3_sink *sink = form.messageSink();
+        sink->target = this;
+        sink->send = &BatchGauge::send;
+        form.SetProStatus(0);
+    }
+    ~BatchGauge()
+    {
+        *form.messageSink() = saved;
+        form.SetProStatus(0);
+    }
+    BatchGauge(const BatchGauge &) = delete;
+    BatchGauge &operator=(const BatchGauge &) = delete;
+
+    // File `index` (from 0) starts loading; its first half of the gauge's share.
+    void loading(int index)
+    {
+        file = index;
+        half = 0;
+        show(0);
+    }
+    // Its result starts being written: the second half.
+    void writing()
+    {
+        half = 1;
+        show(0);
+    }
+    void fileDone()
+    {
+        file += 1;
+        half = 0;
+        show(0);
+    }
+
+private:
+    static void send(void *target, uint32_t msg, uintptr_t wParam, intptr_t)
+    {
+        if (msg == BK3_WM_USER && target != nullptr)
+            static_cast<BatchGauge *>(target)->show(int(std::min<uintptr_t>(wParam, 100)));
+    }
+    void show(int percentOfStep)
+    {
+        const int64_t steps = int64_t(files) * 200;
+        const int value = int(std::min<int64_t>(100, (int64_t(file) * 200 + half * 100 + percentOfStep) * 100 / steps));
+        shown = std::max(shown, value);
+        // The loading of palette pictures moves the gauge on its own: put it back.
+        if (shown != form.StatusPosition)
+            form.SetProStatus(shown);
+    }
+
+    TMainForm &form;
+    const bk3_sink saved;
+    const int files;
+    int file = 0;
+    int half = 0;
+    int shown = 0;
+};
+
+// The window's state around a batch: taken at the start, given back at the
+// end, also when the batch ends early, so no later "Speichern" can overwrite
+// the last file of the batch with another picture.
+class KeptWork {
+public:
+    explicit KeptWork(TMainForm &form)
+        : form(form), caption(form.windowTitle()), fileName(form.afilename), changed(form.changed),
+          source(copyOf(form.di)), result(copyOf(form.outdi))
+    {
+    }
+    ~KeptWork() { restore(); }
+    KeptWork(const KeptWork &) = delete;
+    KeptWork &operator=(const KeptWork &) = delete;
+
+    bool complete() const { return source.poi != nullptr && result.poi != nullptr; }
+    const dib &colours() const { return result; }
+
+    // The kept pictures become the window's again; nothing is allocated, so
+    // this cannot fail half way.
+    void restore()
+    {
+        if (!complete()) {
+            freedib(source);
+            freedib(result);
+            return;
+        }
+        freedib(form.di);
+        freedib(form.outdi);
+        form.di = source;
+        form.outdi = result;
+        source = result = emptydib();
+        form.afilename = fileName;
+        form.changed = changed;
+        form.setWindowTitle(caption);
+        form.Breit->setText(QString::number(dibwidth(form.di)) + QStringLiteral(" Pixels"));
+        form.Hoch->setText(QString::number(dibheight(form.di)) + QStringLiteral(" Pixels"));
+        form.Tief->setText(QString::number(form.zweihoch(dibbits(form.di))));
+        RebuildRowOffsets(form.di);
+        // The canvas takes the size of the restored picture, not of the last file.
+        form.ZoomEdChange();
+        form.DibPrevPaint->update();
+        form.RedrawCanvas();
+    }
+
+private:
+    TMainForm &form;
+    const QString caption;
+    const QString fileName;
+    const bool changed;
+    dib source;
+    dib result;
+};
+
+QString folderOf(const QString &file) { return QDir::toNativeSeparators(QFileInfo(file).absolutePath()); }
+
+} // namespace
+
+void TMainForm::wireFilmSeries()
+{
+    connect(FarbenvomVorgngerbildbernehmen1, &QAction::triggered, this,
+            &TMainForm::FarbenvomVorgngerbildbernehmen1Click);
+    connect(FarbenvoneinemVorgngerbildbernehmen1, &QAction::triggered, this,
+            &TMainForm::FarbenvoneinemVorgngerbildbernehmen1Click);
+    connect(AlleausgewhltenBildercolorieren1, &QAction::triggered, this,
+            &TMainForm::AlleBilderimOrdnercolorieren1Click);
+    connect(MoveUpBtn, &QToolButton::clicked, this, &TMainForm::MoveUpBtnClick);
+    connect(MoveLeftBtn, &QToolButton::clicked, this, &TMainForm::MoveLeftBtnClick);
+    connect(MoveRightBtn, &QToolButton::clicked, this, &TMainForm::MoveRightBtnClick);
+    connect(MoveDownBtn, &QToolButton::clicked, this, &TMainForm::MoveDownBtnClick);
+}
+
+void TMainForm::UseColorsFromPicture(const QString &fname)
+{
+    const auto refuse = [this, &fname] {
+        SetProStatus(0);
+        dialogs->message(this,
+                         QStringLiteral("Fehler: Die Datei ") + fname + QStringLiteral(" konnte nicht geladen werden!"),
+                         QStringLiteral("Fehler"), QMessageBox::NoIcon, QMessageBox::Ok);
+    };
+    dib predecessor = emptydib();
+    OpenDib(&predecessor, QFile::encodeName(fname).constData(), 0, messageSink());
+    if (predecessor.poi == nullptr) {
+        refuse();
+        return;
+    }
+    // Widened on its own descriptor: the source picture is not involved.
+    ::DepthUpTo(predecessor, 24, gaugeOf(*this));
+    if (dibbits(predecessor) != 24) {
+        freedib(predecessor);
+        refuse();
+        return;
+    }
+    SetProStatus(0);
+    RebuildRowOffsets(di);
+    // The result only: no change marker, as for every whole-picture command.
+    TransferColours(di, outdi, rowoffsets, predecessor);
+    freedib(predecessor);
+    RedrawCanvas();
+}
+
+void TMainForm::FarbenvomVorgngerbildbernehmen1Click()
+{
+    UseColorsFromPicture(LastSavedWithPathEd->text());
+}
+
+void TMainForm::FarbenvoneinemVorgngerbildbernehmen1Click()
+{
+    FileRequest request;
+    request.title = QStringLiteral("Öffnen");
+    request.folder = openDialog1Folder.isEmpty()
+                         ? QDir::toNativeSeparators(fileModel->filePath(JamShellList1->rootIndex()))
+                         : openDialog1Folder;
+    request.filter = QString::fromLocal8Bit(GetDIBOpenFilter());
+    const FileAnswer answer = dialogs->openFile(this, request);
+    if (!answer.accepted || answer.fileNames.isEmpty())
+        return;
+    const QString name = QDir::toNativeSeparators(answer.fileNames.first());
+    openDialog1Folder = folderOf(name);
+    UseColorsFromPicture(name);
+}
+
+void TMainForm::AlleBilderimOrdnercolorieren1Click()
+{
+    FileRequest request;
+    request.title = QStringLiteral("Öffnen");
+    request.folder = openDialog3Folder.isEmpty()
+                         ? QDir::toNativeSeparators(fileModel->filePath(JamShellList1->rootIndex()))
+                         : openDialog3Folder;
+    request.filter = batchOpenFilter();
+    request.multiple = true;
+    const FileAnswer answer = dialogs->openFile(this, request);
+    if (!answer.accepted || answer.fileNames.isEmpty())
+        return;
+    openDialog3Folder = folderOf(answer.fileNames.first());
+
+    QList<UnwrittenFile> unwritten;
+    {
+        KeptWork kept(*this);
+        // The hue and saturation of the model do not change during the batch:
+        // converted once, they serve every file.
+        ColourModel model;
+        if (!kept.complete() || !model.build(kept.colours())) {
+            reportNoMemory(*this);
+            return; // before any file is touched
+        }
+        BatchGauge gauge(*this, int(answer.fileNames.size()));
+        for (int i = 0; i < answer.fileNames.size(); ++i) {
+            const QString file = QDir::toNativeSeparators(answer.fileNames[i]);
+            gauge.loading(i);
+            // A file that cannot be loaded has been reported; it stays as it was.
+            if (openfilenow(file)) {
+                RebuildRowOffsets(di);
+                gauge.writing();
+                const BatchWrite written = colourAndWrite(di, outdi, rowoffsets, model, file, messageSink());
+                RedrawCanvas();
+                if (written != BatchWrite::Written)
+                    unwritten.append({file, written});
+            }
+            gauge.fileDone();
+        }
+    }
+    if (!unwritten.isEmpty())
+        dialogs->message(this, unwrittenFilesText(unwritten), QStringLiteral("Stapelverarbeitung"),
+                         QMessageBox::Warning, QMessageBox::Ok);
+}

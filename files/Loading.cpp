@@ -1,0 +1,235 @@
+// Loading pictures: from the file list (double-click or Enter), through the open
+// dialog, and by stepping to the next or previous file of the list's folder.
+#include "MainUnit.h"
+#include "PaintBox.h"
+#include "PictureLoad.h"
+#include "Stepping.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// Where a stepped-to item is scrolled: this far below the list's top edge, so
+// the items before it stay in sight.
+constexpr int kSteppedItemTop = 50;
+
+// The first selected item of the list in display order, or -1.
+int firstSelectedRow(const QListView *view)
+{
+    const QModelIndex root = view->rootIndex();
+    int first = -1;
+    for (const QModelIndex &index : view->selectionModel()->selectedIndexes())
+        if (index.parent() == root && (first < 0 || index.row() < first))
+            first = index.row();
+    return first;
+}
+
+// The file list as stepping sees it: the rows of the shown folder in the
+// model's order, which is the order the list shows.
+class FileListStepping : public SteppingList {
+public:
+    FileListStepping(QListView *view, QFileSystemModel *model) : view(view), model(model) {}
+
+    int count() const override { return model->rowCount(view->rootIndex()); }
+    int selected() const override { return firstSelectedRow(view); }
+    bool isFolder(int index) const override { return model->isDir(item(index)); }
+    void selectOnly(int index) override
+    {
+        view->selectionModel()->setCurrentIndex(item(index), QItemSelectionModel::ClearAndSelect);
+    }
+
+private:
+    QModelIndex item(int index) const { return model->index(index, 0, view->rootIndex()); }
+
+    QListView *view;
+    QFileSystemModel *model;
+};
+
+// A label is being edited when the view shows an editor: editors are children
+// of its viewport, hidden as soon as editing ends.
+bool editingLabel(const QListView *view)
+{
+    const QList<QWidget *> children = view->viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    return std::any_of(children.begin(), children.end(), [](const QWidget *child) { return !child->isHidden(); });
+}
+
+// Hands the typed characters of a widget to a key-press handler in the classic
+// form: the handler may set the character to 0, which swallows the key.
+class KeyPressFilter : public QObject {
+public:
+    KeyPressFilter(QObject *parent, std::function<void(QChar &)> handler)
+        : QObject(parent), handler(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const auto *press = static_cast<QKeyEvent *>(event);
+        QChar key;
+        if (press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter)
+            key = QChar(13);
+        else if (!press->text().isEmpty())
+            key = press->text().front();
+        else
+            return false;
+        handler(key);
+        return key.isNull();
+    }
+
+private:
+    std::function<void(QChar &)> handler;
+};
+
+QString nativePath(const QString &path) { return QDir::toNativeSeparators(path); }
+
+} // namespace
+
+void TMainForm::wireLoading()
+{
+    connect(OpenPictureBtn, &QToolButton::clicked, this, &TMainForm::OpenPictureBtnClick);
+    connect(PreviousPictureBtn, &QPushButton::clicked, this, &TMainForm::PreviousPictureBtnClick);
+    // BitBtn1 keeps its classic name but is the top bar's "Nächstes Bild laden...".
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::NextPictureBtnClick);
+    connect(PreviousBtn2, &QPushButton::clicked, this, &TMainForm::PreviousPictureBtnClick);
+    connect(NextPictureBtn, &QPushButton::clicked, this, &TMainForm::NextPictureBtnClick);
+    connect(JamShellList1, &QAbstractItemView::doubleClicked, this, [this] { JamShellList1DblClick(); });
+    JamShellList1->installEventFilter(
+        new KeyPressFilter(JamShellList1, [this](QChar &key) { JamShellList1KeyPress(key); }));
+    // Stepping places the chosen item a number of pixels below the top.
+    JamShellList1->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+bool TMainForm::openfilenow(const QString &s)
+{
+    // Each per-cent value once: every call paints the gauge at once.
+    const Progress gauge = [this](int32_t percent) {
+        if (percent != StatusPosition)
+            SetProStatus(percent);
+    };
+    // Both new pictures exist before the old ones go, so a failure at any step
+    // leaves the current work as it is.
+    LoadedPicture loaded = readPicture(QFile::encodeName(s), messageSink(), gauge);
+    if (loaded.failure != LoadFailure::None) {
+        gauge(0);
+        const LoadFailureMessage message = loadFailureMessage(loaded.failure, s, loaded.reason);
+        dialogs->message(this, message.text, message.title,
+                         message.errorIcon ? QMessageBox::Critical : QMessageBox::NoIcon, QMessageBox::Ok);
+        return false;
+    }
+    freedib(di);
+    di = loaded.source;
+    freedib(outdi);
+    outdi = loaded.result;
+    // The table addresses both pictures; it must not outlive the old geometry.
+    RebuildRowOffsets(di);
+
+    ZoomEdChange();
+    RedrawCanvas();
+    Breit->setText(QString::number(dibwidth(di)) + QStringLiteral(" Pixels"));
+    Hoch->setText(QString::number(dibheight(di)) + QStringLiteral(" Pixels"));
+    // The depth after widening: every loaded picture shows 16777216.
+    Tief->setText(QString::number(zweihoch(dibbits(di))));
+    DibPrevPaint->update();
+
+    afilename = s;
+    SetUnChanged();
+    return true;
+}
+
+bool TMainForm::OpenFile()
+{
+    FileRequest request;
+    request.title = QStringLiteral("Öffnen");
+    request.folder = openDialog1Folder.isEmpty()
+                         ? nativePath(fileModel->filePath(JamShellList1->rootIndex()))
+                         : openDialog1Folder;
+    request.filter = QString::fromLocal8Bit(GetDIBOpenFilter());
+    const FileAnswer answer = dialogs->openFile(this, request);
+    if (!answer.accepted || answer.fileNames.isEmpty())
+        return false;
+    const QString name = nativePath(answer.fileNames.first());
+    openDialog1Folder = nativePath(QFileInfo(name).absolutePath());
+    return openfilenow(name);
+}
+
+void TMainForm::OpenPictureBtnClick()
+{
+    if (QuerySaveChanges())
+        OpenFile();
+}
+
+void TMainForm::JamShellList1DblClick()
+{
+    const int row = firstSelectedRow(JamShellList1);
+    if (row < 0)
+        return;
+    const QModelIndex item = fileModel->index(row, 0, JamShellList1->rootIndex());
+    if (fileModel->isDir(item)) {
+        // Opening a folder in the list selects it in the tree, which the list follows.
+        SelectTreeFolder(fileModel->filePath(item));
+        return;
+    }
+    // Taken now: saving first may add a file to the folder and move the rows.
+    const QString file = nativePath(fileModel->filePath(item));
+    // The tree's folder; the tree has no virtual folder from whose list a file
+    // could be opened (the drive list shows folders only).
+    QString folder = nativePath(folderModel->filePath(JamShellTree1->currentIndex()));
+    if (!folder.isEmpty())
+        folder = withTrailingSeparator(folder);
+    AddToPrefFolders(folder);
+    if (QuerySaveChanges())
+        openfilenow(file);
+    saveDialog1Folder = folder;
+}
+
+void TMainForm::JamShellList1KeyPress(QChar &Key)
+{
+    if (Key != QChar(13) || editingLabel(JamShellList1))
+        return;
+    JamShellList1DblClick();
+    Key = QChar(0);
+}
+
+namespace {
+
+void stepPicture(TMainForm &form, StepDirection direction)
+{
+    FileListStepping list(form.JamShellList1, form.fileModel);
+    if (!stepToPicture(list, direction)) {
+        form.dialogs->message(&form, QStringLiteral("Alle Bilder in dem Ordner wurden abgearbeitet."),
+                              direction == StepDirection::Next
+                                  ? QStringLiteral("Kein nächstes Bild vorhanden")
+                                  : QStringLiteral("Kein vorheriges Bild vorhanden"),
+                              QMessageBox::Information, QMessageBox::Ok);
+        return;
+    }
+    form.JamShellList1DblClick();
+    const int row = firstSelectedRow(form.JamShellList1);
+    if (row < 0)
+        return;
+    const QModelIndex item = form.fileModel->index(row, 0, form.JamShellList1->rootIndex());
+    QScrollBar *bar = form.JamShellList1->verticalScrollBar();
+    bar->setValue(bar->value() + form.JamShellList1->visualRect(item).top() - kSteppedItemTop);
+}
+
+} // namespace
+
+void TMainForm::NextPictureBtnClick() { stepPicture(*this, StepDirection::Next); }
+
+void TMainForm::PreviousPictureBtnClick() { stepPicture(*this, StepDirection::Previous); }

@@ -1,0 +1,92 @@
+#include "PictureLoad.h"
+
+#include "Depth.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+LoadedPicture failed(LoadFailure failure, const QString &reason = QString())
+{
+    LoadedPicture outcome;
+    outcome.failure = failure;
+    outcome.reason = reason;
+    return outcome;
+}
+
+bool isPaletteDepth(int32_t bits) { return bits == 1 || bits == 4 || bits == 8; }
+
+} // namespace
+
+QString libraryReason(const dib &failed)
+{
+    constexpr size_t entryBytes = sizeof failed.pal.rgb0;
+    char16_t text[entryBytes / sizeof(char16_t)];
+    std::memcpy(text, failed.pal.rgb0, sizeof text);
+    const char16_t *end = std::find(std::begin(text), std::end(text), u'\0');
+    return QString::fromUtf16(text, end - text);
+}
+
+LoadedPicture completePicture(dib read, const Progress &progress)
+{
+    if (read.poi == nullptr)
+        return failed(LoadFailure::Unreadable);
+    const int32_t bits = dibbits(read);
+    DepthUpTo(read, 24, progress);
+    if (dibbits(read) != 24) {
+        freedib(read);
+        // A palette picture that stayed narrow found no memory for its wide copy.
+        if (isPaletteDepth(bits))
+            return failed(LoadFailure::OutOfMemory);
+        return failed(LoadFailure::NoTrueColour,
+                      QStringLiteral("Bilder mit %1 Bit pro Pixel werden nicht unterstützt.").arg(bits));
+    }
+
+    dib copy = emptydib();
+    newdib(&copy, dibwidth(read), dibheight(read), 24, nullptr, 0);
+    if (copy.poi == nullptr || copy.poih == 0) {
+        freedib(copy);
+        freedib(read);
+        return failed(LoadFailure::OutOfMemory);
+    }
+    // Same depth and width, so the rows are laid out alike; rows of the copy
+    // are never shorter.
+    const int32_t height = dibheight(read);
+    const size_t rowBytes = size_t(std::min(read.bytew, copy.bytew));
+    if (read.bytew == copy.bytew) {
+        std::memcpy(copy.poi, read.poi, size_t(height) * size_t(read.bytew));
+    } else {
+        for (int32_t y = 0; y < height; ++y)
+            std::memcpy(copy.poi + size_t(y) * size_t(copy.bytew),
+                        read.poi + size_t(y) * size_t(read.bytew), rowBytes);
+    }
+
+    LoadedPicture outcome;
+    outcome.source = read;
+    outcome.result = copy;
+    return outcome;
+}
+
+LoadedPicture readPicture(const QByteArray &encodedName, bk3_sink *sink, const Progress &progress)
+{
+    dib read = emptydib();
+    OpenDib(&read, encodedName.constData(), 0, sink);
+    if (read.poi == nullptr)
+        return failed(LoadFailure::Unreadable, libraryReason(read));
+    return completePicture(read, progress);
+}
+
+LoadFailureMessage loadFailureMessage(LoadFailure failure, const QString &fileName,
+                                      const QString &reason)
+{
+    const QString notLoaded =
+        QStringLiteral("Fehler: Die Datei ") + fileName + QStringLiteral(" konnte nicht geladen werden!");
+    if (failure == LoadFailure::OutOfMemory)
+        return {QStringLiteral("Fehler: Zuwenig Speicher! Die Datei ") + fileName +
+                    QStringLiteral(" konnte nicht geladen werden. Das bisherige Bild bleibt erhalten."),
+                QStringLiteral("Fehler"), true};
+    if (reason.length() > 5)
+        return {reason, notLoaded, false};
+    return {notLoaded, QStringLiteral("Fehler"), false};
+}

@@ -1,0 +1,605 @@
+// The colour list on the whole window: presets, the list's buttons, clicks
+// against arrow keys, the ".far" files through the menu, and the list kept
+// from one run to the next.
+#include "ErrorReport.h"
+#include "MainUnit.h"
+#include "ScriptedDialogs.h"
+#include "Startup.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+using Entry = QStringList; // name, hue text, saturation text
+
+const QString kTitle = QStringLiteral("Nuanza 1.5");
+const QString kCannotOpen = QStringLiteral("Fehler beim Öffnen der Datei.");
+const QString kCannotCreate = QStringLiteral("Fehler beim Anlegen der Datei.");
+const QString kReadBeyondEnd = QStringLiteral("Read beyond end of file.");
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray int32(qint32 value)
+{
+    const auto u = quint32(value);
+    const char bytes[4] = {char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
+    return QByteArray(bytes, 4);
+}
+
+QByteArray text(const QByteArray &s) { return int32(qint32(s.size())) + s; }
+
+// The file for entries given as 8-bit texts.
+QByteArray farFile(const QList<QList<QByteArray>> &entries)
+{
+    QByteArray file = int32(qint32(entries.size()));
+    for (const auto &entry : entries)
+        for (const QByteArray &s : entry)
+            file += text(s);
+    return file;
+}
+
+QList<Entry> listEntries(const QTreeWidget *list)
+{
+    QList<Entry> entries;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem *item = list->topLevelItem(row);
+        entries.append({item->text(0), item->text(1), item->text(2)});
+    }
+    return entries;
+}
+
+int selectedRow(const QTreeWidget *list)
+{
+    const auto selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->indexOfTopLevelItem(selected.first());
+}
+
+// While alive, no file of this process may grow beyond `bytes`: a full disk,
+// for root as well.
+struct FileSizeCap {
+    rlimit saved{};
+    void (*previous)(int) = nullptr;
+    explicit FileSizeCap(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = bytes;
+        previous = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeCap()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+    }
+};
+
+} // namespace
+
+class ColourListTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMainForm> window;
+    ScriptedDialogs *dialogs = nullptr;
+    std::unique_ptr<QTemporaryDir> folder;
+
+    QString path(const QString &name) const { return folder->filePath(name); }
+    QString dataList() const { return window->GetProgramDir(false) + QStringLiteral("farbliste.far"); }
+
+    std::unique_ptr<TMainForm> newWindow()
+    {
+        auto form = std::make_unique<TMainForm>();
+        dialogs = new ScriptedDialogs;
+        form->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            return nullptr;
+        QTest::mouseClick(form->Button2, Qt::LeftButton); // page "Foto colorieren"
+        return form;
+    }
+    void addEntries(const QList<Entry> &entries)
+    {
+        for (const Entry &entry : entries)
+            window->ListView1->addTopLevelItem(new QTreeWidgetItem(entry));
+    }
+    void clickEntry(int row)
+    {
+        QTreeWidgetItem *item = window->ListView1->topLevelItem(row);
+        QTest::mouseClick(window->ListView1->viewport(), Qt::LeftButton, {},
+                          window->ListView1->visualItemRect(item).center());
+    }
+    void setFields(int hue, int sat)
+    {
+        window->HueED->setValue(hue);
+        window->SatEd->setValue(sat);
+    }
+    void verifyColour(int hue, int sat)
+    {
+        QCOMPARE(window->ghue, hue);
+        QCOMPARE(window->gsat, sat);
+        QCOMPARE(window->HueED->value(), hue);
+        QCOMPARE(window->SatEd->value(), sat);
+    }
+    void verifyGeneralError(const QString &text)
+    {
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text, text);
+        QCOMPARE(dialogs->messages[0].title, kTitle);
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Critical);
+    }
+    void verifyFileMessage(const QString &text)
+    {
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text, text);
+        QCOMPARE(dialogs->messages[0].title, QString()); // the system's default title
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Critical);
+        QCOMPARE(dialogs->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+    void openThroughMenu(const QString &file)
+    {
+        dialogs->fileAnswers.push_back({true, {file}, 1});
+        window->Farblisteffnen1->trigger();
+        QVERIFY(dialogs->fileAnswers.empty());
+    }
+    void saveThroughMenu(const QString &file)
+    {
+        dialogs->fileAnswers.push_back({true, {file}, 1});
+        window->Farblistespeichern1->trigger();
+        QVERIFY(dialogs->fileAnswers.empty());
+    }
+
+private slots:
+    void init()
+    {
+        // Each test starts without a list kept from an earlier window.
+        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                      + QStringLiteral("/MERIDAN/Nuanza/farbliste.far"));
+        window = newWindow();
+        QVERIFY(window);
+        QVERIFY(window->ListView1->isVisible());
+        folder = std::make_unique<QTemporaryDir>(QDir::home().filePath(QStringLiteral("listXXXXXX")));
+        QVERIFY(folder->isValid());
+    }
+    void cleanup()
+    {
+        window.reset();
+        folder.reset();
+    }
+
+    void controlsLookAsDesigned()
+    {
+        const QTreeWidget *list = window->ListView1;
+        QCOMPARE(list->headerItem()->text(0), QStringLiteral("Name"));
+        QCOMPARE(list->headerItem()->text(1), QStringLiteral("Farbe"));
+        QCOMPARE(list->headerItem()->text(2), QStringLiteral("Sättigung"));
+        QCOMPARE(list->columnWidth(0), 75);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(window->Edit1->text(), QStringLiteral("Farbe 1"));
+        QCOMPARE(window->SaveColorinListBtn->text(), QStringLiteral("Farbe in Liste speichern"));
+        QCOMPARE(window->ChangeColorBtn->text(), QStringLiteral("Farbe ändern"));
+        QCOMPARE(window->ChangeColorBtn->toolTip(), QStringLiteral("Farbe in der Farbliste überschreiben"));
+        QCOMPARE(window->DelColorBtn->text(), QStringLiteral("Farbe löschen"));
+        QCOMPARE(window->MoveColorUpBtn->toolTip(), QStringLiteral("Farbe nach oben verschieben"));
+        QCOMPARE(window->MoveColorDownBtn->toolTip(), QStringLiteral("Farbe nach  unten verschieben"));
+    }
+
+    // The bar in its order; each preset sets the colour and the colouring tool
+    // and leaves the list alone.
+    void presetsSetColourAndTool()
+    {
+        const struct { const char *name, *caption; int hue, sat; } presets[] = {
+            {"ToolButton1", "Haut", 20, 141},   {"ToolButton7", "Haut 2", 17, 190},
+            {"ToolButton2", "Himmel", 143, 157}, {"ToolButton3", "Wasser", 147, 101},
+            {"ToolButton4", "Sand", 23, 117},   {"ToolButton5", "Gras", 55, 60},
+            {"ToolButton6", "Steine", 0, 24},   {"ToolButton8", "Berg", 139, 64},
+            {"ToolButton9", "Holz", 23, 76},    {"ToolButton10", "Wald", 89, 48},
+        };
+        const QList<QAction *> actions = window->ToolBar1->actions();
+        QCOMPARE(actions.size(), 10);
+        addEntries({{"a", "1", "2"}, {"b", "3", "4"}});
+        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(1));
+        QToolButton *otherTools[] = {window->RadiergummiBtn, window->PipetteBtn, window->LinieBtn};
+        for (int i = 0; i < 10; ++i) {
+            auto *button = qobject_cast<QToolButton *>(window->ToolBar1->widgetForAction(actions[i]));
+            QVERIFY(button);
+            QCOMPARE(button->objectName(), QString::fromLatin1(presets[i].name));
+            QCOMPARE(button->text(), QString::fromUtf8(presets[i].caption));
+            otherTools[i % 3]->setChecked(true);
+            QTest::mouseClick(button, Qt::LeftButton);
+            verifyColour(presets[i].hue, presets[i].sat);
+            QVERIFY2(window->ColorierenBtn->isChecked(), presets[i].caption);
+        }
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}, {"b", "3", "4"}}));
+        QCOMPARE(selectedRow(window->ListView1), 1);
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    void saveColourAppendsWithoutMovingSelection()
+    {
+        addEntries({{"alt", "1", "2"}});
+        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(0));
+        setFields(143, 157);
+        QTest::mouseClick(window->SaveColorinListBtn, Qt::LeftButton);
+        QTest::mouseClick(window->SaveColorinListBtn, Qt::LeftButton);
+        window->Edit1->setText(QStringLiteral("Himmel über Wasser"));
+        setFields(147, 101);
+        QTest::mouseClick(window->SaveColorinListBtn, Qt::LeftButton);
+        QCOMPARE(listEntries(window->ListView1),
+                 (QList<Entry>{{"alt", "1", "2"},
+                               {"Farbe 1", "143", "157"},
+                               {"Farbe 1", "143", "157"},
+                               {"Himmel über Wasser", "147", "101"}}));
+        QCOMPARE(selectedRow(window->ListView1), 0);
+        QCOMPARE(window->Edit1->text(), QStringLiteral("Himmel über Wasser"));
+
+        // Into an empty list nothing becomes selected either.
+        window->Farblisteneu1->trigger();
+        QTest::mouseClick(window->SaveColorinListBtn, Qt::LeftButton);
+        QCOMPARE(window->ListView1->topLevelItemCount(), 1);
+        QCOMPARE(selectedRow(window->ListView1), -1);
+    }
+
+    void changeNeedsASelection()
+    {
+        addEntries({{"a", "1", "2"}, {"b", "3", "4"}});
+        setFields(55, 60);
+        QTest::mouseClick(window->ChangeColorBtn, Qt::LeftButton);
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text,
+                 QStringLiteral("Sie müssen zuerst einen Eintrag in der Farbliste (rechts) auswählen, "
+                                "welchen Sie ändern wollen."));
+        QCOMPARE(dialogs->messages[0].title, QStringLiteral("Kein Eintrag ausgewählt"));
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Critical);
+        QCOMPARE(dialogs->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}, {"b", "3", "4"}}));
+
+        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(1));
+        window->Edit1->clear();
+        QTest::mouseClick(window->ChangeColorBtn, Qt::LeftButton);
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}, {"", "55", "60"}}));
+        QCOMPARE(selectedRow(window->ListView1), 1);
+        QCOMPARE(dialogs->messages.size(), 1);
+    }
+
+    void moveCarriesTheSelection()
+    {
+        const QList<Entry> start = {{"a", "1", "2"}, {"b", "3", "4"}, {"c", "5", "6"}};
+        addEntries(start);
+        setFields(89, 48);
+        QTest::mouseClick(window->MoveColorDownBtn, Qt::LeftButton); // no selection
+        QCOMPARE(listEntries(window->ListView1), start);
+
+        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(0));
+        QTest::mouseClick(window->MoveColorUpBtn, Qt::LeftButton); // first stays first
+        QCOMPARE(listEntries(window->ListView1), start);
+        QCOMPARE(selectedRow(window->ListView1), 0);
+
+        QTest::mouseClick(window->MoveColorDownBtn, Qt::LeftButton);
+        QTest::mouseClick(window->MoveColorDownBtn, Qt::LeftButton);
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"b", "3", "4"}, {"c", "5", "6"}, {"a", "1", "2"}}));
+        QCOMPARE(selectedRow(window->ListView1), 2);
+        QTest::mouseClick(window->MoveColorDownBtn, Qt::LeftButton); // last stays last
+        QCOMPARE(selectedRow(window->ListView1), 2);
+
+        QTest::mouseClick(window->MoveColorUpBtn, Qt::LeftButton);
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"b", "3", "4"}, {"a", "1", "2"}, {"c", "5", "6"}}));
+        QCOMPARE(selectedRow(window->ListView1), 1);
+        // Moving does not apply the colour.
+        verifyColour(89, 48);
+        QCOMPARE(window->Edit1->text(), QStringLiteral("Farbe 1"));
+    }
+
+    void deleteRemovesTheSelectedOnly()
+    {
+        addEntries({{"a", "1", "2"}, {"b", "3", "4"}, {"c", "5", "6"}});
+        QTest::mouseClick(window->DelColorBtn, Qt::LeftButton); // no selection
+        QCOMPARE(window->ListView1->topLevelItemCount(), 3);
+
+        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(1));
+        QTest::mouseClick(window->DelColorBtn, Qt::LeftButton);
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}, {"c", "5", "6"}}));
+        QCOMPARE(selectedRow(window->ListView1), -1);
+        // A second click finds nothing selected.
+        QTest::mouseClick(window->DelColorBtn, Qt::LeftButton);
+        QCOMPARE(window->ListView1->topLevelItemCount(), 2);
+    }
+
+    void escapeDeletesNothing()
+    {
+        addEntries({{"a", "1", "2"}, {"b", "3", "4"}});
+        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(0));
+        for (QWidget *target : {static_cast<QWidget *>(window->ListView1), static_cast<QWidget *>(window->Edit1),
+                                static_cast<QWidget *>(window->DelColorBtn), static_cast<QWidget *>(window.get())}) {
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Escape);
+        }
+        QCOMPARE(window->ListView1->topLevelItemCount(), 2);
+    }
+
+    void onlyAClickApplies()
+    {
+        addEntries({{"Haut", "20", "141"}, {"Himmel", "143", "157"}, {"Wald", "89", "48"}});
+        setFields(1, 2);
+        clickEntry(1);
+        QCOMPARE(selectedRow(window->ListView1), 1);
+        QCOMPARE(window->Edit1->text(), QStringLiteral("Himmel"));
+        verifyColour(143, 157);
+
+        window->ListView1->setFocus();
+        QTest::keyClick(window->ListView1, Qt::Key_Down);
+        QCOMPARE(selectedRow(window->ListView1), 2);
+        QTest::keyClick(window->ListView1, Qt::Key_Up);
+        QTest::keyClick(window->ListView1, Qt::Key_Up);
+        QCOMPARE(selectedRow(window->ListView1), 0);
+        QCOMPARE(window->Edit1->text(), QStringLiteral("Himmel"));
+        verifyColour(143, 157);
+
+        clickEntry(2);
+        QCOMPARE(window->Edit1->text(), QStringLiteral("Wald"));
+        verifyColour(89, 48);
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    // Texts from a file that are no numbers stop the steps silently; what came
+    // before stays set.
+    void clickOnNonNumbers_data()
+    {
+        QTest::addColumn<Entry>("entry");
+        QTest::addColumn<int>("hue");
+        QTest::addColumn<int>("sat");
+        QTest::newRow("letters for the hue") << Entry{"Name", "rot", "50"} << 100 << 10;
+        QTest::newRow("letters for the saturation") << Entry{"Name", "30", "viel"} << 30 << 10;
+        QTest::newRow("empty texts") << Entry{"Name", "", ""} << 100 << 10;
+        QTest::newRow("too large for a number") << Entry{"Name", "99999999999", "5"} << 100 << 10;
+        QTest::newRow("out of range is limited") << Entry{"Name", "300", "-4"} << 255 << 0;
+    }
+    void clickOnNonNumbers()
+    {
+        QFETCH(Entry, entry);
+        QFETCH(int, hue);
+        QFETCH(int, sat);
+        addEntries({entry});
+        setFields(100, 10);
+        clickEntry(0);
+        QCOMPARE(window->Edit1->text(), QStringLiteral("Name"));
+        verifyColour(hue, sat);
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    void newListEmptiesIt()
+    {
+        addEntries({{"a", "1", "2"}, {"b", "3", "4"}});
+        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(0));
+        window->Farblisteneu1->trigger();
+        QCOMPARE(window->ListView1->topLevelItemCount(), 0);
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    void saveAndOpenRoundTrip()
+    {
+        const QList<Entry> entries = {
+            {"Haut", "20", "141"}, {"", "0", "255"}, {"", "0", "255"}, {"Sättigung", "17", "190"},
+            {"Ärmel € 5", "kein", ""},
+        };
+        addEntries(entries);
+        const QString file = path(QStringLiteral("serie.FAR"));
+        saveThroughMenu(file);
+        QCOMPARE(dialogs->fileRequests.size(), 1);
+        const FileRequest &save = dialogs->fileRequests[0];
+        QCOMPARE(save.filter, QStringLiteral("Farbliste (*.far)|*.far"));
+        QCOMPARE(save.defaultExt, QStringLiteral(".FAR"));
+        QVERIFY(!save.confirmOverwrite);
+        // Windows-1252, one byte per character.
+        QCOMPARE(contents(file),
+                 farFile({{"Haut", "20", "141"}, {"", "0", "255"}, {"", "0", "255"},
+                          {"S\xE4ttigung", "17", "190"}, {"\xC4rmel \x80 5", "kein", ""}}));
+
+        window->Farblisteneu1->trigger();
+        openThroughMenu(file);
+        QCOMPARE(dialogs->fileRequests[1].filter, QStringLiteral("Farbliste (*.far)|*.far"));
+        QCOMPARE(dialogs->fileRequests[1].defaultExt, QStringLiteral(".FAR"));
+        QCOMPARE(listEntries(window->ListView1), entries);
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    void savedFileHasTheExactLayout()
+    {
+        addEntries({{"Haut", "20", "141"}});
+        const QString file = path(QStringLiteral("haut.far"));
+        saveThroughMenu(file);
+        QCOMPARE(contents(file), QByteArray::fromHex("01000000" "04000000" "48617574" "02000000" "3230"
+                                                     "03000000" "313431"));
+        // An empty list is its count alone, and opening it empties the list.
+        window->Farblisteneu1->trigger();
+        saveThroughMenu(file);
+        QCOMPARE(contents(file), QByteArray::fromHex("00000000"));
+        addEntries({{"a", "1", "2"}});
+        openThroughMenu(file);
+        QCOMPARE(window->ListView1->topLevelItemCount(), 0);
+        // A character Windows-1252 lacks is replaced when writing.
+        addEntries({{QStringLiteral("Grün \u4e2d"), "1", "2"}});
+        saveThroughMenu(file);
+        QCOMPARE(contents(file), farFile({{"Gr\xFCn ?", "1", "2"}}));
+    }
+
+    void cancelledDialogsDoNothing()
+    {
+        addEntries({{"a", "1", "2"}});
+        const QString file = path(QStringLiteral("x.far"));
+        dialogs->fileAnswers.push_back({false, {file}, 1});
+        window->Farblistespeichern1->trigger();
+        dialogs->fileAnswers.push_back({false, {file}, 1});
+        window->Farblisteffnen1->trigger();
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}}));
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    void openingKeepsAReadOnlyFileAndCountsBelowZero()
+    {
+        const QString file = path(QStringLiteral("nur-lesen.far"));
+        QVERIFY(writeFile(file, farFile({{"Holz", "23", "76"}})));
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup));
+        openThroughMenu(file);
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"Holz", "23", "76"}}));
+
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(writeFile(file, int32(-3) + text("x")));
+        openThroughMenu(file);
+        QCOMPARE(window->ListView1->topLevelItemCount(), 0);
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    void openFailureKeepsTheList_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing file") << "fehlt.far";
+        QTest::newRow("a folder") << "ordner.far";
+    }
+    void openFailureKeepsTheList()
+    {
+        QFETCH(QString, name);
+        QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("ordner.far")));
+        addEntries({{"a", "1", "2"}});
+        openThroughMenu(path(name));
+        verifyFileMessage(kCannotOpen);
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}}));
+    }
+
+    // A damaged file ends with the general error report; the entries read in
+    // full stay, and each entry left has all three texts.
+    void damagedFileKeepsCompleteEntries_data()
+    {
+        const QByteArray good = farFile({{"Haut", "20", "141"}, {"Gras", "55", "60"}});
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<Entry>>("left");
+        QTest::newRow("cut in the second name") << good.left(4 + 21 + 6) << QList<Entry>{{"Haut", "20", "141"}};
+        QTest::newRow("cut before the second saturation")
+            << good.left(good.size() - 6) << QList<Entry>{{"Haut", "20", "141"}};
+        QTest::newRow("cut in the first hue") << good.left(4 + 8 + 5) << QList<Entry>{};
+        QTest::newRow("shorter than its count") << QByteArray("\x01\x00", 2) << QList<Entry>{};
+        QTest::newRow("negative length")
+            << int32(1) + int32(-7) + text("20") + text("141") << QList<Entry>{};
+        QTest::newRow("huge count")
+            << int32(0x7FFFFFFF) + text("a") + text("1") + text("2") << QList<Entry>{{"a", "1", "2"}};
+        QTest::newRow("huge length") << int32(1) + int32(0x7FFFFFF0) + QByteArray(20, 'x') << QList<Entry>{};
+    }
+    void damagedFileKeepsCompleteEntries()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<Entry>, left);
+        const QString file = path(QStringLiteral("kaputt.far"));
+        QVERIFY(writeFile(file, bytes));
+        addEntries({{"vorher", "1", "2"}});
+        openThroughMenu(file);
+        verifyGeneralError(kReadBeyondEnd);
+        QCOMPARE(listEntries(window->ListView1), left);
+        // The list goes on working, and saving writes it complete.
+        saveThroughMenu(file);
+        QCOMPARE(dialogs->messages.size(), 1);
+        openThroughMenu(file);
+        QCOMPARE(listEntries(window->ListView1), left);
+    }
+
+    void saveFailureKeepsTheOldFile()
+    {
+        addEntries({{"neu", "1", "2"}});
+        // Into a missing folder.
+        saveThroughMenu(path(QStringLiteral("fehlt/liste.far")));
+        verifyFileMessage(kCannotCreate);
+        QVERIFY(!QFile::exists(path(QStringLiteral("fehlt/liste.far"))));
+
+        // Over a write-protected list: it stays as it was.
+        const QString old = path(QStringLiteral("geschuetzt.far"));
+        const QByteArray before = farFile({{"alt", "3", "4"}});
+        QVERIFY(writeFile(old, before));
+        QVERIFY(QFile::setPermissions(old, QFile::ReadOwner | QFile::ReadGroup));
+        dialogs->messages.clear();
+        saveThroughMenu(old);
+        verifyFileMessage(kCannotCreate);
+        QCOMPARE(contents(old), before);
+    }
+
+    void fullDiskKeepsTheOldFile()
+    {
+        const QString old = path(QStringLiteral("liste.far"));
+        const QByteArray before = farFile({{"alt", "3", "4"}});
+        QVERIFY(writeFile(old, before));
+        addEntries({{QString(20000, QLatin1Char('x')), "1", "2"}});
+        {
+            const FileSizeCap cap(4096);
+            saveThroughMenu(old);
+        }
+        verifyGeneralError(QStringLiteral("Disk full."));
+        QCOMPARE(contents(old), before);
+        // No temporary file is left behind.
+        QCOMPARE(QDir(folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"liste.far"});
+    }
+
+    // Every close writes the list into the data folder, also an empty one, and
+    // the next start reads it back.
+    void closeWritesAndStartReads()
+    {
+        addEntries({{"Sand", "23", "117"}, {"Wald", "89", "48"}});
+        const QString file = dataList();
+        QVERIFY(file.startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
+        dialogs->answers.push_back(QMessageBox::No); // the settings question
+        QVERIFY(window->close());
+        QCOMPARE(contents(file), farFile({{"Sand", "23", "117"}, {"Wald", "89", "48"}}));
+
+        window.reset(); // the old window lets go of the error report before the new one takes it
+        window = newWindow();
+        QVERIFY(window);
+        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"Sand", "23", "117"}, {"Wald", "89", "48"}}));
+        window->Farblisteneu1->trigger();
+        dialogs->answers.push_back(QMessageBox::No);
+        QVERIFY(window->close());
+        QCOMPARE(contents(file), QByteArray::fromHex("00000000"));
+        QVERIFY(dialogs->messages.size() == 1); // the settings question only
+    }
+
+    void cancelledCloseWritesNothing()
+    {
+        addEntries({{"Sand", "23", "117"}});
+        window->SetChanged();
+        dialogs->answers.push_back(QMessageBox::Cancel);
+        QVERIFY(!window->close());
+        QVERIFY(!QFile::exists(dataList()));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    NuanzaApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    setupApplication(app);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ColourListTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ColourListTest.moc"

@@ -1,0 +1,459 @@
+// Colour transfer, layer shift and batch colourising on the whole window, with
+// the files on disk: what changes, what is written, what comes back.
+#include "Depth.h"
+#include "ErrorReport.h"
+#include "MainUnit.h"
+#include "PaintBox.h"
+#include "PixelOps.h"
+#include "RGBHSL.h"
+#include "ReadOnlyFolder.h"
+#include "ScriptedDialogs.h"
+#include "Startup.h"
+#include "StatusBar.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const QString kCaption = QStringLiteral("MERIDAN Nuanza 1.5");
+
+using Block = std::vector<uint8_t>;
+
+Block blockOf(const dib &d)
+{
+    return d.poi ? Block(d.poi, d.poi + size_t(dibheight(d)) * size_t(d.bytew)) : Block();
+}
+
+// A 24-bit picture whose pixel (x, y) is colour(x, y) as 0xRRGGBB.
+template <class Colour>
+dib makePicture(int width, int height, Colour colour)
+{
+    dib d = emptydib();
+    newdib(&d, width, height, 24, nullptr, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = colour(x, y);
+            setpixel(d, x, y, (c >> 16) | (c & 0xFF00) | (c & 0xFF) << 16);
+        }
+    return d;
+}
+
+uint32_t rgbAt(const dib &d, int x, int y)
+{
+    const uint32_t v = getpixel(d, x, y);
+    return (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16);
+}
+
+dib readPicture24(const QString &path)
+{
+    dib d = emptydib();
+    OpenDib(&d, QFile::encodeName(path).constData(), 0, nullptr);
+    DepthUpTo(d, 24, Progress());
+    return d;
+}
+
+// `result` as the colourising rule leaves it: every pixel that `source` and
+// `model` share gets the model's hue and saturation at the source's
+// luminance (DoPix, brightness 0); the rest keeps its value.
+Block transferred(const dib &source, const dib &result, const dib &model)
+{
+    const int w = dibwidth(source), h = dibheight(source);
+    dib out = makePicture(w, h, [&](int x, int y) { return rgbAt(result, x, y); });
+    RowTable rows(static_cast<size_t>(h));
+    for (int y = 0; y < h; ++y)
+        rows[size_t(y)] = (h - 1 - y) * source.bytew;
+    for (int y = 0; y < h && y < dibheight(model); ++y)
+        for (int x = 0; x < w && x < dibwidth(model); ++x) {
+            const uint32_t c = rgbAt(model, x, y);
+            int hue, sat, lum;
+            RGBToHSL(int(c >> 16), int(c >> 8 & 0xFF), int(c & 0xFF), hue, sat, lum);
+            DoPix(source, out, rows, x, y, hue, sat, 0);
+        }
+    Block bytes = blockOf(out);
+    freedib(out);
+    return bytes;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The gauge value at every paint of the status bar.
+class GaugeRecorder : public QObject {
+public:
+    GaugeRecorder(TMainForm *form) : form(form) { form->StatusBar1->installEventFilter(this); }
+    QList<int> values;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            values.append(form->StatusPosition);
+        return false;
+    }
+
+private:
+    TMainForm *form;
+};
+
+uint32_t shading(int x, int y) { return uint32_t(0x010101 * ((20 + 5 * x + 3 * y) % 230)); }
+uint32_t painted(int x, int y) { return uint32_t((200 - 4 * y) << 16 | (60 + 3 * x) << 8 | 40); }
+uint32_t otherColours(int x, int y) { return uint32_t((30 + 6 * x) << 16 | (170 - 2 * y) << 8 | (90 + x * y % 120)); }
+
+} // namespace
+
+class FilmSeriesTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMainForm> window;
+    ScriptedDialogs *dialogs = nullptr;
+    std::unique_ptr<QTemporaryDir> folder;
+
+    QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
+
+    // Gives the window a grey source of `width` x `height` and a result
+    // painted over it, as after loading and some brushwork.
+    void setWork(int width, int height)
+    {
+        freedib(window->di);
+        freedib(window->outdi);
+        window->di = makePicture(width, height, shading);
+        window->outdi = makePicture(width, height, painted);
+        window->ZoomEdChange();
+    }
+    void save(const dib &picture, const QString &file, int format)
+    {
+        QCOMPARE(SaveDib(picture, QFile::encodeName(file).constData(), format, nullptr), 1);
+    }
+    // An 8-bit picture of greys, as film frames often are.
+    void saveGrey(const QString &file, int width, int height, int format)
+    {
+        dib grey = makePicture(width, height, shading);
+        dib eight = emptydib();
+        DIBHalftoneDIB(&eight, grey); // an 8-bit picture of the same greys
+        freedib(grey);
+        QVERIFY(eight.poi != nullptr);
+        QCOMPARE(dibbits(eight), 8);
+        save(eight, file, format);
+        freedib(eight);
+    }
+
+private slots:
+    void init()
+    {
+        window = std::make_unique<TMainForm>();
+        dialogs = new ScriptedDialogs;
+        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        folder = std::make_unique<QTemporaryDir>(QDir::home().filePath(QStringLiteral("film-XXXXXX")));
+        QVERIFY(folder->isValid());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup()
+    {
+        window.reset();
+        folder.reset();
+    }
+
+    // ---- Colour transfer ----
+
+    void transferTakesColoursKeepsShading_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("eightBit");
+        QTest::addColumn<bool>("grey");
+        QTest::addColumn<bool>("chosen"); // through the open dialog, else the last saved picture
+        QTest::newRow("same size") << 40 << 30 << false << false << false;
+        QTest::newRow("larger") << 55 << 47 << false << false << false;
+        QTest::newRow("smaller") << 17 << 9 << false << false << true;
+        QTest::newRow("8 bits") << 40 << 30 << true << false << true;
+        QTest::newRow("grey removes colour") << 40 << 30 << false << true << false;
+    }
+    void transferTakesColoursKeepsShading()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(bool, eightBit);
+        QFETCH(bool, grey);
+        QFETCH(bool, chosen);
+        setWork(40, 30);
+        window->afilename = path(QStringLiteral("aktuell.bmp"));
+        window->SetUnChanged();
+        const QString caption = window->windowTitle();
+        const QString file = path(QStringLiteral("vorgaenger.bmp"));
+        dib predecessor = makePicture(width, height, grey ? shading : otherColours);
+        if (eightBit) {
+            dib eight = emptydib();
+            DIBHalftoneDIB(&eight, predecessor);
+            save(eight, file, BK3_FORMAT_BMP);
+            freedib(eight);
+        } else {
+            save(predecessor, file, BK3_FORMAT_BMP);
+        }
+        freedib(predecessor);
+        predecessor = readPicture24(file); // what the file holds, at 24 bits
+        const Block source = blockOf(window->di);
+        const Block expected = transferred(window->di, window->outdi, predecessor);
+        freedib(predecessor);
+
+        if (chosen) {
+            dialogs->fileAnswers.push_back({true, {file}, 1});
+            window->FarbenvoneinemVorgngerbildbernehmen1->trigger();
+            QCOMPARE(dialogs->fileRequests.size(), 1);
+            QCOMPARE(dialogs->fileRequests[0].filter, QString::fromLocal8Bit(GetDIBOpenFilter()));
+            QVERIFY(!dialogs->fileRequests[0].multiple);
+        } else {
+            window->LastSavedWithPathEd->setText(file);
+            window->FarbenvomVorgngerbildbernehmen1->trigger();
+        }
+        QVERIFY2(dialogs->messages.isEmpty(), qPrintable(dialogs->messages.value(0).text));
+        QVERIFY(blockOf(window->outdi) == expected);
+        QVERIFY(blockOf(window->di) == source);
+        QVERIFY(!window->changed);
+        QCOMPARE(window->windowTitle(), caption);
+        QCOMPARE(window->StatusPosition, 0);
+        if (grey)
+            for (int y = 0; y < 30; ++y)
+                for (int x = 0; x < 40; ++x) {
+                    const uint32_t c = rgbAt(window->outdi, x, y);
+                    QCOMPARE(c >> 16, c & 0xFF);
+                }
+    }
+
+    void transferFailureChangesNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing saved yet") << "" << "Fehler: Die Datei  konnte nicht geladen werden!";
+        QTest::newRow("not a picture") << "notiz.bmp" << "";
+    }
+    void transferFailureChangesNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        setWork(20, 10);
+        const QString file = name.isEmpty() ? QString() : path(name);
+        if (!file.isEmpty()) {
+            QFile notes(file);
+            QVERIFY(notes.open(QIODevice::WriteOnly));
+            notes.write("kein Bild, aber lang genug für einen Kopf");
+            text = QStringLiteral("Fehler: Die Datei ") + file + QStringLiteral(" konnte nicht geladen werden!");
+        }
+        window->LastSavedWithPathEd->setText(file);
+        const Block result = blockOf(window->outdi);
+        window->FarbenvomVorgngerbildbernehmen1->trigger();
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text, text);
+        QCOMPARE(dialogs->messages[0].title, QStringLiteral("Fehler"));
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(dialogs->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(blockOf(window->outdi) == result);
+
+        // A cancelled dialog does nothing at all.
+        dialogs->fileAnswers.push_back({false, {}, 1});
+        window->FarbenvoneinemVorgngerbildbernehmen1->trigger();
+        QCOMPARE(dialogs->messages.size(), 1);
+        QVERIFY(blockOf(window->outdi) == result);
+    }
+
+    // ---- Layer shift ----
+
+    void arrowsMoveTheColourLayer_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::newRow("up") << "MoveUpBtn" << 0 << -1;
+        QTest::newRow("down") << "MoveDownBtn" << 0 << 1;
+        QTest::newRow("left") << "MoveLeftBtn" << -1 << 0;
+        QTest::newRow("right") << "MoveRightBtn" << 1 << 0;
+    }
+    void arrowsMoveTheColourLayer()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        QCOMPARE(window->MovePixelEd->value(), 1);
+        QCOMPARE(window->MovePixelEd->minimum(), 1);
+        QCOMPARE(window->MovePixelEd->maximum(), 100);
+        // A grey source; the result bluish with one red pixel in the middle.
+        freedib(window->di);
+        freedib(window->outdi);
+        window->di = makePicture(9, 9, [](int, int) { return 0x646464u; });
+        window->outdi = makePicture(9, 9, [](int x, int y) { return x == 4 && y == 4 ? 0xFF0000u : 0x64648Cu; });
+        window->MovePixelEd->setValue(3);
+        QTest::mouseClick(window->findChild<QToolButton *>(button), Qt::LeftButton);
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 9; ++x) {
+                const uint32_t c = rgbAt(window->outdi, x, y);
+                const int red = int(c >> 16), green = int(c >> 8 & 0xFF), blue = int(c & 0xFF);
+                const bool band = (dx < 0 && x >= 6) || (dx > 0 && x < 3) || (dy < 0 && y >= 6) || (dy > 0 && y < 3);
+                if (x == 4 + 3 * dx && y == 4 + 3 * dy)
+                    QCOMPARE(c, 0xCA0000u); // the red at the source's luminance
+                else if (band)
+                    QVERIFY(red == green && green == blue);
+                else
+                    QVERIFY2(blue > red && red == green, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            }
+        QVERIFY(!window->changed);
+    }
+
+    // ---- Batch ----
+
+    void batchColoursWritesAndRestores()
+    {
+        setWork(24, 16);
+        window->afilename = path(QStringLiteral("aktuell.bmp"));
+        window->SetChanged();
+        const QString caption = window->windowTitle();
+        QVERIFY(caption.endsWith(QStringLiteral("*]")));
+        const Block source = blockOf(window->di), result = blockOf(window->outdi);
+        const QSize canvas = window->PaintBox1->size();
+        window->Breit->setText(QStringLiteral("24 Pixels"));
+
+        // Three writable files of other sizes and formats, one without a format
+        // code, one that does not load, one whose folder refuses the write.
+        const QString jpeg = path(QStringLiteral("a.jpg")), bmp = path(QStringLiteral("b.bmp")),
+                      tga = path(QStringLiteral("c.tga")), tiff = path(QStringLiteral("d.tiff")),
+                      broken = path(QStringLiteral("e.bmp"));
+        QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("fest")));
+        const QString locked = path(QStringLiteral("fest/f.bmp"));
+        saveGrey(jpeg, 24, 16, BK3_FORMAT_JPEG);
+        saveGrey(bmp, 30, 12, BK3_FORMAT_BMP);
+        saveGrey(tga, 10, 20, BK3_FORMAT_TGA);
+        saveGrey(tiff, 24, 16, BK3_FORMAT_TIFF);
+        saveGrey(locked, 24, 16, BK3_FORMAT_BMP);
+        {
+            QFile file(broken);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("BM, aber sonst nichts");
+        }
+        const QByteArray tiffBefore = contents(tiff), lockedBefore = contents(locked);
+        std::vector<Block> expected;
+        for (const QString &file : {bmp, tga, jpeg}) {
+            dib picture = readPicture24(file);
+            expected.push_back(transferred(picture, picture, window->outdi));
+            freedib(picture);
+        }
+
+        ReadOnlyFolder lock(path(QStringLiteral("fest")));
+        if (!lock.ok())
+            QSKIP("cannot make a folder refuse new files here");
+        dialogs->fileAnswers.push_back({true, {jpeg, tiff, broken, locked, bmp, tga}, 1});
+        GaugeRecorder gauge(window.get());
+        window->AlleausgewhltenBildercolorieren1->trigger();
+        lock.release();
+
+        // The gauge passes each file's share of the batch.
+        for (int k = 1; k < 6; ++k)
+            QVERIFY2(gauge.values.contains(k * 100 / 6), qPrintable(QString::number(k)));
+
+        // The dialog: several files, the thirteen entries.
+        QCOMPARE(dialogs->fileRequests.size(), 1);
+        QVERIFY(dialogs->fileRequests[0].multiple);
+        QCOMPARE(dialogs->fileRequests[0].filter.count(QLatin1Char('|')), 25);
+        QVERIFY(dialogs->fileRequests[0].filter.startsWith(QStringLiteral("Alle Bilder|*.BMP;*.DIB;")));
+
+        // The load failure at its place, the unwritten files in one message at the end.
+        QCOMPARE(dialogs->messages.size(), 2);
+        QVERIFY(dialogs->messages[0].title.contains(broken) || dialogs->messages[0].text.contains(broken));
+        const ShownMessage &last = dialogs->messages[1];
+        QVERIFY2(last.text.contains(tiff) && last.text.contains(locked), qPrintable(last.text));
+        QVERIFY(!last.text.contains(bmp) && !last.text.contains(jpeg));
+        QCOMPARE(last.icon, QMessageBox::Warning);
+
+        // Written in their own formats with the model's colours.
+        QVERIFY(contents(bmp).startsWith("BM"));
+        QVERIFY(contents(jpeg).startsWith("\xFF\xD8\xFF"));
+        for (int i = 0; i < 2; ++i) {
+            dib after = readPicture24(i == 0 ? bmp : tga);
+            QVERIFY(blockOf(after) == expected[size_t(i)]);
+            freedib(after);
+        }
+        // JPEG blurs the sharp edges a little.
+        dib coloured = readPicture24(jpeg);
+        const Block jpegBytes = blockOf(coloured);
+        freedib(coloured);
+        QCOMPARE(jpegBytes.size(), expected[2].size());
+        for (size_t i = 0; i < jpegBytes.size(); ++i)
+            QVERIFY2(std::abs(int(jpegBytes[i]) - int(expected[2][i])) <= 32, qPrintable(QString::number(i)));
+        QCOMPARE(contents(tiff), tiffBefore);
+        QCOMPARE(contents(locked), lockedBefore);
+
+        // The work as it was before.
+        QVERIFY(blockOf(window->di) == source);
+        QVERIFY(blockOf(window->outdi) == result);
+        QCOMPARE(window->afilename, path(QStringLiteral("aktuell.bmp")));
+        QVERIFY(window->changed);
+        QCOMPARE(window->windowTitle(), caption);
+        QCOMPARE(window->Breit->text(), QStringLiteral("24 Pixels"));
+        QCOMPARE(window->Hoch->text(), QStringLiteral("16 Pixels"));
+        QCOMPARE(window->Tief->text(), QStringLiteral("16777216"));
+        QCOMPARE(window->PaintBox1->size(), canvas);
+        QCOMPARE(rowoffsets.size(), size_t(16));
+        QCOMPARE(window->StatusPosition, 0);
+    }
+
+    void batchOverTheCurrentFile()
+    {
+        setWork(20, 14);
+        const QString current = path(QStringLiteral("aktuell.bmp"));
+        save(window->di, current, BK3_FORMAT_BMP);
+        window->afilename = current;
+        window->SetUnChanged();
+        const Block source = blockOf(window->di), result = blockOf(window->outdi);
+        const Block expected = transferred(window->di, window->di, window->outdi);
+
+        dialogs->fileAnswers.push_back({true, {current}, 1});
+        window->AlleausgewhltenBildercolorieren1->trigger();
+        QVERIFY(dialogs->messages.isEmpty());
+        dib after = readPicture24(current);
+        QVERIFY(blockOf(after) == expected);
+        freedib(after);
+        QVERIFY(blockOf(window->di) == source);
+        QVERIFY(blockOf(window->outdi) == result);
+        QCOMPARE(window->afilename, current);
+        QVERIFY(!window->changed);
+    }
+
+    void batchCancelChangesNothing()
+    {
+        setWork(20, 14);
+        const QString file = path(QStringLiteral("bild.bmp"));
+        saveGrey(file, 20, 14, BK3_FORMAT_BMP);
+        const QByteArray before = contents(file);
+        const Block result = blockOf(window->outdi);
+        const QString caption = window->windowTitle();
+        dialogs->fileAnswers.push_back({false, {file}, 1});
+        window->AlleausgewhltenBildercolorieren1->trigger();
+        QCOMPARE(contents(file), before);
+        QVERIFY(blockOf(window->outdi) == result);
+        QCOMPARE(window->windowTitle(), caption);
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    NuanzaApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    setupApplication(app);
+    QApplication::setQuitOnLastWindowClosed(false);
+    FilmSeriesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "FilmSeriesTest.moc"

@@ -1,0 +1,603 @@
+// Loading pictures on the whole window: from the file list, through the open
+// dialog and by stepping through a folder; what a load shows, and that a
+// failed or cancelled load keeps the current work.
+#include "ErrorReport.h"
+#include "MainUnit.h"
+#include "PaintBox.h"
+#include "PaintRecorder.h"
+#include "ScriptedDialogs.h"
+#include "Startup.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+#include <vector>
+
+namespace {
+
+const QString kCaption = QStringLiteral("MERIDAN Nuanza 1.5");
+const QString kSaveQuestion =
+    QStringLiteral("Die Datei wurde noch nicht gespeichert. Wollen Sie jetzt speichern?");
+const QString kEndOfFolder = QStringLiteral("Alle Bilder in dem Ordner wurden abgearbeitet.");
+
+uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r + 256 * g + 65536 * b; }
+
+// Colour-table entries of the test pictures: 1 and 2 are the two halves.
+const uint32_t kTable[4] = {rgb(0, 0, 0), rgb(200, 40, 10), rgb(20, 60, 230), rgb(90, 90, 90)};
+
+// A picture whose top half is entry 1 and bottom half entry 2 (24 bits: those
+// colours; 1 bit: black over white).
+dib twoHalves(int32_t width, int32_t height, int32_t bits)
+{
+    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    auto *colours = reinterpret_cast<BITMAPINFO *>(info.data());
+    for (int i = 0; i < 4; ++i)
+        colours->bmiColors[i] = RGBQUAD{uint8_t(kTable[i] >> 16), uint8_t(kTable[i] >> 8), uint8_t(kTable[i]), 0};
+    dib d = emptydib();
+    newdib(&d, width, height, bits, bits <= 8 ? colours : nullptr, bits <= 8 ? 4 : 0);
+    for (int32_t y = 0; d.poi && y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            const uint32_t index = bits == 1 ? (y < height / 2 ? 0 : 1) : (y < height / 2 ? 1 : 2);
+            setpixel(d, x, y, bits == 24 ? kTable[index] : index);
+        }
+    return d;
+}
+
+uint32_t topColour(int32_t bits) { return bits == 1 ? 0 : kTable[1]; }
+uint32_t bottomColour(int32_t bits) { return bits == 1 ? rgb(255, 255, 255) : kTable[2]; }
+
+void writePicture(const QString &file, int32_t width, int32_t height, int32_t bits = 24)
+{
+    dib d = twoHalves(width, height, bits);
+    QVERIFY(d.poi);
+    const int32_t written = SaveDib(d, QFile::encodeName(file).constData(), BK3_FORMAT_BMP, nullptr);
+    freedib(d);
+    QCOMPARE(written, 1);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+uint32_t pixelInFile(const QString &path, int32_t x, int32_t y)
+{
+    dib read = emptydib();
+    OpenDib(&read, QFile::encodeName(path).constData(), 0, nullptr);
+    const uint32_t value = read.poi ? getpixel(read, x, y) : 0xFFFFFFFFu;
+    deldib(read);
+    return value;
+}
+
+bool closeTo(const QColor &shown, uint32_t expected)
+{
+    return qAbs(shown.red() - int(expected & 255)) <= 2 && qAbs(shown.green() - int((expected >> 8) & 255)) <= 2 &&
+           qAbs(shown.blue() - int(expected >> 16)) <= 2;
+}
+
+} // namespace
+
+class LoadingTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMainForm> window;
+    ScriptedDialogs *dialogs = nullptr;
+    std::unique_ptr<QTemporaryDir> folder;
+
+    QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
+    QString folderPath() const { return withTrailingSeparator(QDir::toNativeSeparators(folder->path())); }
+
+    QModelIndex root() const { return window->JamShellList1->rootIndex(); }
+    QStringList rowNames() const
+    {
+        QStringList names;
+        for (int row = 0; row < window->fileModel->rowCount(root()); ++row)
+            names << window->fileModel->index(row, 0, root()).data().toString();
+        return names;
+    }
+    QModelIndex item(const QString &name) const
+    {
+        const int row = int(rowNames().indexOf(name));
+        return row < 0 ? QModelIndex() : window->fileModel->index(row, 0, root());
+    }
+    QStringList selectedNames() const
+    {
+        QStringList names;
+        for (const QModelIndex &index : window->JamShellList1->selectionModel()->selectedIndexes())
+            names << index.data().toString();
+        return names;
+    }
+    // Shows `dir` in the list and waits until the model has read and sorted it.
+    bool showFolder(const QString &dir, const QStringList &rows)
+    {
+        window->SelectTreeFolder(dir);
+        const auto shown = [&] {
+            return QDir(window->fileModel->filePath(root())) == QDir(dir) && rowNames() == rows;
+        };
+        return QTest::qWaitFor(shown, 10000);
+    }
+    void select(const QString &name)
+    {
+        window->JamShellList1->selectionModel()->setCurrentIndex(item(name),
+                                                                 QItemSelectionModel::ClearAndSelect);
+    }
+    void pressEnter()
+    {
+        window->JamShellList1->setFocus();
+        QTest::keyClick(window->JamShellList1, Qt::Key_Return);
+    }
+
+    // A folder with two subfolders and three pictures told apart by their width.
+    bool makeSeries()
+    {
+        for (const char *sub : {"a-ordner", "b-ordner"})
+            if (!QDir(folder->path()).mkdir(QLatin1String(sub)))
+                return false;
+        for (int i = 1; i <= 3; ++i)
+            writePicture(path(QStringLiteral("bild%1.bmp").arg(i)), 10 + i, 7);
+        return !QTest::currentTestFailed() &&
+               showFolder(folder->path(), {"a-ordner", "b-ordner", "bild1.bmp", "bild2.bmp", "bild3.bmp"});
+    }
+    void verifyLoaded(const QString &name, int32_t width, int32_t height)
+    {
+        QCOMPARE(window->afilename, path(name));
+        QCOMPARE(window->Breit->text(), QStringLiteral("%1 Pixels").arg(width));
+        QCOMPARE(window->Hoch->text(), QStringLiteral("%1 Pixels").arg(height));
+        QCOMPARE(window->Tief->text(), QStringLiteral("16777216"));
+        QCOMPARE(window->windowTitle(), kCaption + QStringLiteral(" - [") + name + QLatin1Char(']'));
+        QVERIFY(!window->changed);
+        QCOMPARE(dibwidth(window->di), width);
+        QCOMPARE(dibheight(window->outdi), height);
+    }
+
+    // What a failed or cancelled load must leave exactly as it was.
+    struct Snapshot {
+        const uint8_t *source, *result;
+        QString afilename, caption, width, height, colours;
+        bool changed;
+        bool operator==(const Snapshot &o) const
+        {
+            return source == o.source && result == o.result && afilename == o.afilename && caption == o.caption &&
+                   width == o.width && height == o.height && colours == o.colours && changed == o.changed;
+        }
+    };
+    Snapshot snapshot() const
+    {
+        return {window->di.poi, window->outdi.poi, window->afilename, window->windowTitle(), window->Breit->text(),
+                window->Hoch->text(), window->Tief->text(), window->changed};
+    }
+    // Work in progress: a loaded picture with an unsaved stroke.
+    void loadAndChange(const QString &name)
+    {
+        QVERIFY(window->openfilenow(path(name)));
+        setpixel(window->outdi, 0, 0, rgb(1, 2, 3));
+        window->SetChanged();
+    }
+
+private slots:
+    void init()
+    {
+        window = std::make_unique<TMainForm>();
+        // Opening from the list stores favourites in the program folder: keep them
+        // out of the build tree, where every other window test would read them.
+        window->progpath = withTrailingSeparator(QDir::homePath());
+        dialogs = new ScriptedDialogs;
+        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        // Under HOME, not /tmp: the tree may be reading /tmp already.
+        folder = std::make_unique<QTemporaryDir>(QDir::homePath() + QStringLiteral("/laden-XXXXXX"));
+        QVERIFY(folder->isValid());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup()
+    {
+        window.reset();
+        folder.reset();
+    }
+
+    void openFromListShowsThePicture_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("24 bit, double-click") << 24 << true;
+        QTest::newRow("8 bit, Enter") << 8 << false;
+        QTest::newRow("4 bit, double-click") << 4 << true;
+        QTest::newRow("1 bit, Enter") << 1 << false;
+    }
+    void openFromListShowsThePicture()
+    {
+        QFETCH(int, bits);
+        QFETCH(bool, doubleClick);
+        QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("a-ordner")));
+        writePicture(path(QStringLiteral("bild.bmp")), 37, 23, bits);
+        QVERIFY2(showFolder(folder->path(), {"a-ordner", "bild.bmp"}), qPrintable(rowNames().join(',')));
+        QVERIFY(closeTo(window->DibPrevPaint->grab().toImage().pixelColor(2, 2), rgb(255, 255, 255)));
+        PaintRecorder previewPaints(window->DibPrevPaint);
+        window->ZoomEd->setValue(200);
+
+        if (doubleClick) {
+            const QRect rect = window->JamShellList1->visualRect(item(QStringLiteral("bild.bmp")));
+            // The press of the first click picks the item the second one opens.
+            QTest::mouseClick(window->JamShellList1->viewport(), Qt::LeftButton, {}, rect.center());
+            QTest::mouseDClick(window->JamShellList1->viewport(), Qt::LeftButton, {}, rect.center());
+        } else {
+            select(QStringLiteral("bild.bmp"));
+            pressEnter();
+        }
+
+        QVERIFY(dialogs->messages.isEmpty());
+        // The colour count is that of the 24-bit picture it has become.
+        verifyLoaded(QStringLiteral("bild.bmp"), 37, 23);
+        QCOMPARE(dibbits(window->di), 24);
+        QCOMPARE(getpixel(window->di, 36, 0), topColour(bits));
+        QCOMPARE(getpixel(window->di, 0, 22), bottomColour(bits));
+        // The result starts as a copy of its own.
+        QVERIFY(window->outdi.poi != window->di.poi);
+        QCOMPARE(window->outdi.bytew, window->di.bytew);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(window->outdi.poi), 23 * window->outdi.bytew),
+                 QByteArray(reinterpret_cast<const char *>(window->di.poi), 23 * window->di.bytew));
+        // The pixel operations address the new pictures through the table.
+        QCOMPARE(rowoffsets.size(), size_t(23));
+        QCOMPARE(rowoffsets[0], 22 * window->di.bytew);
+
+        // The work canvas takes the new size at the zoom in force.
+        QCOMPARE(window->PaintBox1->size(), QSize(74, 46));
+        QCOMPARE(window->saveDialog1Folder, folderPath());
+        QVERIFY(window->PrefListBox->count() > 0);
+        QCOMPARE(window->PrefListBox->item(0)->text(), folderPath());
+
+        QTRY_VERIFY(!previewPaints.rects.isEmpty());
+        QVERIFY(closeTo(window->DibPrevPaint->grab().toImage().pixelColor(2, 2), topColour(bits)));
+    }
+
+    // kind: what stands at the name; fromList: opened by Enter in the list
+    // rather than by openfilenow directly.
+    void failedLoadKeepsTheWork_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("fromList");
+        QTest::newRow("missing file") << "missing" << false;
+        QTest::newRow("folder named like a picture") << "folder" << false;
+        QTest::newRow("text, not a picture") << "text" << false;
+        QTest::newRow("truncated picture") << "truncated" << false;
+        QTest::newRow("truncated picture, from the list") << "truncated" << true;
+    }
+    void failedLoadKeepsTheWork()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, fromList);
+        writePicture(path(QStringLiteral("gut.bmp")), 20, 10);
+        const QString bad = path(QStringLiteral("schlecht.bmp"));
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("schlecht.bmp")));
+        } else if (kind == QLatin1String("text")) {
+            QFile file(bad);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Nur ein paar Worte, kein Bild.");
+        } else if (kind == QLatin1String("truncated")) {
+            writePicture(bad, 64, 64);
+            QVERIFY(QFile::resize(bad, 300));
+        }
+        loadAndChange(QStringLiteral("gut.bmp"));
+        const Snapshot before = snapshot();
+        QCOMPARE(before.caption, kCaption + QStringLiteral(" - [gut.bmp*]"));
+
+        if (fromList) {
+            QVERIFY(showFolder(folder->path(), {"gut.bmp", "schlecht.bmp"}));
+            select(QStringLiteral("schlecht.bmp"));
+            dialogs->answers.push_back(QMessageBox::No); // drop the stroke, then fail
+            pressEnter();
+            QCOMPARE(dialogs->messages.size(), 2);
+            dialogs->messages.removeFirst();
+        } else {
+            QVERIFY(!window->openfilenow(bad));
+            QCOMPARE(dialogs->messages.size(), 1);
+        }
+        const ShownMessage &message = dialogs->messages[0];
+        // The library says why; the title names the file.
+        QCOMPARE(message.title, QStringLiteral("Fehler: Die Datei ") + bad + QStringLiteral(" konnte nicht geladen werden!"));
+        QVERIFY2(message.text.length() > 5 && message.text != message.title, qPrintable(message.text));
+        QCOMPARE(message.icon, QMessageBox::NoIcon);
+        QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(snapshot() == before);
+        QCOMPARE(getpixel(window->outdi, 0, 0), rgb(1, 2, 3));
+        QCOMPARE(window->StatusPosition, 0);
+    }
+
+    // The new result is created before the old pictures go: without memory for
+    // it the load fails and the work stays. The same file loads once memory is
+    // there again, so the failure was the memory's.
+    void noMemoryForTheResultKeepsTheWork()
+    {
+        writePicture(path(QStringLiteral("gut.bmp")), 20, 10);
+        // 12 MiB at 8 bits: reading and widening fit under the cap (48 MiB at
+        // most), the wide picture and its copy (72 MiB) do not.
+        writePicture(path(QStringLiteral("gross.bmp")), 4096, 3072, 8);
+        loadAndChange(QStringLiteral("gut.bmp"));
+        const Snapshot before = snapshot();
+
+        bool loaded = true;
+        {
+            const bk3test::AddressSpaceCap cap;
+            loaded = window->openfilenow(path(QStringLiteral("gross.bmp")));
+        }
+        QVERIFY(!loaded);
+        QCOMPARE(dialogs->messages.size(), 1);
+        const ShownMessage &message = dialogs->messages[0];
+        QVERIFY2(message.text.startsWith(QStringLiteral("Fehler: Zuwenig Speicher!")), qPrintable(message.text));
+        QVERIFY(message.text.contains(path(QStringLiteral("gross.bmp"))));
+        QCOMPARE(message.title, QStringLiteral("Fehler"));
+        QCOMPARE(message.icon, QMessageBox::Critical);
+        QVERIFY(snapshot() == before);
+        QCOMPARE(getpixel(window->outdi, 0, 0), rgb(1, 2, 3));
+        QCOMPARE(rowoffsets.size(), size_t(10));
+
+        QVERIFY(window->openfilenow(path(QStringLiteral("gross.bmp"))));
+        verifyLoaded(QStringLiteral("gross.bmp"), 4096, 3072);
+    }
+
+    void stepsToTheNextFilePassingFolders_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("loaded");
+        QTest::newRow("next, nothing selected") << "BitBtn1" << "" << 1;
+        QTest::newRow("next on the page, nothing selected") << "NextPictureBtn" << "" << 1;
+        QTest::newRow("previous, nothing selected") << "PreviousPictureBtn" << "" << 3;
+        QTest::newRow("previous on the page, nothing selected") << "PreviousBtn2" << "" << 3;
+        QTest::newRow("next from a folder") << "NextPictureBtn" << "a-ordner" << 1;
+        QTest::newRow("next from a file") << "BitBtn1" << "bild1.bmp" << 2;
+        QTest::newRow("previous from a file") << "PreviousBtn2" << "bild3.bmp" << 2;
+    }
+    void stepsToTheNextFilePassingFolders()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, selected);
+        QFETCH(int, loaded);
+        QVERIFY2(makeSeries(), qPrintable(rowNames().join(',')));
+        if (!selected.isEmpty())
+            select(selected);
+
+        QTest::mouseClick(window->findChild<QPushButton *>(button), Qt::LeftButton);
+        QVERIFY(dialogs->messages.isEmpty());
+        const QString name = QStringLiteral("bild%1.bmp").arg(loaded);
+        verifyLoaded(name, 10 + loaded, 7);
+        QCOMPARE(selectedNames(), QStringList{name});
+    }
+
+    // sorted: the list's order; selected: where stepping starts; endsOn: the
+    // selection afterwards.
+    void endOfTheFolderLoadsNothing_data()
+    {
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<bool>("next");
+        QTest::addColumn<QString>("endsOn");
+        QTest::newRow("next on the last file") << false << "bild3.bmp" << true << "bild3.bmp";
+        QTest::newRow("previous before the first file passes the folders") << false << "bild1.bmp" << false
+                                                                           << "a-ordner";
+        QTest::newRow("next with only folders after it") << true << "bild1.bmp" << true << "a-ordner";
+        QTest::newRow("previous on the first file, descending") << true << "bild3.bmp" << false << "bild3.bmp";
+    }
+    void endOfTheFolderLoadsNothing()
+    {
+        QFETCH(bool, descending);
+        QFETCH(QString, selected);
+        QFETCH(bool, next);
+        QFETCH(QString, endsOn);
+        QVERIFY(makeSeries());
+        if (descending) {
+            // Stepping follows the order shown, whatever it is.
+            window->fileModel->sort(0, Qt::DescendingOrder);
+            QVERIFY(showFolder(folder->path(), {"bild3.bmp", "bild2.bmp", "bild1.bmp", "b-ordner", "a-ordner"}));
+        }
+        window->SetChanged(); // no question may come: nothing is to be loaded
+        const Snapshot before = snapshot();
+        select(selected);
+
+        QTest::mouseClick(next ? window->BitBtn1 : window->PreviousPictureBtn, Qt::LeftButton);
+        QCOMPARE(dialogs->messages.size(), 1);
+        const ShownMessage &message = dialogs->messages[0];
+        QCOMPARE(message.text, kEndOfFolder);
+        QCOMPARE(message.title, next ? QStringLiteral("Kein nächstes Bild vorhanden")
+                                     : QStringLiteral("Kein vorheriges Bild vorhanden"));
+        QCOMPARE(message.icon, QMessageBox::Information);
+        QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(snapshot() == before);
+        QCOMPARE(selectedNames(), QStringList{endsOn});
+    }
+
+    void emptyFolderIsTheEndBothWays()
+    {
+        QVERIFY(showFolder(folder->path(), {}));
+        QTest::mouseClick(window->NextPictureBtn, Qt::LeftButton);
+        QTest::mouseClick(window->PreviousBtn2, Qt::LeftButton);
+        QCOMPARE(dialogs->messages.size(), 2);
+        QCOMPARE(dialogs->messages[0].title, QStringLiteral("Kein nächstes Bild vorhanden"));
+        QCOMPARE(dialogs->messages[1].title, QStringLiteral("Kein vorheriges Bild vorhanden"));
+        QVERIFY(window->afilename.isEmpty());
+    }
+
+    void unsavedQuestionWhileStepping_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveFails");
+        QTest::newRow("Abbrechen") << int(QMessageBox::Cancel) << false;
+        QTest::newRow("Nein") << int(QMessageBox::No) << false;
+        QTest::newRow("Ja") << int(QMessageBox::Yes) << false;
+        QTest::newRow("Ja, saving fails") << int(QMessageBox::Yes) << true;
+    }
+    void unsavedQuestionWhileStepping()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, saveFails);
+        QVERIFY(makeSeries());
+        const QString first = path(QStringLiteral("bild1.bmp"));
+        const QByteArray firstOnDisk = contents(first);
+        select(QStringLiteral("bild1.bmp"));
+        pressEnter();
+        verifyLoaded(QStringLiteral("bild1.bmp"), 11, 7);
+        setpixel(window->outdi, 0, 0, rgb(1, 2, 3));
+        window->SetChanged();
+        if (saveFails)
+            window->afilename = path(QStringLiteral("fehlt/bild1.bmp"));
+        const Snapshot before = snapshot();
+        window->saveDialog1Folder.clear();
+        dialogs->answers.push_back(QMessageBox::StandardButton(answer));
+
+        QTest::mouseClick(window->NextPictureBtn, Qt::LeftButton);
+        QVERIFY(!dialogs->messages.isEmpty());
+        const ShownMessage &question = dialogs->messages[0];
+        QCOMPARE(question.text, kSaveQuestion);
+        QCOMPARE(question.title, QStringLiteral("Speichern"));
+        QCOMPARE(question.icon, QMessageBox::Question);
+        QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        // The step itself stands, whatever the answer; so does the folder.
+        QCOMPARE(selectedNames(), QStringList{"bild2.bmp"});
+        QCOMPARE(window->saveDialog1Folder, folderPath());
+        QCOMPARE(window->PrefListBox->item(0)->text(), folderPath());
+
+        const bool goesOn = answer == QMessageBox::No || (answer == QMessageBox::Yes && !saveFails);
+        if (goesOn) {
+            QCOMPARE(dialogs->messages.size(), 1);
+            verifyLoaded(QStringLiteral("bild2.bmp"), 12, 7);
+        } else {
+            QCOMPARE(dialogs->messages.size(), saveFails ? 2 : 1);
+            QVERIFY(snapshot() == before);
+            QCOMPARE(getpixel(window->outdi, 0, 0), rgb(1, 2, 3));
+        }
+        if (answer == QMessageBox::Yes && !saveFails)
+            QCOMPARE(pixelInFile(first, 0, 0), rgb(1, 2, 3));
+        else
+            QCOMPARE(contents(first), firstOnDisk);
+    }
+
+    void enterOnAFolderOpensIt()
+    {
+        QVERIFY(makeSeries());
+        QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("a-ordner/innen")));
+        window->SetChanged(); // opening a folder asks nothing
+        const Snapshot before = snapshot();
+        select(QStringLiteral("a-ordner"));
+        pressEnter();
+        const QString inner = folder->filePath(QStringLiteral("a-ordner"));
+        QVERIFY2(showFolder(inner, {"innen"}), qPrintable(rowNames().join(',')));
+        QCOMPARE(QDir(window->folderModel->filePath(window->JamShellTree1->currentIndex())), QDir(inner));
+        QVERIFY(dialogs->messages.isEmpty());
+        QVERIFY(snapshot() == before);
+    }
+
+    void enterWhileEditingALabelLoadsNothing()
+    {
+        QVERIFY(makeSeries());
+        window->fileModel->setReadOnly(false); // so a label can be edited
+        select(QStringLiteral("bild1.bmp"));
+        window->JamShellList1->edit(item(QStringLiteral("bild1.bmp")));
+        const QPointer<QLineEdit> editor = window->JamShellList1->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor && editor->isVisible());
+
+        QTest::keyClick(window->JamShellList1, Qt::Key_Return);
+        QVERIFY(window->afilename.isEmpty());
+        QVERIFY(dialogs->messages.isEmpty());
+
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QTRY_VERIFY(!editor || editor->isHidden());
+        pressEnter();
+        verifyLoaded(QStringLiteral("bild1.bmp"), 11, 7);
+        // Other keys reach the list as before.
+        QTest::keyClick(window->JamShellList1, Qt::Key_Down);
+        QCOMPARE(window->JamShellList1->currentIndex(), item(QStringLiteral("bild2.bmp")));
+        QCOMPARE(window->afilename, path(QStringLiteral("bild1.bmp")));
+    }
+
+    void steppingScrollsTheItemNearTheTop()
+    {
+        QStringList names;
+        for (int i = 0; i < 40; ++i) {
+            names << QStringLiteral("bild%1.bmp").arg(i, 2, 10, QLatin1Char('0'));
+            writePicture(path(names.last()), 4, 4);
+        }
+        QVERIFY(showFolder(folder->path(), names));
+        select(names[20]);
+        QTest::mouseClick(window->NextPictureBtn, Qt::LeftButton);
+        QCOMPARE(window->afilename, path(names[21]));
+        const QRect shown = window->JamShellList1->visualRect(item(names[21]));
+        QVERIFY2(window->JamShellList1->viewport()->height() > 3 * shown.height(), "list too small to scroll");
+        QCOMPARE(shown.top(), 50);
+    }
+
+    // changed: unsaved work; answer: to the question; fileAnswer: the dialog's.
+    void openButtonAsksThenOpens_data()
+    {
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("no changes") << false << 0 << true;
+        QTest::newRow("no changes, dialog cancelled") << false << 0 << false;
+        QTest::newRow("changes, Nein") << true << int(QMessageBox::No) << true;
+        QTest::newRow("changes, Abbrechen") << true << int(QMessageBox::Cancel) << true;
+    }
+    void openButtonAsksThenOpens()
+    {
+        QFETCH(bool, changed);
+        QFETCH(int, answer);
+        QFETCH(bool, accepted);
+        QVERIFY(makeSeries());
+        if (changed) {
+            window->SetChanged();
+            dialogs->answers.push_back(QMessageBox::StandardButton(answer));
+        }
+        const bool asked = answer != QMessageBox::Cancel;
+        if (asked)
+            dialogs->fileAnswers.push_back({accepted, {path(QStringLiteral("bild2.bmp"))}, 1});
+        const Snapshot before = snapshot();
+
+        QTest::mouseClick(window->OpenPictureBtn, Qt::LeftButton);
+        QCOMPARE(dialogs->fileRequests.size(), asked ? 1 : 0);
+        if (!asked) {
+            QVERIFY(snapshot() == before);
+            return;
+        }
+        const FileRequest &request = dialogs->fileRequests[0];
+        QCOMPARE(request.filter, QString::fromLocal8Bit(GetDIBOpenFilter()));
+        QVERIFY(!request.multiple);
+        QCOMPARE(QDir(request.folder), QDir(folder->path()));
+        if (!accepted) {
+            QVERIFY(snapshot() == before);
+            return;
+        }
+        verifyLoaded(QStringLiteral("bild2.bmp"), 12, 7);
+
+        // The dialog comes back where the last file was chosen.
+        QVERIFY(showFolder(folder->filePath(QStringLiteral("a-ordner")), {}));
+        dialogs->fileAnswers.push_back({false, {}, 1});
+        window->OpenPictureBtnClick();
+        QCOMPARE(dialogs->fileRequests.size(), 2);
+        QCOMPARE(QDir(dialogs->fileRequests[1].folder), QDir(folder->path()));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    NuanzaApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    setupApplication(app);
+    QApplication::setQuitOnLastWindowClosed(false);
+    LoadingTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "LoadingTest.moc"

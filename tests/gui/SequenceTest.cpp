@@ -1,0 +1,327 @@
+// "Speichern als Bildfolge mit Nummerierung..." on the whole window: the dialog,
+// the names and files written, and everything that must stop before writing.
+#include "BildfolgeUnit.h"
+#include "ButtonsXP.h"
+#include "ErrorReport.h"
+#include "MainUnit.h"
+#include "ScriptedDialogs.h"
+#include "Startup.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Bildfolge speichern");
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+// Empty when the picture in `path` has exactly the pixels of `expected`.
+QString compareWithFile(const dib &expected, const QString &path)
+{
+    dib read = emptydib();
+    OpenDib(&read, QFile::encodeName(path).constData(), 0, nullptr);
+    if (!read.poi)
+        return QStringLiteral("not readable");
+    QString difference;
+    if (dibwidth(read) != dibwidth(expected) || dibheight(read) != dibheight(expected))
+        difference = QStringLiteral("size");
+    for (int y = 0; difference.isEmpty() && y < dibheight(expected); ++y)
+        for (int x = 0; difference.isEmpty() && x < dibwidth(expected); ++x)
+            if (getpixel(read, x, y) != getpixel(expected, x, y))
+                difference = QStringLiteral("pixel %1,%2").arg(x).arg(y);
+    deldib(read);
+    return difference;
+}
+
+} // namespace
+
+class SequenceTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMainForm> window;
+    ScriptedDialogs *dialogs = nullptr;
+    std::unique_ptr<QTemporaryDir> folder;
+
+    QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
+    QStringList files() const { return QDir(folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); }
+
+    // The user fills in the dialog and confirms it (or closes it by the title bar).
+    void answerDialog(int von, int bis, int digits, bool ok = true)
+    {
+        dialogs->execHook = [von, bis, digits, ok](QDialog *dialog) {
+            auto *form = qobject_cast<TBildfolgeForm *>(dialog);
+            if (!form)
+                throw std::logic_error("not the sequence dialog");
+            form->VonEd->setValue(von);
+            form->BisEd->setValue(bis);
+            form->DezimalstellenEd->setValue(digits);
+            form->show();
+            if (ok)
+                form->BitBtn1->click();
+            else
+                form->close();
+            return form->result();
+        };
+    }
+    void chooseName(const QString &name, int filterIndex = 1)
+    {
+        dialogs->fileAnswers.push_back({true, {path(name)}, filterIndex});
+    }
+    void run() { window->SpeichernalsBildfolgemitNummerierung1->trigger(); }
+
+private slots:
+    void init()
+    {
+        window = std::make_unique<TMainForm>();
+        window->CreateBildfolgeForm();
+        dialogs = new ScriptedDialogs;
+        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        folder = std::make_unique<QTemporaryDir>(QDir::home().filePath(QStringLiteral("folgeXXXXXX")));
+        QVERIFY(folder->isValid());
+        const dib &result = window->outdi;
+        for (int y = 0; y < dibheight(result); ++y)
+            for (int x = 0; x < dibwidth(result); ++x)
+                setpixel(result, x, y, uint32_t(x % 256) + 256u * uint32_t(y) + 65536u * uint32_t((x * y) % 251));
+    }
+    void cleanup()
+    {
+        window.reset();
+        folder.reset();
+    }
+
+    void dialogHasItsFieldsAndResults()
+    {
+        TBildfolgeForm *form = window->BildfolgeForm;
+        QVERIFY(form);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->windowTitle(), kTitle);
+        QStringList labels;
+        const auto found = form->findChildren<QLabel *>();
+        for (const QLabel *label : found)
+            labels << label->text();
+        for (const char *text : {"Von Nummer:", "Bis Nummer:", "Anzahl an Dezimalstellen:"})
+            QVERIFY2(labels.contains(QString::fromUtf8(text)), text);
+        QCOMPARE(form->VonEd->value(), 1);
+        QCOMPARE(form->BisEd->value(), 10);
+        QCOMPARE(form->DezimalstellenEd->value(), 4);
+        QCOMPARE(form->DezimalstellenEd->minimum(), 1);
+        QCOMPARE(form->DezimalstellenEd->maximum(), 10);
+        QVERIFY(form->VonEd->minimum() < 0 && form->BisEd->maximum() > 1000000);
+
+        form->show();
+        form->BitBtn1->click();
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QVERIFY(!form->isVisible());
+        form->show();
+        form->close(); // the title bar's close
+        QCOMPARE(form->result(), int(QDialog::Rejected));
+    }
+
+    void writesOneFilePerNumber_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<int>("filterIndex");
+        QTest::addColumn<int>("von");
+        QTest::addColumn<int>("bis");
+        QTest::addColumn<int>("digits");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("four digits")
+            << "Bild.bmp" << 1 << 1 << 3 << 4 << QStringList{"Bild0001.bmp", "Bild0002.bmp", "Bild0003.bmp"};
+        QTest::newRow("no extension: the filter entry's, over a carry")
+            << "Bild" << 1 << 8 << 11 << 2 << QStringList{"Bild08.bmp", "Bild09.bmp", "Bild10.bmp", "Bild11.bmp"};
+        QTest::newRow("negative numbers") << "Folge.bmp" << 1 << -1 << 1 << 3
+                                          << QStringList{"Folge-001.bmp", "Folge000.bmp", "Folge001.bmp"};
+        QTest::newRow("one number") << "Bild.bmp" << 1 << 7 << 7 << 1 << QStringList{"Bild7.bmp"};
+    }
+    void writesOneFilePerNumber()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(int, filterIndex);
+        QFETCH(int, von);
+        QFETCH(int, bis);
+        QFETCH(int, digits);
+        QFETCH(QStringList, expected);
+        answerDialog(von, bis, digits);
+        chooseName(chosen, filterIndex);
+        run();
+
+        QVERIFY2(dialogs->messages.isEmpty(), qPrintable(dialogs->messages.value(0).text));
+        QCOMPARE(dialogs->fileRequests.size(), 1);
+        // The existing names are asked about together, not one by one by the dialog.
+        QVERIFY(!dialogs->fileRequests[0].confirmOverwrite);
+        QStringList sorted = expected;
+        sorted.sort();
+        QCOMPARE(files(), sorted);
+        for (const QString &name : expected)
+            QCOMPARE(compareWithFile(window->outdi, path(name)), QString());
+        QCOMPARE(window->LastSavedWithPathEd->text(), path(expected.last()));
+        QCOMPARE(window->StatusPosition, 0);
+        QVERIFY(!window->BildfolgeForm->isVisible());
+    }
+
+    void gaugeShowsTheWholeSequence()
+    {
+        // Each file is recorded as the last saved one when written: the gauge
+        // then shows how far the sequence is, not the library's progress within a file.
+        QList<int> gauge;
+        connect(window->LastSavedWithPathEd, &QLineEdit::textChanged, this,
+                [&] { gauge << window->StatusPosition; });
+        answerDialog(1, 5, 4);
+        chooseName(QStringLiteral("Bild.bmp"));
+        run();
+        QCOMPARE(gauge, QList<int>({0, 25, 50, 75, 100}));
+        QCOMPARE(window->StatusPosition, 0);
+    }
+
+    void writesInTheFormatOfTheExtension()
+    {
+        answerDialog(1, 2, 4);
+        chooseName(QStringLiteral("Bild.jpg"));
+        run();
+        QCOMPARE(files(), QStringList({"Bild0001.jpg", "Bild0002.jpg"}));
+        for (const QString &name : files())
+            QVERIFY(contents(path(name)).startsWith("\xFF\xD8\xFF"));
+    }
+
+    void vonGreaterThanBisIsRefused()
+    {
+        answerDialog(5, 3, 4);
+        run();
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].title, kTitle);
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Warning);
+        QVERIFY(dialogs->messages[0].text.contains(QStringLiteral("5")));
+        QVERIFY(dialogs->fileRequests.isEmpty());
+        QVERIFY(files().isEmpty());
+    }
+
+    void cancelWritesNothing_data()
+    {
+        QTest::addColumn<bool>("closeDialog");
+        QTest::newRow("dialog closed by its title bar") << true;
+        QTest::newRow("save dialog cancelled") << false;
+    }
+    void cancelWritesNothing()
+    {
+        QFETCH(bool, closeDialog);
+        answerDialog(1, 3, 4, !closeDialog);
+        if (!closeDialog)
+            dialogs->fileAnswers.push_back({false, {}, 1});
+        run();
+        QCOMPARE(dialogs->fileRequests.size(), closeDialog ? 0 : 1);
+        QVERIFY(dialogs->messages.isEmpty());
+        QVERIFY(files().isEmpty());
+    }
+
+    void existingFilesAreAskedAboutOnce_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("Nein") << false;
+        QTest::newRow("Ja") << true;
+    }
+    void existingFilesAreAskedAboutOnce()
+    {
+        QFETCH(bool, replace);
+        writeFile(path(QStringLiteral("Bild0002.bmp")), "alt 2");
+        writeFile(path(QStringLiteral("Bild0004.bmp")), "alt 4");
+        answerDialog(1, 4, 4);
+        chooseName(QStringLiteral("Bild.bmp"));
+        dialogs->answers.push_back(replace ? QMessageBox::Yes : QMessageBox::No);
+        run();
+
+        QCOMPARE(dialogs->messages.size(), 1);
+        const ShownMessage &question = dialogs->messages[0];
+        QCOMPARE(question.icon, QMessageBox::Question);
+        QCOMPARE(question.buttons, QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No));
+        QVERIFY(question.text.contains(path(QStringLiteral("Bild0002.bmp"))));
+        QVERIFY(question.text.contains(path(QStringLiteral("Bild0004.bmp"))));
+        QVERIFY(!question.text.contains(path(QStringLiteral("Bild0001.bmp"))));
+        if (replace) {
+            QCOMPARE(files(), QStringList({"Bild0001.bmp", "Bild0002.bmp", "Bild0003.bmp", "Bild0004.bmp"}));
+            QCOMPARE(compareWithFile(window->outdi, path(QStringLiteral("Bild0004.bmp"))), QString());
+        } else {
+            // Nothing at all is written, not even the free names.
+            QCOMPARE(files(), QStringList({"Bild0002.bmp", "Bild0004.bmp"}));
+            QCOMPARE(contents(path(QStringLiteral("Bild0002.bmp"))), QByteArray("alt 2"));
+        }
+    }
+
+    void failedWriteStopsAndNamesTheFile()
+    {
+        // A folder where the second picture should go: it cannot be written.
+        QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("Bild0002.bmp")));
+        answerDialog(1, 3, 4);
+        chooseName(QStringLiteral("Bild.bmp"));
+        dialogs->answers.push_back(QMessageBox::Yes); // it exists: replace
+        run();
+
+        QCOMPARE(dialogs->messages.size(), 2);
+        const ShownMessage &failure = dialogs->messages[1];
+        QVERIFY2(failure.text.contains(path(QStringLiteral("Bild0002.bmp"))), qPrintable(failure.text));
+        QCOMPARE(failure.icon, QMessageBox::Critical);
+        QVERIFY(QFile::exists(path(QStringLiteral("Bild0001.bmp"))));
+        QVERIFY(!QFile::exists(path(QStringLiteral("Bild0003.bmp"))));
+        QCOMPARE(window->LastSavedWithPathEd->text(), path(QStringLiteral("Bild0001.bmp")));
+        QCOMPARE(window->StatusPosition, 0);
+    }
+
+    void extensionWithoutFormatIsRefused()
+    {
+        answerDialog(1, 3, 4);
+        chooseName(QStringLiteral("Bild.xyz"));
+        run();
+        QCOMPARE(dialogs->messages.size(), 1);
+        QVERIFY(dialogs->messages[0].text.contains(QStringLiteral(".xyz")));
+        QVERIFY(files().isEmpty());
+    }
+
+    void dialogKeepsItsValuesForTheRun()
+    {
+        TBildfolgeForm *first = window->BildfolgeForm;
+        answerDialog(3, 4, 2, false);
+        run();
+        int von = 0, bis = 0, digits = 0;
+        dialogs->execHook = [&](QDialog *dialog) {
+            auto *form = qobject_cast<TBildfolgeForm *>(dialog);
+            von = form->VonEd->value();
+            bis = form->BisEd->value();
+            digits = form->DezimalstellenEd->value();
+            return int(QDialog::Rejected);
+        };
+        run();
+        QCOMPARE(window->BildfolgeForm, first);
+        QCOMPARE(von, 3);
+        QCOMPARE(bis, 4);
+        QCOMPARE(digits, 2);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    NuanzaApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    setupApplication(app);
+    QApplication::setQuitOnLastWindowClosed(false);
+    SequenceTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SequenceTest.moc"
