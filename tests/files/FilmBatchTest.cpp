@@ -1,6 +1,7 @@
 // The batch's work on one file without the window: load, the colours of the
 // model, the write over the file in its own format, and every file the batch
 // must leave as it was.
+#include "FileHelpers.h"
 #include "BildKern3.h"
 #include "Depth.h"
 #include "FilmBatch.h"
@@ -92,12 +93,6 @@ Owned expectedResult(const dib &file, const dib &model)
             DoPix(file, out.d, rows, x, y, hue, sat, 0);
         }
     return out;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Left half in colours that change across it, a grey stripe, a white corner.

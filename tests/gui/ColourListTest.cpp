@@ -1,6 +1,7 @@
 // The colour list on the whole window: presets, the list's buttons, clicks
 // against arrow keys, the ".far" files through the menu, and the list kept
 // from one run to the next.
+#include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "ScriptedDialogs.h"
@@ -29,18 +30,6 @@ const QString kTitle = QStringLiteral("Nuanza 1.5");
 const QString kCannotOpen = QStringLiteral("Fehler beim Öffnen der Datei.");
 const QString kCannotCreate = QStringLiteral("Fehler beim Anlegen der Datei.");
 const QString kReadBeyondEnd = QStringLiteral("Read beyond end of file.");
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
 
 QByteArray int32(qint32 value)
 {

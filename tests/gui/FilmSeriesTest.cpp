@@ -1,5 +1,6 @@
 // Colour transfer, layer shift and batch colourising on the whole window, with
 // the files on disk: what changes, what is written, what comes back.
+#include "FileHelpers.h"
 #include "Depth.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
@@ -82,12 +83,6 @@ Block transferred(const dib &source, const dib &result, const dib &model)
     Block bytes = blockOf(out);
     freedib(out);
     return bytes;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The gauge value at every paint of the status bar.

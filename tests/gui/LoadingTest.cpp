@@ -1,6 +1,7 @@
 // Loading pictures on the whole window: from the file list, through the open
 // dialog and by stepping through a folder; what a load shows, and that a
 // failed or cancelled load keeps the current work.
+#include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
@@ -65,12 +66,6 @@ void writePicture(const QString &file, int32_t width, int32_t height, int32_t bi
     const int32_t written = SaveDib(d, QFile::encodeName(file).constData(), BK3_FORMAT_BMP, nullptr);
     freedib(d);
     QCOMPARE(written, 1);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 uint32_t pixelInFile(const QString &path, int32_t x, int32_t y)

@@ -1,6 +1,7 @@
 // The favourite folders and the stored window placement on the whole window:
 // "folders.dat" in the program folder, the way back into the folder tree, and
 // the placement and last-saved texts carried from one window to the next.
+#include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "ReadOnlyFolder.h"
@@ -20,19 +21,6 @@
 #include <QTreeView>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
-}
 
 QStringList listEntries(const QListWidget *list)
 {
@@ -113,7 +101,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QStringList, entries);
         if (!file.isNull())
-            writeFile(foldersFile(), file);
+            QVERIFY(writeFile(foldersFile(), file));
         window->PrefListBox->addItem(QStringLiteral("/von vorher/"));
         window->LoadPrefFolders();
         QCOMPARE(listEntries(window->PrefListBox), entries);
@@ -142,7 +130,7 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QByteArray, written);
         if (!file.isNull())
-            writeFile(foldersFile(), file);
+            QVERIFY(writeFile(foldersFile(), file));
         window->LoadPrefFolders();
         window->AddToPrefFolders(added);
         QCOMPARE(listEntries(window->PrefListBox), entries);
@@ -164,7 +152,7 @@ private slots:
 
     void writeProtectedProgramFolderKeepsTheListForTheRun()
     {
-        writeFile(foldersFile(), "/alt/\r\n");
+        QVERIFY(writeFile(foldersFile(), "/alt/\r\n"));
         window->LoadPrefFolders();
         ReadOnlyFolder guard(folder->path());
         if (!guard.ok())

@@ -1,5 +1,6 @@
 // "Speichern" and "Speichern unter..." on the whole window: what is written
 // where, in which format, and that a cancel or a failure changes nothing.
+#include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "ScriptedDialogs.h"
@@ -17,38 +18,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("MERIDAN Nuanza 1.5");
 const QString kCannotSave = QStringLiteral("Das Bild konnte nicht gespeichert werden:\n");
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
-}
-
-// Empty when the picture in `path` has the size of `expected` and, if `exact`,
-// the same pixels; otherwise what differs.
-QString compareWithFile(const dib &expected, const QString &path, bool exact)
-{
-    dib read = emptydib();
-    OpenDib(&read, QFile::encodeName(path).constData(), 0, nullptr);
-    if (!read.poi)
-        return QStringLiteral("not readable");
-    QString difference;
-    if (dibwidth(read) != dibwidth(expected) || dibheight(read) != dibheight(expected))
-        difference = QStringLiteral("size %1 x %2").arg(dibwidth(read)).arg(dibheight(read));
-    for (int y = 0; exact && difference.isEmpty() && y < dibheight(expected); ++y)
-        for (int x = 0; difference.isEmpty() && x < dibwidth(expected); ++x)
-            if (getpixel(read, x, y) != getpixel(expected, x, y))
-                difference = QStringLiteral("pixel %1,%2").arg(x).arg(y);
-    deldib(read);
-    return difference;
-}
 
 } // namespace
 
@@ -143,7 +112,7 @@ private slots:
         QFETCH(QByteArray, magic);
         QFETCH(bool, exact);
         const QString file = path(name);
-        writeFile(file, "der geladene Stand");
+        QVERIFY(writeFile(file, "der geladene Stand"));
         window->afilename = file;
         markEarlierWork();
         showWindow();
@@ -215,7 +184,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(int, page);
         const QString old = path(QStringLiteral("alt.bmp"));
-        writeFile(old, "vorher");
+        QVERIFY(writeFile(old, "vorher"));
         window->afilename = old;
         markEarlierWork();
         showWindow();
@@ -300,7 +269,7 @@ private slots:
         if (target == QLatin1String("ordner.bmp"))
             QVERIFY(QDir(folder->path()).mkdir(target));
         if (existing)
-            writeFile(path(target), "vorher");
+            QVERIFY(writeFile(path(target), "vorher"));
         const QStringList entriesBefore = folderEntries();
         window->afilename = path(current);
         markEarlierWork();

@@ -1,5 +1,6 @@
 // "Speichern als Bildfolge mit Nummerierung..." on the whole window: the dialog,
 // the names and files written, and everything that must stop before writing.
+#include "FileHelpers.h"
 #include "BildfolgeUnit.h"
 #include "ButtonsXP.h"
 #include "ErrorReport.h"
@@ -19,37 +20,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Bildfolge speichern");
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
-}
-
-// Empty when the picture in `path` has exactly the pixels of `expected`.
-QString compareWithFile(const dib &expected, const QString &path)
-{
-    dib read = emptydib();
-    OpenDib(&read, QFile::encodeName(path).constData(), 0, nullptr);
-    if (!read.poi)
-        return QStringLiteral("not readable");
-    QString difference;
-    if (dibwidth(read) != dibwidth(expected) || dibheight(read) != dibheight(expected))
-        difference = QStringLiteral("size");
-    for (int y = 0; difference.isEmpty() && y < dibheight(expected); ++y)
-        for (int x = 0; difference.isEmpty() && x < dibwidth(expected); ++x)
-            if (getpixel(read, x, y) != getpixel(expected, x, y))
-                difference = QStringLiteral("pixel %1,%2").arg(x).arg(y);
-    deldib(read);
-    return difference;
-}
 
 } // namespace
 
@@ -240,8 +210,8 @@ private slots:
     void existingFilesAreAskedAboutOnce()
     {
         QFETCH(bool, replace);
-        writeFile(path(QStringLiteral("Bild0002.bmp")), "alt 2");
-        writeFile(path(QStringLiteral("Bild0004.bmp")), "alt 4");
+        QVERIFY(writeFile(path(QStringLiteral("Bild0002.bmp")), "alt 2"));
+        QVERIFY(writeFile(path(QStringLiteral("Bild0004.bmp")), "alt 4"));
         answerDialog(1, 4, 4);
         chooseName(QStringLiteral("Bild.bmp"));
         dialogs->answers.push_back(replace ? QMessageBox::Yes : QMessageBox::No);

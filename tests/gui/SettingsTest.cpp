@@ -1,6 +1,7 @@
 // The data folder and "settings.dat" on the whole window: where the folder is and
 // when it is made, reading at start (ranges, change handlers, short files),
 // writing through the close query, and the messages for files that fail.
+#include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "ScriptedDialogs.h"
@@ -29,12 +30,6 @@ QByteArray bytesOf(const SettingsValues &values)
 {
     const SettingsBytes bytes = EncodeSettings(values);
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
