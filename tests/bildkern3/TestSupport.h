@@ -2,6 +2,7 @@
 // outside programs, PPM pixels and BMP files crafted byte by byte.
 #pragma once
 
+#include "AddressSpaceCap.h"
 #include "bildkern3.h"
 
 #include <algorithm>
@@ -191,25 +192,6 @@ inline Bytes test_table(int n, int entry_bytes = 4)
 inline uint32_t table_colour(int i) { return uint32_t(10 + i) | uint32_t(100 + i) << 8 | uint32_t(200 - i) << 16; }
 inline uint32_t rgb(int r, int g, int b) { return uint32_t(r | g << 8 | b << 16); }
 
-// While alive, the process may grow by at most 64 MB: a larger allocation fails and
-// the library would report missing memory instead of the file's fault.
-struct AddressSpaceCap {
-  rlimit saved{};
-  AddressSpaceCap()
-  {
-    long pages = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(f, "%ld", &pages) != 1)
-        pages = 0;
-      std::fclose(f);
-    }
-    getrlimit(RLIMIT_AS, &saved);
-    rlimit capped = saved;
-    capped.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
-    if (pages > 0)
-      setrlimit(RLIMIT_AS, &capped);
-  }
-  ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &saved); }
-};
+using ::AddressSpaceCap;
 
 } // namespace bk3test

@@ -1,6 +1,7 @@
 // The colour-list file byte by byte: the exact layout, round trips, and damaged
 // or hostile files, which must fail with the input/output error and leave only
 // complete entries behind.
+#include "AddressSpaceCap.h"
 #include "ColourListFile.h"
 
 #include <gtest/gtest.h>
@@ -60,26 +61,6 @@ private:
     int64_t failAt;
 };
 
-// While alive, the process may grow by at most 64 MB, so an allocation that
-// trusts a length or count from the file fails instead of passing unnoticed.
-struct AddressSpaceCap {
-    rlimit saved{};
-    AddressSpaceCap()
-    {
-        long pages = 0;
-        if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-            if (std::fscanf(f, "%ld", &pages) != 1)
-                pages = 0;
-            std::fclose(f);
-        }
-        getrlimit(RLIMIT_AS, &saved);
-        rlimit capped = saved;
-        capped.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
-        if (pages > 0)
-            setrlimit(RLIMIT_AS, &capped);
-    }
-    ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &saved); }
-};
 
 } // namespace
 

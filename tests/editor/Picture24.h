@@ -30,6 +30,7 @@ struct Picture24 {
     ~Picture24() { freedib(d); }
     int width() const { return dibwidth(d); }
     int height() const { return dibheight(d); }
+    size_t bytes() const { return total; }
     std::vector<uint8_t> block() const { return {d.poi, d.poi + total}; }
     void setBlock(const std::vector<uint8_t> &bytes) { std::memcpy(d.poi, bytes.data(), total); }
     // Addressed from the record, not through a row table: rows bottom-up.

@@ -2,6 +2,7 @@
 // results, the guard, erasing and flat paint, and "Alles einfärben" against the
 // plain per-pixel rule.
 #include "BildKern3.h"
+#include "Picture24.h"
 #include "PixelOps.h"
 #include "RGBHSL.h"
 
@@ -16,57 +17,7 @@
 
 namespace {
 
-using Rgb = std::tuple<int, int, int>;
-
-// A 24-bit picture of the library, released at the end of the scope. With
-// guard rows, the pixel block goes on past the top row, so a write beyond the
-// picture shows in block().
-struct Picture {
-    dib d = emptydib();
-    size_t total = 0;
-    Picture(int width, int height, uint8_t fill = 0, int guardRows = 0)
-    {
-        newdib(&d, width, height + guardRows, 24, nullptr, 0);
-        if (d.poi == nullptr)
-            throw std::runtime_error("newdib failed");
-        total = d.pmi->bmiHeader.biSizeImage;
-        d.pmi->bmiHeader.biHeight = height;
-        std::memset(d.poi, fill, total);
-    }
-    Picture(const Picture &) = delete;
-    ~Picture() { freedib(d); }
-    size_t bytes() const { return total; }
-    std::vector<uint8_t> block() const { return {d.poi, d.poi + bytes()}; }
-    // Addressed from the record itself, not through a row table: rows bottom-up.
-    uint8_t *at(int x, int y) const
-    {
-        return d.poi + size_t(dibheight(d) - 1 - y) * size_t(d.bytew) + 3 * size_t(x);
-    }
-    Rgb rgb(int x, int y) const
-    {
-        const uint8_t *p = at(x, y);
-        return {p[2], p[1], p[0]};
-    }
-    void set(int x, int y, Rgb colour)
-    {
-        uint8_t *p = at(x, y);
-        p[0] = uint8_t(std::get<2>(colour));
-        p[1] = uint8_t(std::get<1>(colour));
-        p[2] = uint8_t(std::get<0>(colour));
-    }
-    void randomise(std::mt19937 &random)
-    {
-        for (int y = 0; y < dibheight(d); ++y)
-            for (int x = 0; x < 3 * dibwidth(d); ++x)
-                at(0, y)[x] = uint8_t(random());
-    }
-};
-
-RowTable rowsOf(const dib &d)
-{
-    RebuildRowOffsets(d);
-    return rowoffsets;
-}
+using Picture = Picture24;
 
 // The plain rule, pixel by pixel, as the tools apply it.
 void colourPixelByPixel(const dib &di, dib &outdi, const RowTable &rows, int hue, int sat, int bright)
