@@ -3,7 +3,7 @@
 // printer and the choices stay; the two percentages also stay between runs.
 #pragma once
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "PrintLayout.h"
 
 #include <QDialog>

@@ -7,7 +7,7 @@
 //   canvas repaints);
 // - a whole stroke across the picture in segments of 50 pixels.
 //   bench_brush --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
-#include "BildKern3.h"
+#include "Picture.h"
 #include "Brush.h"
 #include "DrawDib.h"
 #include "PixelOps.h"

@@ -1,7 +1,7 @@
 // "Alles einfärben" on a 24-megapixel photograph, measured in the same run as a
 // memcpy of the same pixel block, so the ratio holds however busy the machine is.
 //   bench_colour_all --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
-#include "BildKern3.h"
+#include "Picture.h"
 #include "PixelOps.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 // as the yardstick, a plain copy of that pixel block. Run with
 //   --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 // and compare the medians of one run: the ratios matter, not the times.
-#include "BildKern3.h"
+#include "Picture.h"
 #include "Depth.h"
 #include "PictureMemory.h"
 #include "Soften.h"

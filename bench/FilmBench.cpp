@@ -7,7 +7,7 @@
 // The frames go to a new folder in the system's temporary folder (TMPDIR),
 // removed at the end. ImageMagick is the `convert` on the PATH; without it that
 // benchmark reports an error and the others run.
-#include "BildKern3.h"
+#include "Picture.h"
 #include "ColourTransfer.h"
 #include "FilmBatch.h"
 #include "LayerShift.h"

@@ -1,6 +1,6 @@
 #include "Brush.h"
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "RGBHSL.h"
 
 #include <algorithm>

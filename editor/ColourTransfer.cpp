@@ -1,6 +1,6 @@
 #include "ColourTransfer.h"
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "LuminanceTerms.h"
 #include "ParallelRows.h"
 

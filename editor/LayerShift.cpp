@@ -1,6 +1,6 @@
 #include "LayerShift.h"
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "HslPixels.h"
 #include "ParallelRows.h"
 

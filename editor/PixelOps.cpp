@@ -1,6 +1,6 @@
 #include "PixelOps.h"
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "LuminanceTerms.h"
 #include "ParallelRows.h"
 #include "RGBHSL.h"

@@ -43,3 +43,29 @@ QString defaultExtensionForFilter(int filterIndex)
         return QString();
     return QLatin1String(extensions[size_t(filterIndex - 1)]);
 }
+
+QList<FilterEntry> parseFilter(const QString &filter)
+{
+    QList<FilterEntry> entries;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        FilterEntry entry;
+        entry.description = parts[i].trimmed();
+        for (const QString &mask : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString trimmed = mask.trimmed();
+            if (!trimmed.isEmpty())
+                entry.masks.append(trimmed);
+        }
+        if (!entry.masks.isEmpty())
+            entries.append(entry);
+    }
+    return entries;
+}
+
+QString withTrailingSeparator(const QString &path)
+{
+    const QChar separator = QDir::separator();
+    if (path.endsWith(separator))
+        return path;
+    return path + separator;
+}

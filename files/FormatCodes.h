@@ -1,8 +1,11 @@
-// Which picture format a file name asks for, and which extension an entry of
-// the save filter stands for. Plain functions: saving and the batch share them.
+// Which picture format a file name asks for, which extension an entry of the
+// save filter stands for, the entries of a filter and folder names with their
+// separator. Plain functions: the window, saving and the batch share them.
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 // The extension of the file name in `path`, dot included (".jpg"); empty when
 // the name has no dot. Dots in folder names do not count.
@@ -15,3 +18,16 @@ int formatCodeForFile(const QString &path);
 // The extension appended to a typed name without one, by the entry of the
 // library's save filter (counted from 1); empty outside 1..11.
 QString defaultExtensionForFilter(int filterIndex);
+
+// One entry of a file-type filter: its description and its masks ("*.BMP", ...).
+struct FilterEntry {
+    QString description;
+    QStringList masks;
+};
+
+// Splits a filter in the classic form "description|mask;mask|description|mask..."
+// into its entries; a description without masks is dropped.
+QList<FilterEntry> parseFilter(const QString &filter);
+
+// `path` with the native separator appended when it does not already end in one.
+QString withTrailingSeparator(const QString &path);

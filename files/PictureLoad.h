@@ -2,7 +2,7 @@
 // without touching the pictures the window holds until both new ones exist.
 #pragma once
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "RowProgress.h"
 
 #include <QByteArray>

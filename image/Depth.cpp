@@ -1,6 +1,6 @@
 #include "Depth.h"
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "PictureMemory.h"
 
 #include <cstring>

@@ -6,7 +6,7 @@
 // (the painter's clip) is computed, and no scaled copy of a whole picture is made.
 #pragma once
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "DibDevice.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "Soften.h"
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "PictureMemory.h"
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// The plain arithmetic behind the status bar, the caption and the start folders.
-#include "MainUnit.h"
+// The plain arithmetic behind the status bar and the caption.
 #include "StatusBar.h"
 
 #include <QDir>
@@ -52,24 +51,3 @@ INSTANTIATE_TEST_SUITE_P(States, Caption, testing::Values(
     CaptionCase{"/home/anna/Bilder/opa.jpg", true, "MERIDAN Nuanza 1.5 - [opa.jpg*]"},
     CaptionCase{"/home/anna/Alte Bilder/Oma und Opa.tif", false,
                 "MERIDAN Nuanza 1.5 - [Oma und Opa.tif]"}));
-
-TEST(ProgramFolder, GetsOneTrailingSeparator)
-{
-    const QString sep = QDir::separator();
-    EXPECT_EQ(withTrailingSeparator(QStringLiteral("opt") + sep + QStringLiteral("nuanza")),
-              QStringLiteral("opt") + sep + QStringLiteral("nuanza") + sep);
-    EXPECT_EQ(withTrailingSeparator(QStringLiteral("opt") + sep), QStringLiteral("opt") + sep);
-    EXPECT_EQ(withTrailingSeparator(sep), sep);
-}
-
-TEST(Filter, SplitsIntoDescriptionsAndMasks)
-{
-    const QList<FilterEntry> entries = parseFilter(
-        QStringLiteral("Alle Bilder|*.bmp;*.JPG; *.tif |GIF-Bild (*.gif)|*.gif|Leer||"));
-    ASSERT_EQ(entries.size(), 2);
-    EXPECT_EQ(entries[0].description, QStringLiteral("Alle Bilder"));
-    EXPECT_EQ(entries[0].masks, (QStringList{"*.bmp", "*.JPG", "*.tif"}));
-    EXPECT_EQ(entries[1].description, QStringLiteral("GIF-Bild (*.gif)"));
-    EXPECT_EQ(entries[1].masks, QStringList{"*.gif"});
-    EXPECT_TRUE(parseFilter(QString()).isEmpty());
-}

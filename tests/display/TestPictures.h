@@ -2,7 +2,7 @@
 // so the expected pixels do not share code with the drawing under test.
 #pragma once
 
-#include "BildKern3.h"
+#include "Picture.h"
 
 #include <QImage>
 #include <QString>

@@ -1,7 +1,7 @@
 // The brush geometry without widgets: canvas and picture coordinates, the
 // outline, the dab order of a segment, the disc, and a painted segment against
 // the classic dab-by-dab rule.
-#include "BildKern3.h"
+#include "Picture.h"
 #include "Brush.h"
 #include "PixelOps.h"
 

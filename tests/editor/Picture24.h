@@ -3,7 +3,7 @@
 // to the pixel block but not to the picture, so a write past it shows.
 #pragma once
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "PixelOps.h"
 
 #include <cstring>

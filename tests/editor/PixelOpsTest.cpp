@@ -1,7 +1,7 @@
 // The pixel operations on real pictures from the imaging library: known
 // results, the guard, erasing and flat paint, and "Alles einfärben" against the
 // plain per-pixel rule.
-#include "BildKern3.h"
+#include "Picture.h"
 #include "Picture24.h"
 #include "PixelOps.h"
 #include "RGBHSL.h"

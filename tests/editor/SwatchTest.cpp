@@ -1,6 +1,6 @@
 // The swatch's arithmetic: its picture against the colour model, the colour
 // picked at a position of the box, and where the marker sits.
-#include "BildKern3.h"
+#include "Picture.h"
 #include "RGBHSL.h"
 #include "Swatch.h"
 

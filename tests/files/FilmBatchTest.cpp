@@ -2,7 +2,7 @@
 // model, the write over the file in its own format, and every file the batch
 // must leave as it was.
 #include "FileHelpers.h"
-#include "BildKern3.h"
+#include "Picture.h"
 #include "Depth.h"
 #include "FilmBatch.h"
 #include "ReadOnlyFolder.h"

@@ -1,8 +1,9 @@
-// The format code by extension and the extension by save-filter entry.
+// The format code by extension, the extension by save-filter entry, filters and
+// folder names.
 #include "FormatCodes.h"
-#include "MainUnit.h"
 #include "bildkern3.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,6 +66,27 @@ TEST(DefaultExtension, MatchesTheLibrarySaveFilter)
             << i << " " << entries[i - 1].description.toStdString();
         EXPECT_NE(formatCodeForFile(QStringLiteral("x") + extension), 0) << i;
     }
+}
+
+TEST(ProgramFolder, GetsOneTrailingSeparator)
+{
+    const QString sep = QDir::separator();
+    EXPECT_EQ(withTrailingSeparator(QStringLiteral("opt") + sep + QStringLiteral("nuanza")),
+              QStringLiteral("opt") + sep + QStringLiteral("nuanza") + sep);
+    EXPECT_EQ(withTrailingSeparator(QStringLiteral("opt") + sep), QStringLiteral("opt") + sep);
+    EXPECT_EQ(withTrailingSeparator(sep), sep);
+}
+
+TEST(Filter, SplitsIntoDescriptionsAndMasks)
+{
+    const QList<FilterEntry> entries = parseFilter(
+        QStringLiteral("Alle Bilder|*.bmp;*.JPG; *.tif |GIF-Bild (*.gif)|*.gif|Leer||"));
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].description, QStringLiteral("Alle Bilder"));
+    EXPECT_EQ(entries[0].masks, (QStringList{"*.bmp", "*.JPG", "*.tif"}));
+    EXPECT_EQ(entries[1].description, QStringLiteral("GIF-Bild (*.gif)"));
+    EXPECT_EQ(entries[1].masks, QStringList{"*.gif"});
+    EXPECT_TRUE(parseFilter(QString()).isEmpty());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // failed or cancelled load keeps the current work.
 #include "FileHelpers.h"
 #include "ErrorReport.h"
+#include "FormatCodes.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"

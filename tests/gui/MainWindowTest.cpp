@@ -4,6 +4,7 @@
 #include "AboutBoxUnit.h"
 #include "ErrorReport.h"
 #include "ImageBtnUnit.h"
+#include "FormatCodes.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"

@@ -3,6 +3,7 @@
 // the placement and last-saved texts carried from one window to the next.
 #include "FileHelpers.h"
 #include "ErrorReport.h"
+#include "FormatCodes.h"
 #include "MainUnit.h"
 #include "ReadOnlyFolder.h"
 #include "ScriptedDialogs.h"

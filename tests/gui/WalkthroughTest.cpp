@@ -6,6 +6,7 @@
 // here, written out plainly and apart from the program's own pixel code.
 #include "ErrorReport.h"
 #include "FileHelpers.h"
+#include "FormatCodes.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
 #include "RGBHSL.h"

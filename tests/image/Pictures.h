@@ -1,7 +1,7 @@
 // Pictures and progress records for the conversion and filter tests.
 #pragma once
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "RowProgress.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // the one in memory.
 #pragma once
 
-#include "BildKern3.h"
+#include "Picture.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "BildKern3.h"
+#include "Picture.h"
 
 #include <gtest/gtest.h>
 #include <cstdlib>

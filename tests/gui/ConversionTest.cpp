@@ -169,4 +169,4 @@ private slots:
 };
 
 QTEST_MAIN(ConversionWindowTest)
-#include "ConversionWindowTest.moc"
+#include "ConversionTest.moc"

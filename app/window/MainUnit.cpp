@@ -1,6 +1,8 @@
 // The main window's start, end, page buttons and bottom bar.
 #include "MainUnit.h"
 
+#include "FormatCodes.h"
+
 #include "AboutBoxUnit.h"
 #include "ErrorReport.h"
 #include "PaintBox.h"
@@ -21,32 +23,6 @@
 #include <cstring>
 
 const char *const kMainCaption = "MERIDAN Nuanza 1.5";
-
-QList<FilterEntry> parseFilter(const QString &filter)
-{
-    QList<FilterEntry> entries;
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        FilterEntry entry;
-        entry.description = parts[i].trimmed();
-        for (const QString &mask : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            const QString trimmed = mask.trimmed();
-            if (!trimmed.isEmpty())
-                entry.masks.append(trimmed);
-        }
-        if (!entry.masks.isEmpty())
-            entries.append(entry);
-    }
-    return entries;
-}
-
-QString withTrailingSeparator(const QString &path)
-{
-    const QChar separator = QDir::separator();
-    if (path.endsWith(separator))
-        return path;
-    return path + separator;
-}
 
 TMainForm::TMainForm(QWidget *parent, std::unique_ptr<UserDialogs> startDialogs)
     : QMainWindow(parent),

@@ -1,4 +1,4 @@
-#include "BildKern3.h"
+#include "Picture.h"
 
 #include <cstdlib>
 

@@ -1,9 +1,9 @@
 // The main window: it owns the pictures, the current colour and the flags of the
-// tools, and every control of the program. Handlers keep their classic names;
-// the subsystems define theirs in their own folders.
+// tools, and every control of the program. Handlers keep their classic names and
+// are defined in MainWindow_<concern>.cpp beside this file.
 #pragma once
 
-#include "BildKern3.h"
+#include "Picture.h"
 #include "Rect.h"
 #include "UserDialogs.h"
 
@@ -43,19 +43,6 @@ class TStatusBar;
 
 // The design-time caption of the main window, the base of every caption.
 extern const char *const kMainCaption;
-
-// One entry of a file-type filter: its description and its masks ("*.BMP", ...).
-struct FilterEntry {
-    QString description;
-    QStringList masks;
-};
-
-// Splits a filter in the classic form "description|mask;mask|description|mask..."
-// into its entries; a description without masks is dropped.
-QList<FilterEntry> parseFilter(const QString &filter);
-
-// `path` with the native separator appended when it does not already end in one.
-QString withTrailingSeparator(const QString &path);
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -229,7 +216,7 @@ public:
     // caller may go on: Yes and a successful save, or No.
     bool QuerySaveChanges();
 
-    // Saving (files/). SaveTheFile writes `outdi` to `tempfile` in the format of
+    // Saving (MainWindow_Save.cpp). SaveTheFile writes `outdi` to `tempfile` in the format of
     // its extension; on success it clears the changes mark and names the file in
     // the last-saved fields. Failures are reported and change nothing.
     bool SaveTheFile(const QString &tempfile);
@@ -242,7 +229,7 @@ public:
     void MySaveAsBtnClick();
     void SaveBtnClick();
 
-    // Pixel operations and "Alles einfärben" (editor/PixelHandlers.cpp). The
+    // Pixel operations and "Alles einfärben" (MainWindow_Pixels.cpp). The
     // three pixel operations address `di` and `outdi` through `rowoffsets`,
     // which their caller keeps current; they neither redraw nor mark changes.
     void DoPix(int32_t x, int32_t y, int32_t hue, int32_t sat, int32_t bright);
@@ -273,7 +260,7 @@ public:
     // Repaints the work canvas and the result view after an operation on `outdi`.
     void RedrawCanvas();
 
-    // Picture display (image/DisplayHandlers.cpp): the paint handlers of the
+    // Picture display (MainWindow_Display.cpp): the paint handlers of the
     // preview, the work canvas and the result view; each draws only `exposed`.
     // PaintBox1Paint draws the canvas afresh, which takes a shown brush outline
     // off it, and clears havetodel; a tool that shows an outline draws it after
@@ -294,7 +281,7 @@ public:
     void SetChanged();
     void SetUnChanged();
 
-    // Depth and grey conversion, soften filter (image/ConversionHandlers.cpp).
+    // Depth and grey conversion, soften filter (MainWindow_Conversions.cpp).
     // DepthUpTo converts `di` in place; every caller passes 24.
     void DepthUpTo(int32_t nbpp);
     int32_t zweihoch(int32_t i);
@@ -303,16 +290,16 @@ public:
 
     // Each subsystem connects its own controls in its own file; buildLayout calls
     // these once every control exists.
-    void wireLoading();        // files/Loading.cpp
-    void wireZoomView();       // editor/ZoomView.cpp
-    void wirePrefFolders();    // app/PrefFolders.cpp
-    void wireTools();          // editor/Tools.cpp
-    void wirePicker();         // editor/Picker.cpp
-    void wireColourList();     // editor/ColourList.cpp
-    void wireFilmSeries();     // files/FilmSeries.cpp: transfer, shift, batch
-    void wirePrinting();       // files/Printing.cpp: print, numbered sequence
+    void wireLoading();        // MainWindow_File.cpp
+    void wireZoomView();       // MainWindow_Zoom.cpp
+    void wirePrefFolders();    // MainWindow_Favourites.cpp
+    void wireTools();          // MainWindow_Tools.cpp
+    void wirePicker();         // MainWindow_Picker.cpp
+    void wireColourList();     // MainWindow_ColourList.cpp
+    void wireFilmSeries();     // MainWindow_FilmSeries.cpp: transfer, shift, batch
+    void wirePrinting();       // MainWindow_Print.cpp: print, numbered sequence
 
-    // ---- Loading and folder stepping (files/Loading.cpp) ----
+    // ---- Loading and folder stepping (MainWindow_File.cpp) ----
     // Loads `s` (full path) as the new source and result picture. False after a
     // failure, which has been reported; the current pictures then stay.
     bool openfilenow(const QString &s);
@@ -330,7 +317,7 @@ public:
     // Initial folder of the picture open dialog: where the last file was chosen.
     QString openDialog1Folder;
 
-    // ---- Zoom, wheel and result view (editor/ZoomView.cpp) ----
+    // ---- Zoom, wheel and result view (MainWindow_Zoom.cpp) ----
     // Sizes the work canvas to the picture at the zoom of ZoomEd and redraws it.
     void ZoomEdChange();
     // One call per wheel notch over the work canvas or the result view: the
@@ -342,7 +329,7 @@ public:
     void ErgPaintBoxMouseMove(Qt::KeyboardModifiers shift, int32_t x, int32_t y);
     void ErgPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
 
-    // ---- Favourite folders (app/PrefFolders.cpp) ----
+    // ---- Favourite folders (MainWindow_Favourites.cpp) ----
     void AddToPrefFolders(const QString &s);
     // Reads "folders.dat" in the program folder into the list; silent when missing.
     void LoadPrefFolders();
@@ -351,12 +338,12 @@ public:
     // Enter (character 13) acts as a double-click; other keys stay with the list.
     void PrefListBoxKeyPress(QChar &Key);
 
-    // ---- Form storage (app/FormStorage.cpp) ----
+    // ---- Form storage (MainWindow_Placement.cpp) ----
     // Window placement and the two last-saved texts, kept per user.
     void RestoreFormPlacement();
     void StoreFormPlacement();
 
-    // ---- Painting tools (editor/Tools.cpp) ----
+    // ---- Painting tools (MainWindow_Tools.cpp) ----
     // The canvas mouse handlers; x and y are canvas pixels and every button acts
     // alike. A press begins a stroke, each move or tick of Timer1 paints one
     // segment, the release ends it.
@@ -383,7 +370,7 @@ public:
     bool bandShown = false;
     QPoint bandFrom, bandTo;
 
-    // ---- Hue/saturation picker (editor/Picker.cpp) ----
+    // ---- Hue/saturation picker (MainWindow_Picker.cpp) ----
     // Creates and fills the swatch `pal24dib`; reports a lack of memory.
     void CreateSwatch();
     // Shows the current colour `ghue`/`gsat`: samples, labels and the two fields
@@ -401,12 +388,12 @@ public:
     // The colour dialog for the flat-paint colour.
     void Shape5MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
-    // ---- Data folder and settings (app/Settings.cpp) ----
+    // ---- Data folder and settings (MainWindow_Settings.cpp) ----
     QString GetProgramDir(bool create);
     void OpenSettings(const QString &fname);
     void SaveSettings(const QString &fname);
 
-    // ---- Colour list and its file (editor/ColourList.cpp, editor/ColourListFile.cpp) ----
+    // ---- Colour list and its file (MainWindow_ColourList.cpp, editor/ColourListFile.cpp) ----
     void OpenFarbListe(const QString &fname);
     void SaveFarbListe(const QString &fname);
     // Saves the colour list into the data folder; runs at every close.
@@ -424,14 +411,14 @@ public:
     // ToolButton1Click .. ToolButton10Click: the preset colour and the colouring tool.
     void SetPresetColour(int32_t hue, int32_t sat);
 
-    // ---- Film series: transfer, layer shift, batch (files/FilmSeries.cpp, editor/) ----
+    // ---- Film series: transfer, layer shift, batch (MainWindow_FilmSeries.cpp) ----
     // Colour transfer: the result takes hue and saturation of the picture in
     // `fname` (top-left aligned, overlap only) and keeps the source's shading.
     // A predecessor that cannot be read is reported; nothing changes then.
     void UseColorsFromPicture(const QString &fname);
     void FarbenvomVorgngerbildbernehmen1Click();     // the picture saved last
     void FarbenvoneinemVorgngerbildbernehmen1Click(); // a predecessor chosen in OpenDialog1
-    // Layer shift by MovePixelEd pixels (editor/LayerShiftHandlers.cpp).
+    // Layer shift by MovePixelEd pixels (MainWindow_LayerShift.cpp).
     void MoveUpBtnClick();
     void MoveDownBtnClick();
     void MoveLeftBtnClick();
@@ -442,7 +429,7 @@ public:
     // Initial folder of the batch's open dialog: where the last batch took its files.
     QString openDialog3Folder;
 
-    // ---- Print and numbered sequence (files/Printing.cpp) ----
+    // ---- Print and numbered sequence (MainWindow_Print.cpp) ----
     // The numbered-sequence dialog is made at program start (CreateBildfolgeForm,
     // called by main) and keeps its numbers for the run; the print dialog is made
     // at the first print and kept, with its printer and choices.

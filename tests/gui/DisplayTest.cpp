@@ -239,4 +239,4 @@ private slots:
 };
 
 QTEST_MAIN(DisplayWindowTest)
-#include "DisplayWindowTest.moc"
+#include "DisplayTest.moc"

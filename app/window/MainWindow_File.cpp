@@ -1,5 +1,6 @@
 // Loading pictures: from the file list (double-click or Enter), through the open
 // dialog, and by stepping to the next or previous file of the list's folder.
+#include "FormatCodes.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
 #include "PictureLoad.h"
