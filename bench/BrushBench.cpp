@@ -7,7 +7,7 @@
 //   canvas repaints);
 // - a whole stroke across the picture in segments of 50 pixels.
 //   bench_brush --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
-#include "Picture.h"
+#include "BenchSupport.h"
 #include "Brush.h"
 #include "DrawDib.h"
 #include "PixelOps.h"
@@ -29,31 +29,15 @@ constexpr int kViewWidth = 1920, kViewHeight = 1080;
 constexpr int kRadius = 100;
 
 struct Pictures {
-    dib di = emptydib(), outdi = emptydib();
-    RowTable rows;
+    Picture di = benchPicture(kWidth, kHeight, 24), outdi = benchPicture(kWidth, kHeight, 24);
+    const RowTable &rows = di.rows();
     QImage view{kViewWidth, kViewHeight, QImage::Format_RGB32};
 
     Pictures()
     {
-        newdib(&di, kWidth, kHeight, 24, nullptr, 0);
-        newdib(&outdi, kWidth, kHeight, 24, nullptr, 0);
-        if (di.poi == nullptr || outdi.poi == nullptr)
-            throw std::runtime_error("cannot allocate the pictures");
-        std::mt19937 random(1);
-        for (int y = 0; y < kHeight; ++y) {
-            uint8_t *row = di.poi + size_t(y) * size_t(di.bytew);
-            for (int x = 0; x < 3 * kWidth; ++x)
-                row[x] = uint8_t((x / 3 * 255 / kWidth + y * 255 / kHeight) / 2 + random() % 16);
-        }
-        std::memcpy(outdi.poi, di.poi, size_t(di.bytew) * kHeight);
-        RebuildRowOffsets(di);
-        rows = rowoffsets;
+        fillLikeAPhotograph(di);
+        std::memcpy(outdi->poi, di->poi, size_t(di->bytew) * kHeight);
         view.fill(Qt::black);
-    }
-    ~Pictures()
-    {
-        freedib(di);
-        freedib(outdi);
     }
 };
 
@@ -81,7 +65,7 @@ void Segment50(benchmark::State &state)
     Pictures &p = pictures();
     int i = 0;
     for (auto _ : state) {
-        const PixelRect changed = PaintBrushLine(p.di, p.outdi, p.rows, kX1, kY1, kX2, kY2, colouring(i++));
+        const PixelRect changed = PaintBrushLine(p.di.get(), p.outdi.get(), p.rows, kX1, kY1, kX2, kY2, colouring(i++));
         benchmark::DoNotOptimize(changed);
     }
 }
@@ -99,8 +83,8 @@ void Segment50_DabByDab(benchmark::State &state)
             for (int px = c.x - kRadius; px <= c.x + kRadius; ++px)
                 for (int py = c.y - kRadius; py <= c.y + kRadius; ++py)
                     if ((px - c.x) * (px - c.x) + (py - c.y) * (py - c.y) <= kRadius * kRadius)
-                        DoPix(p.di, p.outdi, p.rows, px, py, a.hue, a.sat, a.bright);
-        benchmark::DoNotOptimize(p.outdi.poi);
+                        DoPix(p.di, p.outdi.get(), p.rows, px, py, a.hue, a.sat, a.bright);
+        benchmark::DoNotOptimize(p.outdi->poi);
     }
 }
 BENCHMARK(Segment50_DabByDab)->Unit(benchmark::kMillisecond);
@@ -126,7 +110,7 @@ void SegmentAndWindowRedraw(benchmark::State &state)
     const int zoom = int(state.range(0));
     int i = 0;
     for (auto _ : state) {
-        PaintBrushLine(p.di, p.outdi, p.rows, kX1, kY1, kX2, kY2, colouring(i++));
+        PaintBrushLine(p.di.get(), p.outdi.get(), p.rows, kX1, kY1, kX2, kY2, colouring(i++));
         redraw(p, zoom, QRect());
         benchmark::DoNotOptimize(p.view.constBits());
     }
@@ -139,7 +123,7 @@ void SegmentAndChangedRedraw(benchmark::State &state)
     const int zoom = int(state.range(0));
     int i = 0;
     for (auto _ : state) {
-        const PixelRect changed = PaintBrushLine(p.di, p.outdi, p.rows, kX1, kY1, kX2, kY2, colouring(i++));
+        const PixelRect changed = PaintBrushLine(p.di.get(), p.outdi.get(), p.rows, kX1, kY1, kX2, kY2, colouring(i++));
         const PixelRect c = PictureToCanvas(changed, zoom);
         redraw(p, zoom, QRect(c.left, c.top, c.right - c.left, c.bottom - c.top));
         benchmark::DoNotOptimize(p.view.constBits());
@@ -155,8 +139,8 @@ void StrokeAcross(benchmark::State &state)
     for (auto _ : state) {
         const BrushAction a = colouring(i++);
         for (int x = 0; x < kWidth - 1; x += 50)
-            PaintBrushLine(p.di, p.outdi, p.rows, x, 2000, std::min(x + 50, kWidth - 1), 2000 + x / 200, a);
-        benchmark::DoNotOptimize(p.outdi.poi);
+            PaintBrushLine(p.di.get(), p.outdi.get(), p.rows, x, 2000, std::min(x + 50, kWidth - 1), 2000 + x / 200, a);
+        benchmark::DoNotOptimize(p.outdi->poi);
     }
 }
 BENCHMARK(StrokeAcross)->Unit(benchmark::kMillisecond);

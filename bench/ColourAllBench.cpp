@@ -1,7 +1,7 @@
 // "Alles einfärben" on a 24-megapixel photograph, measured in the same run as a
 // memcpy of the same pixel block, so the ratio holds however busy the machine is.
 //   bench_colour_all --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
-#include "Picture.h"
+#include "BenchSupport.h"
 #include "PixelOps.h"
 
 #include <benchmark/benchmark.h>
@@ -19,31 +19,14 @@ constexpr int kWidth = 6000, kHeight = 4000;
 // Source and result of the benchmark, made once: a smooth photograph-like
 // gradient with noise, so the luminances vary as in a real picture.
 struct Pictures {
-    dib di = emptydib(), outdi = emptydib();
-    RowTable rows;
-    size_t bytes = 0;
+    Picture di = benchPicture(kWidth, kHeight, 24), outdi = benchPicture(kWidth, kHeight, 24);
+    const RowTable &rows = di.rows();
+    size_t bytes = di->pmi->bmiHeader.biSizeImage;
 
     Pictures()
     {
-        newdib(&di, kWidth, kHeight, 24, nullptr, 0);
-        newdib(&outdi, kWidth, kHeight, 24, nullptr, 0);
-        if (di.poi == nullptr || outdi.poi == nullptr)
-            throw std::runtime_error("cannot allocate the pictures");
-        bytes = di.pmi->bmiHeader.biSizeImage;
-        std::mt19937 random(1);
-        for (int y = 0; y < kHeight; ++y) {
-            uint8_t *row = di.poi + size_t(y) * size_t(di.bytew);
-            for (int x = 0; x < 3 * kWidth; ++x)
-                row[x] = uint8_t((x / 3 * 255 / kWidth + y * 255 / kHeight) / 2 + random() % 16);
-        }
-        std::memset(outdi.poi, 0, bytes); // touch every page before timing
-        RebuildRowOffsets(di);
-        rows = rowoffsets;
-    }
-    ~Pictures()
-    {
-        freedib(di);
-        freedib(outdi);
+        fillLikeAPhotograph(di);
+        std::memset(outdi->poi, 0, bytes); // touch every page before timing
     }
 };
 
@@ -62,7 +45,7 @@ void BM_MemcpyBaseline(benchmark::State &state)
 {
     Pictures &p = pictures();
     for (auto _ : state) {
-        std::memcpy(p.outdi.poi, p.di.poi, p.bytes);
+        std::memcpy(p.outdi->poi, p.di->poi, p.bytes);
         benchmark::ClobberMemory();
     }
     setBytes(state);
@@ -76,7 +59,7 @@ void BM_ColorAll(benchmark::State &state)
     state.SetLabel(cores == Cores::One ? "1 thread"
                                        : std::to_string(std::thread::hardware_concurrency()) + " threads");
     for (auto _ : state) {
-        ColorAll(p.di, p.outdi, p.rows, 20, 141, 15, cores);
+        ColorAll(p.di, p.outdi.get(), p.rows, 20, 141, 15, cores);
         benchmark::ClobberMemory();
     }
     setBytes(state);
@@ -88,7 +71,7 @@ void BM_DoPixPerPixel(benchmark::State &state)
     for (auto _ : state) {
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
-                DoPix(p.di, p.outdi, p.rows, x, y, 20, 141, 15);
+                DoPix(p.di, p.outdi.get(), p.rows, x, y, 20, 141, 15);
         benchmark::ClobberMemory();
     }
     setBytes(state);

@@ -2,7 +2,7 @@
 // as the yardstick, a plain copy of that pixel block. Run with
 //   --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 // and compare the medians of one run: the ratios matter, not the times.
-#include "Picture.h"
+#include "BenchSupport.h"
 #include "Depth.h"
 #include "PictureMemory.h"
 #include "Soften.h"
@@ -20,7 +20,7 @@ constexpr int32_t kWidth = 6000;
 constexpr int32_t kHeight = 4000;
 
 // A picture with some structure, so the filter's sums vary as in a photograph.
-void fillLikeAPhoto(dib &d, int32_t bytesPerPixel)
+void fillLikeAPhoto(const dib &d, int32_t bytesPerPixel)
 {
     std::mt19937 random(6000);
     for (int32_t y = 0; y < kHeight; ++y) {
@@ -30,14 +30,7 @@ void fillLikeAPhoto(dib &d, int32_t bytesPerPixel)
     }
 }
 
-dib makePicture(int32_t bits)
-{
-    dib d = emptydib();
-    newdib(&d, kWidth, kHeight, bits, nullptr, 0);
-    if (d.poi == nullptr)
-        throw std::runtime_error("no memory for the benchmark picture");
-    return d;
-}
+Picture makePicture(int32_t bits) { return benchPicture(kWidth, kHeight, bits); }
 
 // What the window's gauge costs the loops: one call per row.
 Progress gauge()
@@ -47,42 +40,39 @@ Progress gauge()
 
 void BM_Memcpy(benchmark::State &state)
 {
-    dib picture = makePicture(24);
+    Picture picture = makePicture(24);
     fillLikeAPhoto(picture, 3);
-    const size_t bytes = picture.pmi->bmiHeader.biSizeImage;
+    const size_t bytes = picture->pmi->bmiHeader.biSizeImage;
     std::vector<uint8_t> target(bytes, 1);
     for (auto _ : state) {
-        std::memcpy(target.data(), picture.poi, bytes);
+        std::memcpy(target.data(), picture->poi, bytes);
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
-    freedib(picture);
 }
 
 void BM_Graustufen(benchmark::State &state)
 {
-    dib picture = makePicture(24);
+    Picture picture = makePicture(24);
     fillLikeAPhoto(picture, 3);
     for (auto _ : state) {
-        ConvertToGrey(picture, gauge());
+        ConvertToGrey(picture.get(), gauge());
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * picture.pmi->bmiHeader.biSizeImage);
-    freedib(picture);
+    state.SetBytesProcessed(int64_t(state.iterations()) * picture->pmi->bmiHeader.biSizeImage);
 }
 
 void BM_Soften(benchmark::State &state)
 {
-    dib picture = makePicture(24);
+    Picture picture = makePicture(24);
     fillLikeAPhoto(picture, 3);
     for (auto _ : state) {
-        if (FilterDib(picture, SoftenKernel, gauge()) != FilterResult::Filtered)
+        if (FilterDib(picture.get(), SoftenKernel, gauge()) != FilterResult::Filtered)
             state.SkipWithError("not filtered");
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * picture.pmi->bmiHeader.biSizeImage);
-    freedib(picture);
+    state.SetBytesProcessed(int64_t(state.iterations()) * picture->pmi->bmiHeader.biSizeImage);
 }
 
 // Each conversion consumes its source, so a fresh 8-bit picture is made before
@@ -90,25 +80,23 @@ void BM_Soften(benchmark::State &state)
 // part of the conversion and measured.
 void BM_DepthUpTo8To24(benchmark::State &state)
 {
-    dib master = makePicture(8);
+    Picture master = makePicture(8);
     fillLikeAPhoto(master, 1);
     std::mt19937 random(256);
-    for (PALETTEENTRY &entry : master.pal.rgb0)
+    for (PALETTEENTRY &entry : master->pal.rgb0)
         entry = PALETTEENTRY{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
     for (auto _ : state) {
-        dib picture = makePicture(8);
-        std::memcpy(picture.poi, master.poi, master.pmi->bmiHeader.biSizeImage);
-        picture.pal = master.pal;
+        Picture picture = makePicture(8);
+        std::memcpy(picture->poi, master->poi, master->pmi->bmiHeader.biSizeImage);
+        picture->pal = master->pal;
         const auto start = std::chrono::steady_clock::now();
-        const bool widened = DepthUpTo(picture, 24, gauge());
+        const bool widened = DepthUpTo(picture.get(), 24, gauge());
         const auto end = std::chrono::steady_clock::now();
         if (!widened)
             state.SkipWithError("not widened");
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-        freedib(picture);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kWidth) * kHeight * 3);
-    freedib(master);
 }
 
 // The floor under DepthUpTo: a new 24-bit picture of this size made and written
@@ -117,11 +105,10 @@ void BM_DepthUpTo8To24(benchmark::State &state)
 void BM_NewPicture24(benchmark::State &state)
 {
     for (auto _ : state) {
-        dib picture = makePicture(24);
+        Picture picture = makePicture(24);
         preferLargePages(picture);
-        std::memset(picture.poi, 0x5A, picture.pmi->bmiHeader.biSizeImage);
+        std::memset(picture->poi, 0x5A, picture->pmi->bmiHeader.biSizeImage);
         benchmark::ClobberMemory();
-        freedib(picture);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kWidth) * kHeight * 3);
 }

@@ -3,6 +3,7 @@
 // a scrolled canvas paints (painter moved by the scroll position, clipped to the
 // exposed rectangle). The baseline draws an already scaled image of the window's
 // size with QPainter::drawImage into the same kind of image.
+#include "BenchSupport.h"
 #include "DrawDib.h"
 
 #include <QGuiApplication>
@@ -18,22 +19,20 @@ constexpr int kPictureWidth = 6000, kPictureHeight = 4000;
 constexpr int kViewWidth = 1920, kViewHeight = 1080;
 
 struct Fixture {
-    dib picture = emptydib();
+    Picture picture = benchPicture(kPictureWidth, kPictureHeight, 24);
     QImage view{kViewWidth, kViewHeight, QImage::Format_RGB32};
     QImage scaled{kViewWidth, kViewHeight, QImage::Format_RGB32};
 
     Fixture()
     {
-        newdib(&picture, kPictureWidth, kPictureHeight, 24, nullptr, 0);
         for (int y = 0; y < kPictureHeight; ++y) {
-            uint8_t *row = picture.poi + int64_t(y) * picture.bytew;
+            uint8_t *row = picture->poi + int64_t(y) * picture->bytew;
             for (int x = 0; x < 3 * kPictureWidth; ++x)
                 row[x] = uint8_t(x * 7 + y * 13);
         }
         view.fill(Qt::black);
         scaled.fill(QColor(90, 120, 150));
     }
-    ~Fixture() { deldib(picture); }
 };
 
 Fixture &fixture()
@@ -81,7 +80,7 @@ void Reference_WrappedRowsAt100(benchmark::State &state)
         QPainter painter(&f.view);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         for (int j = 0; j < kViewHeight; ++j) {
-            const uint8_t *row = f.picture.poi + int64_t(kPictureHeight - 1 - scroll.y() - j) * f.picture.bytew +
+            const uint8_t *row = f.picture->poi + int64_t(kPictureHeight - 1 - scroll.y() - j) * f.picture->bytew +
                                  3 * scroll.x();
             painter.drawImage(0, j, QImage(row, kViewWidth, 1, 3 * kViewWidth, QImage::Format_BGR888));
         }

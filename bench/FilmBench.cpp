@@ -7,7 +7,7 @@
 // The frames go to a new folder in the system's temporary folder (TMPDIR),
 // removed at the end. ImageMagick is the `convert` on the PATH; without it that
 // benchmark reports an error and the others run.
-#include "Picture.h"
+#include "BenchSupport.h"
 #include "ColourTransfer.h"
 #include "FilmBatch.h"
 #include "LayerShift.h"
@@ -56,38 +56,29 @@ uint32_t paint(int x, int y, int width, int height)
     return x < 2 * width / 3 ? 0xD09070 : 0x50A050;
 }
 
-dib newPicture(int width, int height, int bits, const BITMAPINFO *colours = nullptr, int ncolours = 0)
-{
-    dib d = emptydib();
-    newdib(&d, width, height, bits, colours, ncolours);
-    if (d.poi == nullptr)
-        throw std::runtime_error("cannot allocate a picture");
-    return d;
-}
-
-dib greyFrame(int frame)
+Picture greyFrame(int frame)
 {
     std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
     auto *ramp = reinterpret_cast<BITMAPINFO *>(info.data());
     for (int i = 0; i < 256; ++i)
         ramp->bmiColors[i] = RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0};
-    dib d = newPicture(kFrameWidth, kFrameHeight, 8, ramp, 256);
+    Picture d = benchPicture(kFrameWidth, kFrameHeight, 8, ramp, 256);
     std::mt19937 random{unsigned(frame)};
     for (int row = 0; row < kFrameHeight; ++row)
         for (int x = 0; x < kFrameWidth; ++x)
-            d.poi[size_t(row) * size_t(d.bytew) + size_t(x)] =
+            d->poi[size_t(row) * size_t(d->bytew) + size_t(x)] =
                 photoGrey(x, kFrameHeight - 1 - row, kFrameWidth, kFrameHeight, frame, random);
     return d;
 }
 
 // A coloured 24-bit picture: the grey shading of `frame` in the colours of paint().
-dib colouredPicture(int width, int height, int frame)
+Picture colouredPicture(int width, int height, int frame)
 {
-    dib d = newPicture(width, height, 24);
+    Picture d = benchPicture(width, height, 24);
     std::mt19937 random{unsigned(frame)};
     for (int row = 0; row < height; ++row) {
         const int y = height - 1 - row;
-        uint8_t *p = d.poi + size_t(row) * size_t(d.bytew);
+        uint8_t *p = d->poi + size_t(row) * size_t(d->bytew);
         for (int x = 0; x < width; ++x, p += 3) {
             const int grey = photoGrey(x, y, width, height, frame, random);
             const uint32_t c = paint(x, y, width, height);
@@ -137,9 +128,9 @@ struct Film {
     fs::path folder;
     std::vector<std::string> frames;
     std::vector<std::string> originals;
-    dib model = emptydib();
+    Picture model;
     std::string modelFile;
-    dib colourFrame = emptydib();
+    Picture colourFrame;
 
     Film()
     {
@@ -148,11 +139,10 @@ struct Film {
             throw std::runtime_error("cannot create the frame folder");
         folder = pattern;
         for (int i = 0; i < kFrames; ++i) {
-            dib frame = greyFrame(i);
+            const Picture frame = greyFrame(i);
             const std::string name = (folder / ("frame" + std::to_string(1000 + i) + ".jpg")).string();
             if (SaveDib(frame, name.c_str(), BK3_FORMAT_JPEG, nullptr) != 1)
                 throw std::runtime_error("cannot write " + name);
-            freedib(frame);
             frames.push_back(name);
             originals.push_back(readAll(name));
         }
@@ -163,8 +153,6 @@ struct Film {
     }
     ~Film()
     {
-        freedib(model);
-        freedib(colourFrame);
         std::error_code ignored;
         fs::remove_all(folder, ignored);
     }
@@ -237,7 +225,7 @@ void codecWork(benchmark::State &state, bool write)
                 state.SkipWithError(tjGetErrorStr2(decoder));
             unsigned char *jpeg = nullptr;
             unsigned long size = 0;
-            if (tjCompress2(encoder, f.colourFrame.poi, kFrameWidth, f.colourFrame.bytew, kFrameHeight, TJPF_BGR,
+            if (tjCompress2(encoder, f.colourFrame->poi, kFrameWidth, f.colourFrame->bytew, kFrameHeight, TJPF_BGR,
                             &jpeg, &size, TJSAMP_444, 92, TJFLAG_BOTTOMUP)
                 != 0)
                 state.SkipWithError(tjGetErrorStr2(encoder));
@@ -280,45 +268,33 @@ void BM_ImageMagick(benchmark::State &state)
 // ---- 6000 x 4000: transfer and shift against a copy ----
 
 struct Big {
-    dib di = emptydib(), outdi = emptydib(), predecessor = emptydib();
+    Picture di = greyFramePicture(), outdi = benchPicture(kBigWidth, kBigHeight, 24),
+            predecessor = colouredPicture(kBigWidth, kBigHeight, 4);
     std::vector<uint8_t> coloured; // the result as the brush leaves it, to start each shift from
-    RowTable rows;
-    size_t bytes = 0;
+    const RowTable &rows = di.rows();
+    size_t bytes = size_t(di->bytew) * kBigHeight;
     Big()
     {
-        di = greyFramePicture();
-        predecessor = colouredPicture(kBigWidth, kBigHeight, 4);
-        bytes = size_t(di.bytew) * kBigHeight;
-        RebuildRowOffsets(di);
-        rows = rowoffsets;
         // Hand-coloured: a few hues and saturations, each at the source's luminances.
-        outdi = newPicture(kBigWidth, kBigHeight, 24);
-        dib flat = newPicture(kBigWidth, kBigHeight, 24);
+        const Picture flat = benchPicture(kBigWidth, kBigHeight, 24);
         for (int row = 0; row < kBigHeight; ++row)
             for (int x = 0; x < kBigWidth; ++x) {
                 const uint32_t c = paint(x, kBigHeight - 1 - row, kBigWidth, kBigHeight);
-                uint8_t *p = flat.poi + size_t(row) * size_t(flat.bytew) + 3 * size_t(x);
+                uint8_t *p = flat->poi + size_t(row) * size_t(flat->bytew) + 3 * size_t(x);
                 p[0] = uint8_t(c), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c >> 16);
             }
-        TransferColours(di, outdi, rows, flat);
-        freedib(flat);
-        coloured.assign(outdi.poi, outdi.poi + bytes);
+        TransferColours(di, outdi.get(), rows, flat);
+        coloured.assign(outdi->poi, outdi->poi + bytes);
     }
-    static dib greyFramePicture()
+    static Picture greyFramePicture()
     {
-        dib d = newPicture(kBigWidth, kBigHeight, 24);
+        Picture d = benchPicture(kBigWidth, kBigHeight, 24);
         std::mt19937 random(9);
         for (int row = 0; row < kBigHeight; ++row)
             for (int x = 0; x < kBigWidth; ++x)
-                std::memset(d.poi + size_t(row) * size_t(d.bytew) + 3 * size_t(x),
+                std::memset(d->poi + size_t(row) * size_t(d->bytew) + 3 * size_t(x),
                             photoGrey(x, kBigHeight - 1 - row, kBigWidth, kBigHeight, 0, random), 3);
         return d;
-    }
-    ~Big()
-    {
-        freedib(di);
-        freedib(outdi);
-        freedib(predecessor);
     }
 };
 
@@ -337,7 +313,7 @@ void BM_Copy6000x4000(benchmark::State &state)
 {
     Big &b = big();
     for (auto _ : state) {
-        std::memcpy(b.outdi.poi, b.di.poi, b.bytes);
+        std::memcpy(b.outdi->poi, b.di->poi, b.bytes);
         benchmark::ClobberMemory();
     }
     bigBytes(state);
@@ -349,7 +325,7 @@ void BM_Transfer6000x4000(benchmark::State &state)
 {
     Big &b = big();
     for (auto _ : state) {
-        TransferColours(b.di, b.outdi, b.rows, b.predecessor);
+        TransferColours(b.di, b.outdi.get(), b.rows, b.predecessor);
         benchmark::ClobberMemory();
     }
     bigBytes(state);
@@ -360,15 +336,15 @@ void BM_Transfer6000x4000(benchmark::State &state)
 void BM_TransferNoisy6000x4000(benchmark::State &state)
 {
     Big &b = big();
-    static const dib noisy = [] {
-        dib d = newPicture(kBigWidth, kBigHeight, 24);
+    static const Picture noisy = [] {
+        Picture d = benchPicture(kBigWidth, kBigHeight, 24);
         std::mt19937 random(5);
-        for (size_t i = 0; i < size_t(d.bytew) * kBigHeight; ++i)
-            d.poi[i] = uint8_t(random());
+        for (size_t i = 0; i < size_t(d->bytew) * kBigHeight; ++i)
+            d->poi[i] = uint8_t(random());
         return d;
     }();
     for (auto _ : state) {
-        TransferColours(b.di, b.outdi, b.rows, noisy);
+        TransferColours(b.di, b.outdi.get(), b.rows, noisy);
         benchmark::ClobberMemory();
     }
     bigBytes(state);
@@ -382,7 +358,7 @@ void BM_TransferPrepared6000x4000(benchmark::State &state)
     ColourModel colours;
     colours.build(b.predecessor);
     for (auto _ : state) {
-        TransferColours(b.di, b.outdi, b.rows, colours);
+        TransferColours(b.di, b.outdi.get(), b.rows, colours);
         benchmark::ClobberMemory();
     }
     bigBytes(state);
@@ -394,9 +370,9 @@ void BM_Shift6000x4000(benchmark::State &state)
     const auto direction = ShiftDirection(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        std::memcpy(b.outdi.poi, b.coloured.data(), b.bytes);
+        std::memcpy(b.outdi->poi, b.coloured.data(), b.bytes);
         state.ResumeTiming();
-        ShiftColourLayer(b.di, b.outdi, b.rows, direction, 1);
+        ShiftColourLayer(b.di, b.outdi.get(), b.rows, direction, 1);
         benchmark::ClobberMemory();
     }
     bigBytes(state);

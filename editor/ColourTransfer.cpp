@@ -162,14 +162,11 @@ bool ComposeColours(const dib &picture, dib &result, const ColourModel &model, C
     if (picture.poi == nullptr || (bits != 8 && bits != 24) || width <= 0 || height <= 0)
         return false;
     if (result.poi == nullptr || dibbits(result) != 24 || dibwidth(result) != width || dibheight(result) != height) {
-        dib fresh = emptydib();
-        newdib(&fresh, width, height, 24, nullptr, 0);
-        if (fresh.poi == nullptr || fresh.poih == 0) {
-            freedib(fresh);
+        Picture fresh(width, height, 24);
+        if (fresh.empty() || fresh->poih == 0)
             return false;
-        }
         freedib(result);
-        result = fresh;
+        result = fresh.release();
     }
 
     // Widening takes an 8-bit picture's colours from its `pal`, so this does too.

@@ -4,12 +4,9 @@
 // table that addresses both (byte offset of each row, top row first).
 #pragma once
 
-#include "bildkern3.h"
+#include "Picture.h"
 
 #include <cstdint>
-#include <vector>
-
-using RowTable = std::vector<int32_t>;
 
 // The guard every pixel operation applies: false for an empty table, a negative
 // coordinate, or a pixel at or beyond the width or height of `di` (also when the

@@ -48,32 +48,26 @@ BatchFileResult colourFile(const QString &path, const ColourModel &model, bk3_si
                            BatchWorkspace &workspace, const Progress &progress)
 {
     BatchFileResult outcome;
-    dib read = emptydib();
-    OpenDib(&read, QFile::encodeName(path).constData(), 0, sink);
-    if (read.poi == nullptr) {
+    dib record = emptydib();
+    OpenDib(&record, QFile::encodeName(path).constData(), 0, sink);
+    if (record.poi == nullptr) {
         outcome.failure = LoadFailure::Unreadable;
-        outcome.reason = libraryReason(read);
+        outcome.reason = libraryReason(record);
         return outcome;
     }
-    if (ComposeColours(read, workspace.result, model)) {
-        freedib(read);
-        outcome.write = writeOverItself(workspace.result, path, sink);
+    Picture read(record);
+    if (ComposeColours(read.get(), workspace.result.get(), model)) {
+        outcome.write = writeOverItself(workspace.result.get(), path, sink);
         return outcome;
     }
 
-    LoadedPicture loaded = completePicture(read, progress);
+    LoadedPicture loaded = completePicture(std::move(read), progress);
     outcome.failure = loaded.failure;
     outcome.reason = loaded.reason;
     if (loaded.failure != LoadFailure::None)
         return outcome;
-    // Rows bottom-up, the top row first in the table.
-    const int32_t height = dibheight(loaded.source);
-    RowTable rows(static_cast<size_t>(height));
-    for (int32_t y = 0; y < height; ++y)
-        rows[size_t(y)] = (height - 1 - y) * loaded.source.bytew;
-    outcome.write = colourAndWrite(loaded.source, loaded.result, rows, model, path, sink);
-    freedib(loaded.source);
-    freedib(loaded.result);
+    outcome.write = colourAndWrite(loaded.source.get(), loaded.result.get(), loaded.source.rows(), model,
+                                   path, sink);
     return outcome;
 }
 

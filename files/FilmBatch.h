@@ -37,11 +37,7 @@ struct BatchFileResult {
 // The result picture kept from one file to the next: frames of one size need
 // no new memory, which on some systems costs more than the colouring itself.
 struct BatchWorkspace {
-    dib result = emptydib();
-    BatchWorkspace() = default;
-    BatchWorkspace(const BatchWorkspace &) = delete;
-    BatchWorkspace &operator=(const BatchWorkspace &) = delete;
-    ~BatchWorkspace() { freedib(result); }
+    Picture result;
 };
 
 // The written file is what loading it as the window does (widened to 24 bits,

@@ -28,14 +28,13 @@ QString libraryReason(const dib &failed)
     return QString::fromUtf16(text, end - text);
 }
 
-LoadedPicture completePicture(dib read, const Progress &progress)
+LoadedPicture completePicture(Picture read, const Progress &progress)
 {
-    if (read.poi == nullptr)
+    if (read.empty())
         return failed(LoadFailure::Unreadable);
-    const int32_t bits = dibbits(read);
-    DepthUpTo(read, 24, progress);
-    if (dibbits(read) != 24) {
-        freedib(read);
+    const int32_t bits = read.bits();
+    DepthUpTo(read.get(), 24, progress);
+    if (read.bits() != 24) {
         // A palette picture that stayed narrow found no memory for its wide copy.
         if (isPaletteDepth(bits))
             return failed(LoadFailure::OutOfMemory);
@@ -43,28 +42,24 @@ LoadedPicture completePicture(dib read, const Progress &progress)
                       QStringLiteral("Bilder mit %1 Bit pro Pixel werden nicht unterstützt.").arg(bits));
     }
 
-    dib copy = emptydib();
-    newdib(&copy, dibwidth(read), dibheight(read), 24, nullptr, 0);
-    if (copy.poi == nullptr || copy.poih == 0) {
-        freedib(copy);
-        freedib(read);
+    Picture copy(read.width(), read.height(), 24);
+    if (copy.empty() || copy->poih == 0)
         return failed(LoadFailure::OutOfMemory);
-    }
     // Same depth and width, so the rows are laid out alike; rows of the copy
     // are never shorter.
-    const int32_t height = dibheight(read);
-    const size_t rowBytes = size_t(std::min(read.bytew, copy.bytew));
-    if (read.bytew == copy.bytew) {
-        std::memcpy(copy.poi, read.poi, size_t(height) * size_t(read.bytew));
+    const int32_t height = read.height();
+    const size_t rowBytes = size_t(std::min(read->bytew, copy->bytew));
+    if (read->bytew == copy->bytew) {
+        std::memcpy(copy->poi, read->poi, size_t(height) * size_t(read->bytew));
     } else {
         for (int32_t y = 0; y < height; ++y)
-            std::memcpy(copy.poi + size_t(y) * size_t(copy.bytew),
-                        read.poi + size_t(y) * size_t(read.bytew), rowBytes);
+            std::memcpy(copy->poi + size_t(y) * size_t(copy->bytew),
+                        read->poi + size_t(y) * size_t(read->bytew), rowBytes);
     }
 
     LoadedPicture outcome;
-    outcome.source = read;
-    outcome.result = copy;
+    outcome.source = std::move(read);
+    outcome.result = std::move(copy);
     return outcome;
 }
 
@@ -74,7 +69,7 @@ LoadedPicture readPicture(const QByteArray &encodedName, bk3_sink *sink, const P
     OpenDib(&read, encodedName.constData(), 0, sink);
     if (read.poi == nullptr)
         return failed(LoadFailure::Unreadable, libraryReason(read));
-    return completePicture(read, progress);
+    return completePicture(Picture(read), progress);
 }
 
 LoadFailureMessage loadFailureMessage(LoadFailure failure, const QString &fileName,

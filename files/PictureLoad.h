@@ -16,11 +16,10 @@ enum class LoadFailure {
 };
 
 // The outcome of a load. On success `source` is a 24-bit picture and `result`
-// a byte-for-byte copy of it, both owned by the receiver; on failure both are
-// empty and nothing is left allocated.
+// a byte-for-byte copy of it; on failure both are empty.
 struct LoadedPicture {
-    dib source = emptydib();
-    dib result = emptydib();
+    Picture source;
+    Picture result;
     LoadFailure failure = LoadFailure::None;
     QString reason;
 };
@@ -32,7 +31,7 @@ LoadedPicture readPicture(const QByteArray &encodedName, bk3_sink *sink, const P
 
 // Takes over `read` (a picture just read): widens it to 24 bits and creates the
 // result copy. Reports the widening's progress.
-LoadedPicture completePicture(dib read, const Progress &progress);
+LoadedPicture completePicture(Picture read, const Progress &progress);
 
 // The failure text the library leaves in the entries of `pal` after a failed
 // read: UTF-16 up to its NUL, never beyond the 1024 bytes of the entries.

@@ -1,8 +1,7 @@
 #include "Picture.h"
 
 #include <cstdlib>
-
-std::vector<int32_t> rowoffsets;
+#include <utility>
 
 void freedib(dib &d)
 {
@@ -32,16 +31,61 @@ int64_t dibcolors(const dib &d)
     return colours;
 }
 
-void RebuildRowOffsets(const dib &di)
+RowTable rowTableOf(const dib &d)
 {
-    const int32_t height = dibheight(di);
-    rowoffsets.assign(height > 0 ? size_t(height) : 0, 0);
+    const int32_t height = dibheight(d);
+    RowTable rows(height > 0 ? size_t(height) : 0);
     for (int32_t y = 0; y < height; ++y)
-        rowoffsets[size_t(y)] = (height - 1 - y) * di.bytew;
+        rows[size_t(y)] = (height - 1 - y) * d.bytew;
+    return rows;
 }
 
-void ReleaseRowOffsets()
+Picture::Picture(int32_t width, int32_t height, int32_t bits, int32_t paletteEntries)
 {
-    rowoffsets.clear();
-    rowoffsets.shrink_to_fit();
+    newdib(&d, width, height, bits, nullptr, paletteEntries);
+}
+
+Picture::Picture(Picture &&other) noexcept
+    : d(std::exchange(other.d, emptydib())), rowTable(std::move(other.rowTable)),
+      rowsHeight(std::exchange(other.rowsHeight, 0)), rowsBytew(std::exchange(other.rowsBytew, 0))
+{
+    other.rowTable.clear();
+}
+
+Picture &Picture::operator=(Picture &&other) noexcept
+{
+    if (this != &other) {
+        freedib(d);
+        d = std::exchange(other.d, emptydib());
+        rowTable = std::move(other.rowTable);
+        other.rowTable.clear();
+        rowsHeight = std::exchange(other.rowsHeight, 0);
+        rowsBytew = std::exchange(other.rowsBytew, 0);
+    }
+    return *this;
+}
+
+const RowTable &Picture::rows() const
+{
+    const int32_t height = dibheight(d);
+    if (height != rowsHeight || d.bytew != rowsBytew || rowTable.size() != size_t(height > 0 ? height : 0)) {
+        rowTable = rowTableOf(d);
+        rowsHeight = height;
+        rowsBytew = d.bytew;
+    }
+    return rowTable;
+}
+
+dib Picture::release()
+{
+    rowTable.clear();
+    rowsHeight = rowsBytew = 0;
+    return std::exchange(d, emptydib());
+}
+
+void Picture::reset(const dib &owned)
+{
+    if (owned.poi != d.poi || owned.pmi != d.pmi)
+        freedib(d);
+    d = owned;
 }

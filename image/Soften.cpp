@@ -93,16 +93,15 @@ FilterResult filterThroughWorkingCopy(dib &picture, const FilterKernel &kernel, 
 {
     const int32_t width = dibwidth(picture);
     const int32_t height = dibheight(picture);
-    dib work = emptydib();
-    newdib(&work, width + 4, height + 4, dibbits(picture), nullptr, 0);
-    if (work.poi == nullptr)
+    const Picture work(width + 4, height + 4, dibbits(picture));
+    if (work.empty())
         return FilterResult::OutOfMemory;
     preferLargePages(work);
 
     uint8_t *pixels = picture.poi;
     const ptrdiff_t stride = picture.bytew;
-    uint8_t *copy = work.poi;
-    const ptrdiff_t copyStride = work.bytew;
+    uint8_t *copy = work->poi;
+    const ptrdiff_t copyStride = work->bytew;
     const ptrdiff_t rowBytes = 3 * ptrdiff_t(width);
 
     // The picture at pixel (2, 2) of the working copy: each stored row whole,
@@ -147,7 +146,6 @@ FilterResult filterThroughWorkingCopy(dib &picture, const FilterKernel &kernel, 
         }
     });
 
-    freedib(work);
     return FilterResult::Filtered;
 }
 

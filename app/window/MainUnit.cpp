@@ -45,10 +45,6 @@ TMainForm::TMainForm(QWidget *parent, std::unique_ptr<UserDialogs> startDialogs)
 TMainForm::~TMainForm()
 {
     clearErrorReporter(this);
-    freedib(pal24dib);
-    freedib(di);
-    freedib(outdi);
-    ReleaseRowOffsets();
 }
 
 void TMainForm::setDialogs(std::unique_ptr<UserDialogs> replacement)
@@ -59,12 +55,11 @@ void TMainForm::setDialogs(std::unique_ptr<UserDialogs> replacement)
 namespace {
 
 // A new white 24-bit picture; without a pixel block it stays empty and unfilled.
-dib whitePicture(int32_t width, int32_t height)
+Picture whitePicture(int32_t width, int32_t height)
 {
-    dib picture = emptydib();
-    newdib(&picture, width, height, 24, nullptr, 0);
-    if (picture.poi != nullptr && picture.pmi != nullptr)
-        std::memset(picture.poi, 255, picture.pmi->bmiHeader.biSizeImage);
+    Picture picture(width, height, 24);
+    if (!picture.empty() && picture->pmi != nullptr)
+        std::memset(picture->poi, 255, picture->pmi->bmiHeader.biSizeImage);
     return picture;
 }
 

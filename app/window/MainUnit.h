@@ -55,8 +55,8 @@ public:
     // Fields, in their classic order.
     TRect sbrect;
     int32_t StatusPosition = 0;
-    dib pal24dib = emptydib();
-    dib di = emptydib();
+    Picture pal24dib;
+    Picture di;
     QString afilename;
     QString maincap;
     QString progpath;
@@ -64,7 +64,7 @@ public:
     bool ziehen = false;
     int32_t ziehx = 0;
     int32_t ziehy = 0;
-    dib outdi = emptydib();
+    Picture outdi;
     int32_t ghue = 0;
     int32_t gsat = 0;
     int32_t amx = 0;
@@ -230,8 +230,8 @@ public:
     void SaveBtnClick();
 
     // Pixel operations and "Alles einfärben" (MainWindow_Pixels.cpp). The
-    // three pixel operations address `di` and `outdi` through `rowoffsets`,
-    // which their caller keeps current; they neither redraw nor mark changes.
+    // three pixel operations address `di` and `outdi` through the row table of
+    // `di`; they neither redraw nor mark changes.
     void DoPix(int32_t x, int32_t y, int32_t hue, int32_t sat, int32_t bright);
     void DoPixDelete(int32_t x, int32_t y);
     void DoPixMalen(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b, bool fest);
@@ -353,7 +353,7 @@ public:
     void Timer1Timer();
     void RadiusEDChange();
     void Radius2EdChange();
-    // Picture pixels. BrushLine rebuilds rowoffsets and dabs the current tool
+    // Picture pixels. BrushLine dabs the current tool
     // from the first point to the second; DoBrush dabs once. Both add what they
     // changed to `paintedRect` and leave the redraw to their caller.
     void BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t hue, int32_t sat);

@@ -21,7 +21,7 @@ Progress gaugeOf(TMainForm &form)
 
 void TMainForm::DepthUpTo(int32_t nbpp)
 {
-    ::DepthUpTo(di, nbpp, gaugeOf(*this));
+    ::DepthUpTo(di.get(), nbpp, gaugeOf(*this));
 }
 
 int32_t TMainForm::zweihoch(int32_t i)
@@ -32,14 +32,14 @@ int32_t TMainForm::zweihoch(int32_t i)
 void TMainForm::GrrayBtnClick()
 {
     // The result only; no change marker, as for every whole-picture command.
-    ConvertToGrey(outdi, gaugeOf(*this));
+    ConvertToGrey(outdi.get(), gaugeOf(*this));
     RedrawCanvas();
 }
 
 void TMainForm::SoftenBtnClick()
 {
     const FilterKernel kernel = SoftenKernel;
-    if (FilterDib(outdi, kernel, gaugeOf(*this)) == FilterResult::OutOfMemory)
+    if (FilterDib(outdi.get(), kernel, gaugeOf(*this)) == FilterResult::OutOfMemory)
         dialogs->message(this, QStringLiteral("Fehler: Nicht genügent Speicher für diese Aktion!"),
                          QStringLiteral("Fehler"), QMessageBox::Critical, QMessageBox::Ok);
     RedrawCanvas();

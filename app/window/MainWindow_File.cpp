@@ -133,12 +133,8 @@ bool TMainForm::openfilenow(const QString &s)
                          message.errorIcon ? QMessageBox::Critical : QMessageBox::NoIcon, QMessageBox::Ok);
         return false;
     }
-    freedib(di);
-    di = loaded.source;
-    freedib(outdi);
-    outdi = loaded.result;
-    // The table addresses both pictures; it must not outlive the old geometry.
-    RebuildRowOffsets(di);
+    di = std::move(loaded.source);
+    outdi = std::move(loaded.result);
 
     ZoomEdChange();
     RedrawCanvas();

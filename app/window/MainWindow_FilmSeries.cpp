@@ -38,16 +38,13 @@ Progress gaugeOf(TMainForm &form)
     };
 }
 
-// A 24-bit copy of `picture`, or an empty descriptor when memory runs out.
-dib copyOf(const dib &picture)
+// A 24-bit copy of `picture`, or an empty picture when memory runs out.
+Picture copyOf(const Picture &picture)
 {
-    dib copy = emptydib();
-    newdib(&copy, dibwidth(picture), dibheight(picture), 24, nullptr, 0);
-    if (copy.poi == nullptr || picture.poi == nullptr || copy.bytew != picture.bytew) {
-        freedib(copy);
-        return emptydib();
-    }
-    std::memcpy(copy.poi, picture.poi, size_t(dibheight(picture)) * size_t(picture.bytew));
+    Picture copy(picture.width(), picture.height(), 24);
+    if (copy.empty() || picture.empty() || copy->bytew != picture->bytew)
+        return Picture();
+    std::memcpy(copy->poi, picture->poi, size_t(picture.height()) * size_t(picture->bytew));
     return copy;
 }
 
@@ -130,7 +127,7 @@ public:
     KeptWork(const KeptWork &) = delete;
     KeptWork &operator=(const KeptWork &) = delete;
 
-    bool complete() const { return source.poi != nullptr && result.poi != nullptr; }
+    bool complete() const { return !source.empty() && !result.empty(); }
     const dib &colours() const { return result; }
 
     // The kept pictures become the window's again; nothing is allocated, so
@@ -138,22 +135,18 @@ public:
     void restore()
     {
         if (!complete()) {
-            freedib(source);
-            freedib(result);
+            source = Picture();
+            result = Picture();
             return;
         }
-        freedib(form.di);
-        freedib(form.outdi);
-        form.di = source;
-        form.outdi = result;
-        source = result = emptydib();
+        form.di = std::move(source);
+        form.outdi = std::move(result);
         form.afilename = fileName;
         form.changed = changed;
         form.setWindowTitle(caption);
         form.Breit->setText(QString::number(dibwidth(form.di)) + QStringLiteral(" Pixels"));
         form.Hoch->setText(QString::number(dibheight(form.di)) + QStringLiteral(" Pixels"));
         form.Tief->setText(QString::number(form.zweihoch(dibbits(form.di))));
-        RebuildRowOffsets(form.di);
         // The canvas takes the size of the restored picture, not of the last file.
         form.ZoomEdChange();
         form.DibPrevPaint->update();
@@ -165,8 +158,8 @@ private:
     const QString caption;
     const QString fileName;
     const bool changed;
-    dib source;
-    dib result;
+    Picture source;
+    Picture result;
 };
 
 QString folderOf(const QString &file) { return QDir::toNativeSeparators(QFileInfo(file).absolutePath()); }
@@ -195,24 +188,22 @@ void TMainForm::UseColorsFromPicture(const QString &fname)
                          QStringLiteral("Fehler: Die Datei ") + fname + QStringLiteral(" konnte nicht geladen werden!"),
                          QStringLiteral("Fehler"), QMessageBox::NoIcon, QMessageBox::Ok);
     };
-    dib predecessor = emptydib();
-    OpenDib(&predecessor, QFile::encodeName(fname).constData(), 0, messageSink());
-    if (predecessor.poi == nullptr) {
+    dib record = emptydib();
+    OpenDib(&record, QFile::encodeName(fname).constData(), 0, messageSink());
+    if (record.poi == nullptr) {
         refuse();
         return;
     }
+    Picture predecessor(record);
     // Widened on its own descriptor: the source picture is not involved.
-    ::DepthUpTo(predecessor, 24, gaugeOf(*this));
-    if (dibbits(predecessor) != 24) {
-        freedib(predecessor);
+    ::DepthUpTo(predecessor.get(), 24, gaugeOf(*this));
+    if (predecessor.bits() != 24) {
         refuse();
         return;
     }
     SetProStatus(0);
-    RebuildRowOffsets(di);
     // The result only: no change marker, as for every whole-picture command.
-    TransferColours(di, outdi, rowoffsets, predecessor);
-    freedib(predecessor);
+    TransferColours(di, outdi.get(), di.rows(), predecessor);
     RedrawCanvas();
 }
 
@@ -267,9 +258,8 @@ void TMainForm::AlleBilderimOrdnercolorieren1Click()
             gauge.loading(i);
             // A file that cannot be loaded has been reported; it stays as it was.
             if (openfilenow(file)) {
-                RebuildRowOffsets(di);
                 gauge.writing();
-                const BatchWrite written = colourAndWrite(di, outdi, rowoffsets, model, file, messageSink());
+                const BatchWrite written = colourAndWrite(di, outdi.get(), di.rows(), model, file, messageSink());
                 RedrawCanvas();
                 if (written != BatchWrite::Written)
                     unwritten.append({file, written});

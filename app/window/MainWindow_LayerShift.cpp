@@ -10,9 +10,8 @@ namespace {
 void shiftLayer(TMainForm &form, ShiftDirection direction)
 {
     const int n = form.MovePixelEd->value();
-    RebuildRowOffsets(form.di);
     // No progress and no change marker, as for every whole-picture command.
-    ShiftColourLayer(form.di, form.outdi, rowoffsets, direction, n);
+    ShiftColourLayer(form.di, form.outdi.get(), form.di.rows(), direction, n);
     form.RedrawCanvas();
 }
 

@@ -58,9 +58,8 @@ void TMainForm::wirePicker()
 
 void TMainForm::CreateSwatch()
 {
-    freedib(pal24dib);
-    newdib(&pal24dib, kSwatchWidth, kSwatchHeight, 24, nullptr, 0);
-    if (pal24dib.poi == nullptr) {
+    pal24dib = Picture(kSwatchWidth, kSwatchHeight, 24);
+    if (pal24dib.empty()) {
         // The program goes on with an unfilled swatch; picking by position still works.
         dialogs->error(this, QStringLiteral("Fehler: Zuwenig Speicher! Dieses Programm wird mit so "
                                             "wenig Speicher nicht richtig arbeiten können!"));
@@ -85,7 +84,7 @@ void TMainForm::PalPaintBoxPaint(QPainter &canvas, const QRect &exposed)
     canvas.fillRect(0, 0, kSwatchInset, h, face);
     canvas.fillRect(w - kSwatchInset, 0, kSwatchInset, h, face);
 
-    if (pal24dib.poi != nullptr) {
+    if (!pal24dib.empty()) {
         canvas.save();
         canvas.setClipRect(exposed);
         DrawDib(canvas, kSwatchInset, kSwatchInset, kSwatchWidth, kSwatchHeight, pal24dib, 0, 0,

@@ -97,7 +97,7 @@ void TMainForm::PrintBtnClick()
             return dialogs->printerSetup(PrintForm, printer);
         };
     }
-    PrintForm->setPicture(&outdi);
+    PrintForm->setPicture(&outdi.get());
     if (dialogs->exec(PrintForm) != QDialog::Accepted)
         return;
     PrintForm->savePercentages();

@@ -244,9 +244,8 @@ void TMainForm::Radius2EdChange() { RadiusED->setValue(Radius2Ed->value()); }
 
 void TMainForm::BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t hue, int32_t sat)
 {
-    RebuildRowOffsets(di);
     const PixelRect changed =
-        PaintBrushLine(di, outdi, rowoffsets, x1, y1, x2, y2, currentAction(*this, hue, sat));
+        PaintBrushLine(di.get(), outdi.get(), di.rows(), x1, y1, x2, y2, currentAction(*this, hue, sat));
     paintedRect = toTRect(toPixelRect(paintedRect).united(changed));
 }
 

@@ -64,15 +64,15 @@ TEST_P(DrawDibZoom, EveryPixelShowsItsNearestSourcePixel)
 {
     const ZoomCase c = GetParam();
     Picture pic(c.width, c.height, c.bits);
-    ASSERT_NE(pic.d.poi, nullptr);
+    ASSERT_NE(pic.get().poi, nullptr);
     if (c.bits == 24)
-        fillPattern(pic.d);
+        fillPattern(pic.get());
     else
-        fillPalettePattern(pic.d);
+        fillPalettePattern(pic.get());
     const int dw = int(c.width * double(c.zoom) / 100), dh = int(c.height * double(c.zoom) / 100);
     Messages messages;
-    const QImage got = drawWhole(pic.d, dw + 3, dh + 2, QRect(0, 0, dw, dh), QRect(), QPoint(), SRCCOPY, &messages);
-    EXPECT_EQ(differences(got, wholeMapping(pic.d, dw, dh)), QString());
+    const QImage got = drawWhole(pic.get(), dw + 3, dh + 2, QRect(0, 0, dw, dh), QRect(), QPoint(), SRCCOPY, &messages);
+    EXPECT_EQ(differences(got, wholeMapping(pic.get(), dw, dh)), QString());
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
@@ -99,18 +99,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DrawDibClipping, APartIsThePartOfTheWhole)
 {
     Picture pic(61, 43, 24), eight(61, 43, 8), four(61, 43, 4);
-    fillPattern(pic.d);
-    fillPalettePattern(eight.d);
-    fillPalettePattern(four.d);
+    fillPattern(pic.get());
+    fillPalettePattern(eight.get());
+    fillPalettePattern(four.get());
     const struct {
         const dib *d;
         int dw, dh;
         QRect clip;
     } cases[] = {
-        {&pic.d, 122, 86, QRect(3, 5, 17, 11)},  {&pic.d, 122, 86, QRect(0, 0, 1, 1)},
-        {&pic.d, 122, 86, QRect(115, 80, 20, 20)}, {&pic.d, 30, 21, QRect(7, 3, 9, 13)},
-        {&pic.d, 610, 430, QRect(301, 207, 64, 33)}, {&pic.d, 97, 51, QRect(13, 0, 50, 51)},
-        {&eight.d, 122, 86, QRect(3, 5, 17, 11)}, {&four.d, 150, 100, QRect(9, 7, 31, 23)},
+        {&pic.get(), 122, 86, QRect(3, 5, 17, 11)},  {&pic.get(), 122, 86, QRect(0, 0, 1, 1)},
+        {&pic.get(), 122, 86, QRect(115, 80, 20, 20)}, {&pic.get(), 30, 21, QRect(7, 3, 9, 13)},
+        {&pic.get(), 610, 430, QRect(301, 207, 64, 33)}, {&pic.get(), 97, 51, QRect(13, 0, 50, 51)},
+        {&eight.get(), 122, 86, QRect(3, 5, 17, 11)}, {&four.get(), 150, 100, QRect(9, 7, 31, 23)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(QStringLiteral("%1 bits, %2 x %3, clip %4,%5 %6x%7")
@@ -140,7 +140,7 @@ TEST(DrawDibClipping, APartIsThePartOfTheWhole)
 TEST(DrawDibClipping, SourcePastThePictureShrinksTheDestination)
 {
     Picture pic(10, 6, 24);
-    fillPattern(pic.d);
+    fillPattern(pic.get());
     const struct {
         QRect dest;
         int xs, ys, sw, sh;
@@ -161,14 +161,14 @@ TEST(DrawDibClipping, SourcePastThePictureShrinksTheDestination)
         QImage got = blankImage(24, 14);
         {
             QPainter painter(&got);
-            DrawDib(painter, c.dest.x(), c.dest.y(), c.dest.width(), c.dest.height(), pic.d, c.xs, c.ys, c.sw,
+            DrawDib(painter, c.dest.x(), c.dest.y(), c.dest.width(), c.dest.height(), pic.get(), c.xs, c.ys, c.sw,
                     c.sh, true, SRCCOPY);
         }
         EXPECT_EQ(differences(got, [&](int x, int y) {
                       if (!c.drawn.contains(x, y))
                           return kUntouched;
                       const int i = x - c.drawn.x(), j = y - c.drawn.y();
-                      return pixelColour(pic.d, c.cx + c.cw * i / c.drawn.width(), c.top + c.ch * j / c.drawn.height());
+                      return pixelColour(pic.get(), c.cx + c.cw * i / c.drawn.width(), c.top + c.ch * j / c.drawn.height());
                   }),
                   QString());
     }
@@ -178,11 +178,11 @@ TEST(DrawDibClipping, SourcePastThePictureShrinksTheDestination)
 TEST(StretchDib24, OutsideThePictureIsBlack)
 {
     Picture pic(8, 6, 24);
-    fillPattern(pic.d);
+    fillPattern(pic.get());
     QImage got = blankImage(20, 16);
     {
         QPainter painter(&got);
-        StretchDib24(painter, 1, 2, 16, 12, pic.d, -2, -1, 8, 6); // two columns left of, one row above the picture
+        StretchDib24(painter, 1, 2, 16, 12, pic.get(), -2, -1, 8, 6); // two columns left of, one row above the picture
     }
     EXPECT_EQ(differences(got, [&](int x, int y) {
                   if (!QRect(1, 2, 16, 12).contains(x, y))
@@ -190,7 +190,7 @@ TEST(StretchDib24, OutsideThePictureIsBlack)
                   const int sx = -2 + 8 * (x - 1) / 16, sy = -1 + 6 * (y - 2) / 12;
                   if (sx < 0 || sy < 0)
                       return qRgb(0, 0, 0);
-                  return pixelColour(pic.d, sx, sy);
+                  return pixelColour(pic.get(), sx, sy);
               }),
               QString());
 }
@@ -202,7 +202,7 @@ TEST(DrawDibHalftone, ShowsTheLibrarysHalftonedPicture)
 {
     const ForcedScreenBits eightBits(8);
     Picture pic(100, 61, 24);
-    fillPattern(pic.d);
+    fillPattern(pic.get());
     const struct {
         int dw, dh;
         QRect clip;
@@ -220,16 +220,16 @@ TEST(DrawDibHalftone, ShowsTheLibrarysHalftonedPicture)
         std::function<QRgb(int, int)> halftoned;
         if (c.dw < 100 || c.dh < 61) {
             const int tw = int(std::nearbyint(100.0 * c.dw / 100)), th = int(std::nearbyint(61.0 * c.dh / 61));
-            DIBHalftoneDIBXY(&t.d, pic.d, tw, th);
-            halftoned = [&](int x, int y) { return pixelColour(t.d, x, y); };
+            DIBHalftoneDIBXY(&t.get(), pic.get(), tw, th);
+            halftoned = [&](int x, int y) { return pixelColour(t.get(), x, y); };
         } else {
-            DIBHalftoneDIB(&t.d, pic.d);
-            halftoned = [&](int x, int y) { return pixelColour(t.d, 100 * x / c.dw, 61 * y / c.dh); };
+            DIBHalftoneDIB(&t.get(), pic.get());
+            halftoned = [&](int x, int y) { return pixelColour(t.get(), 100 * x / c.dw, 61 * y / c.dh); };
         }
-        ASSERT_NE(t.d.poi, nullptr);
+        ASSERT_NE(t.get().poi, nullptr);
         const QRect dest(0, 0, c.dw, c.dh);
         const QRect painted = c.clip.isNull() ? dest : c.clip & dest;
-        const QImage got = drawWhole(pic.d, c.dw + 2, c.dh + 2, dest, c.clip);
+        const QImage got = drawWhole(pic.get(), c.dw + 2, c.dh + 2, dest, c.clip);
         EXPECT_EQ(differences(got, [&](int x, int y) {
                       return painted.contains(x, y) ? halftoned(x, y) : kUntouched;
                   }),
@@ -242,9 +242,9 @@ TEST(DrawDibHalftone, ShowsTheLibrarysHalftonedPicture)
 TEST(DrawDibDevice, CopiesRowsOneToOneFromTheSourceRectangle)
 {
     Picture pic(23, 17, 24), eight(23, 17, 8);
-    fillPattern(pic.d);
-    fillPalettePattern(eight.d);
-    for (const dib *d : {&pic.d, &eight.d}) {
+    fillPattern(pic.get());
+    fillPalettePattern(eight.get());
+    for (const dib *d : {&pic.get(), &eight.get()}) {
         SCOPED_TRACE(dibbits(*d));
         QImage got = blankImage(30, 20);
         const QRect clip(4, 3, 11, 9);
@@ -331,10 +331,10 @@ TEST(DrawDibDevice, FirstFallbackStretchesIntoAPictureOfTheDestinationSize)
     for (const int bits : {4, 1}) {
         SCOPED_TRACE(bits);
         Picture pic(11, 3, bits);
-        fillPalettePattern(pic.d);
+        fillPalettePattern(pic.get());
         const int dw = 21, dh = 5;
         Messages messages;
-        const QImage got = drawWhole(pic.d, dw + 2, dh + 2, QRect(0, 0, dw, dh), QRect(), QPoint(), DSTINVERT,
+        const QImage got = drawWhole(pic.get(), dw + 2, dh + 2, QRect(0, 0, dw, dh), QRect(), QPoint(), DSTINVERT,
                                      &messages);
         EXPECT_EQ(differences(got, [&](int x, int y) {
                       if (x >= dw || y >= dh)
@@ -342,7 +342,7 @@ TEST(DrawDibDevice, FirstFallbackStretchesIntoAPictureOfTheDestinationSize)
                       const int sx = 10 * x / (dw - 1);
                       const int row = bits == 1 ? 2 * y / (dh - 1)              // from the top
                                                 : 2 - 2 * (dh - 1 - y) / (dh - 1); // from the bottom
-                      return pixelColour(pic.d, sx, row);
+                      return pixelColour(pic.get(), sx, row);
                   }),
                   QString());
         EXPECT_TRUE(messages.texts.isEmpty());
@@ -354,9 +354,9 @@ TEST(DrawDibDevice, FirstFallbackStretchesIntoAPictureOfTheDestinationSize)
 TEST(DrawDibDevice, LineScalersIgnoreTheRasterOperation)
 {
     Picture pic(9, 7, 24), eight(9, 7, 8);
-    fillPattern(pic.d);
-    fillPalettePattern(eight.d);
-    for (const dib *d : {&pic.d, &eight.d})
+    fillPattern(pic.get());
+    fillPalettePattern(eight.get());
+    for (const dib *d : {&pic.get(), &eight.get()})
         for (const uint32_t rop : {SRCINVERT, DSTINVERT}) {
             SCOPED_TRACE(dibbits(*d));
             const QImage got = drawWhole(*d, 20, 16, QRect(0, 0, 18, 14), QRect(), QPoint(), rop);
@@ -370,7 +370,7 @@ TEST(DrawDibDevice, SecondFallbackReportsWhatTheDeviceCannotDo)
     RawPicture bitfields(6, 4, 16, 3); // masked 16-bit pixels: nothing can convert them
     RawPicture deep(6, 4, 32, 0);      // no picture of its depth can be made for the first fallback
     Picture four(6, 4, 4);
-    fillPalettePattern(four.d);
+    fillPalettePattern(four.get());
     const struct {
         const dib *d;
         uint32_t rop;
@@ -379,7 +379,7 @@ TEST(DrawDibDevice, SecondFallbackReportsWhatTheDeviceCannotDo)
     } cases[] = {
         {&bitfields.d, SRCCOPY, true, "The device does not support the Funtkion setdibits!"},
         {&deep.d, DSTINVERT, true, "The device does not support the function StretchBlt!"},
-        {&four.d, SRCCOPY, false, "Could not create bitmap."}, // a painter that never began
+        {&four.get(), SRCCOPY, false, "Could not create bitmap."}, // a painter that never began
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);
@@ -402,15 +402,15 @@ TEST(DrawDibDevice, SecondFallbackReportsWhatTheDeviceCannotDo)
 TEST(DrawDibDevice, PrintersOnlyCopy)
 {
     Picture pic(40, 30, 24);
-    fillPattern(pic.d);
+    fillPattern(pic.get());
     RawPicture deep(6, 4, 32, 0);
     const struct {
         const dib *d;
         uint32_t rop;
         QStringList messages;
     } cases[] = {
-        {&pic.d, SRCCOPY, {}},
-        {&pic.d, SRCINVERT, {}},
+        {&pic.get(), SRCCOPY, {}},
+        {&pic.get(), SRCINVERT, {}},
         {&deep.d, SRCINVERT, {QStringLiteral("The device does not support the function StretchBlt!")}},
     };
     for (const auto &c : cases) {

@@ -11,17 +11,6 @@
 // A colour no test picture contains: what the destination holds where nothing is drawn.
 constexpr QRgb kUntouched = 0xff1234f7u;
 
-// A library picture, released at the end of its scope.
-struct Picture {
-    dib d = emptydib();
-    Picture(int32_t width, int32_t height, int32_t bits) { newdib(&d, width, height, bits, nullptr, 0); }
-    ~Picture() { deldib(d); }
-    Picture(const Picture &) = delete;
-    Picture &operator=(const Picture &) = delete;
-    int32_t width() const { return dibwidth(d); }
-    int32_t height() const { return dibheight(d); }
-};
-
 // Neighbouring pixels differ in every direction: red follows x, green follows y,
 // blue carries the high bits (pictures stay below 2048 pixels a side).
 inline void fillPattern(dib &d)

@@ -1,8 +1,8 @@
 // The brush geometry without widgets: canvas and picture coordinates, the
 // outline, the dab order of a segment, the disc, and a painted segment against
 // the classic dab-by-dab rule.
-#include "Picture.h"
 #include "Brush.h"
+#include "Pictures.h"
 #include "PixelOps.h"
 
 #include <gtest/gtest.h>
@@ -14,30 +14,20 @@
 
 namespace {
 
-// A 24-bit picture of the library with random pixels, released at scope end.
-struct Picture {
-    dib d = emptydib();
-    Picture(int width, int height, uint32_t seed)
+// A 24-bit picture of the library with random pixels.
+struct NoisePicture : Picture {
+    NoisePicture(int width, int height, uint32_t seed) : Picture(width, height, 24)
     {
-        newdib(&d, width, height, 24, nullptr, 0);
-        if (d.poi == nullptr)
+        if (empty())
             throw std::runtime_error("newdib failed");
         std::mt19937 random(seed);
-        for (size_t i = 0; i < size_t(d.bytew) * size_t(height); ++i)
-            d.poi[i] = uint8_t(random());
+        for (size_t i = 0; i < size_t(get().bytew) * size_t(height); ++i)
+            get().poi[i] = uint8_t(random());
     }
-    Picture(const Picture &) = delete;
-    ~Picture() { freedib(d); }
-    std::vector<uint8_t> bytes() const { return {d.poi, d.poi + size_t(d.bytew) * dibheight(d)}; }
-    void copyFrom(const Picture &o) { std::memcpy(d.poi, o.d.poi, size_t(d.bytew) * dibheight(d)); }
-    uint8_t *at(int x, int y) { return d.poi + size_t(dibheight(d) - 1 - y) * d.bytew + 3 * size_t(x); }
+    void copyFrom(const NoisePicture &o) { std::memcpy(get().poi, o->poi, blockOf(*this).size()); }
 };
 
-RowTable rowsOf(const dib &d)
-{
-    RebuildRowOffsets(d);
-    return rowoffsets;
-}
+RowTable rowsOf(const dib &d) { return rowTableOf(d); }
 
 TEST(CanvasToPicture, DividesFirstThenMultipliesAndCutsTowardZero)
 {
@@ -205,80 +195,80 @@ TEST(PaintBrushLine, EqualsTheClassicDabByDabRule)
     for (const Segment &s : segments)
         for (BrushAction action : actions) {
             action.radius = s.radius;
-            Picture source(40, 30, 1), result(40, 30, 2), expectedSource(40, 30, 1),
+            NoisePicture source(40, 30, 1), result(40, 30, 2), expectedSource(40, 30, 1),
                 expectedResult(40, 30, 2);
-            const RowTable rows = rowsOf(source.d);
+            const RowTable rows = rowsOf(source.get());
             const PixelRect changed =
-                PaintBrushLine(source.d, result.d, rows, s.x1, s.y1, s.x2, s.y2, action);
-            const PixelRect expected = paintDabByDab(expectedSource.d, expectedResult.d, rows, s.x1,
+                PaintBrushLine(source.get(), result.get(), rows, s.x1, s.y1, s.x2, s.y2, action);
+            const PixelRect expected = paintDabByDab(expectedSource.get(), expectedResult.get(), rows, s.x1,
                                                      s.y1, s.x2, s.y2, action);
             const std::string what = std::to_string(s.x1) + "," + std::to_string(s.y1) + " to "
                 + std::to_string(s.x2) + "," + std::to_string(s.y2) + " r " + std::to_string(s.radius)
                 + " mode " + std::to_string(int(action.mode));
-            EXPECT_EQ(result.bytes(), expectedResult.bytes()) << what;
-            EXPECT_EQ(source.bytes(), expectedSource.bytes()) << what;
+            EXPECT_EQ(blockOf(result), blockOf(expectedResult)) << what;
+            EXPECT_EQ(blockOf(source), blockOf(expectedSource)) << what;
             EXPECT_EQ(changed, expected) << what;
         }
 }
 
-int differingPixels(Picture &a, Picture &b)
+int differingPixels(const dib &a, const dib &b)
 {
     int n = 0;
-    for (int y = 0; y < dibheight(a.d); ++y)
-        for (int x = 0; x < dibwidth(a.d); ++x)
-            n += std::memcmp(a.at(x, y), b.at(x, y), 3) != 0;
+    for (int y = 0; y < dibheight(a); ++y)
+        for (int x = 0; x < dibwidth(a); ++x)
+            n += std::memcmp(pixelAt(a, x, y), pixelAt(b, x, y), 3) != 0;
     return n;
 }
 
 TEST(PaintBrushLine, DabInTheCornerChangesOnlyTheQuarterInside)
 {
-    Picture source(40, 30, 3), result(40, 30, 3), before(40, 30, 3);
-    std::memset(source.d.poi, 255, size_t(source.d.bytew) * 30);
+    NoisePicture source(40, 30, 3), result(40, 30, 3), before(40, 30, 3);
+    std::memset(source.get().poi, 255, size_t(source.get().bytew) * 30);
     result.copyFrom(source);
     before.copyFrom(source);
-    const RowTable rows = rowsOf(source.d);
+    const RowTable rows = rowsOf(source.get());
     BrushAction flat{BrushMode::Paint, 10, 0, 0, 0, 1, 2, 3, false};
-    EXPECT_EQ(PaintBrushLine(source.d, result.d, rows, 0, 0, 0, 0, flat), (PixelRect{0, 0, 11, 11}));
+    EXPECT_EQ(PaintBrushLine(source.get(), result.get(), rows, 0, 0, 0, 0, flat), (PixelRect{0, 0, 11, 11}));
     EXPECT_EQ(differingPixels(result, before), 90); // rows of 11, 10, 10, 10, 10, 9, 9, 8, 7, 5, 1
-    EXPECT_EQ(source.bytes(), before.bytes());
+    EXPECT_EQ(blockOf(source), blockOf(before));
 }
 
 TEST(PaintBrushLine, EraserRestoresAndPermanentPaintChangesTheSource)
 {
-    Picture source(40, 30, 4), result(40, 30, 5), original(40, 30, 4);
-    const RowTable rows = rowsOf(source.d);
-    PaintBrushLine(source.d, result.d, rows, 0, 0, 39, 29, {BrushMode::Paint, 40, 0, 0, 0, 9, 8, 7, true});
-    EXPECT_EQ(source.bytes(), result.bytes());
-    EXPECT_NE(source.bytes(), original.bytes());
-    EXPECT_EQ(std::vector<uint8_t>(source.at(20, 20), source.at(20, 20) + 3), (std::vector<uint8_t>{7, 8, 9}));
+    NoisePicture source(40, 30, 4), result(40, 30, 5), original(40, 30, 4);
+    const RowTable rows = rowsOf(source.get());
+    PaintBrushLine(source.get(), result.get(), rows, 0, 0, 39, 29, {BrushMode::Paint, 40, 0, 0, 0, 9, 8, 7, true});
+    EXPECT_EQ(blockOf(source), blockOf(result));
+    EXPECT_NE(blockOf(source), blockOf(original));
+    EXPECT_EQ(std::vector<uint8_t>(pixelAt(source, 20, 20), pixelAt(source, 20, 20) + 3), (std::vector<uint8_t>{7, 8, 9}));
 
-    Picture untouched(40, 30, 6), painted(40, 30, 6);
-    PaintBrushLine(untouched.d, painted.d, rows, 0, 0, 39, 29, {BrushMode::Colourise, 40, 20, 141, 0});
-    PaintBrushLine(untouched.d, painted.d, rows, 39, 29, 0, 0, {BrushMode::Erase, 40});
-    EXPECT_EQ(painted.bytes(), untouched.bytes());
+    NoisePicture untouched(40, 30, 6), painted(40, 30, 6);
+    PaintBrushLine(untouched.get(), painted.get(), rows, 0, 0, 39, 29, {BrushMode::Colourise, 40, 20, 141, 0});
+    PaintBrushLine(untouched.get(), painted.get(), rows, 39, 29, 0, 0, {BrushMode::Erase, 40});
+    EXPECT_EQ(blockOf(painted), blockOf(untouched));
 }
 
 TEST(PaintBrushLine, RefusesPicturesItCannotAddress)
 {
-    Picture source(40, 30, 7), other(41, 30, 8), result(40, 30, 9);
-    const std::vector<uint8_t> before = other.bytes();
+    NoisePicture source(40, 30, 7), other(41, 30, 8), result(40, 30, 9);
+    const std::vector<uint8_t> before = blockOf(other);
     const BrushAction action{BrushMode::Colourise, 5, 20, 141, 0};
-    EXPECT_TRUE(PaintBrushLine(source.d, other.d, rowsOf(source.d), 10, 10, 20, 20, action).isEmpty());
-    EXPECT_EQ(other.bytes(), before);
-    const std::vector<uint8_t> resultBefore = result.bytes();
-    EXPECT_TRUE(PaintBrushLine(source.d, result.d, RowTable{}, 10, 10, 20, 20, action).isEmpty());
-    EXPECT_EQ(result.bytes(), resultBefore);
+    EXPECT_TRUE(PaintBrushLine(source.get(), other.get(), rowsOf(source.get()), 10, 10, 20, 20, action).isEmpty());
+    EXPECT_EQ(blockOf(other), before);
+    const std::vector<uint8_t> resultBefore = blockOf(result);
+    EXPECT_TRUE(PaintBrushLine(source.get(), result.get(), RowTable{}, 10, 10, 20, 20, action).isEmpty());
+    EXPECT_EQ(blockOf(result), resultBefore);
     // A table of fewer rows than the picture reaches only the rows it has.
-    RowTable shortRows = rowsOf(source.d);
+    RowTable shortRows = rowsOf(source.get());
     shortRows.resize(10);
-    const PixelRect changed = PaintBrushLine(source.d, result.d, shortRows, 20, 5, 20, 25, action);
+    const PixelRect changed = PaintBrushLine(source.get(), result.get(), shortRows, 20, 5, 20, 25, action);
     EXPECT_EQ(changed.top, 0);
     EXPECT_EQ(changed.bottom, 10);
 }
 
 TEST(PickColour, ReadsTheResultPixelFromTheTop)
 {
-    Picture picture(4, 3, 10);
+    NoisePicture picture(4, 3, 10);
     const std::tuple<int, int, std::array<uint8_t, 3>, int, int> cases[] = {
         {2, 0, {128, 128, 128}, 0, 0}, // grey: no hue, no saturation
         {0, 2, {0, 0, 255}, 0, 255},   // red (bytes blue, green, red)
@@ -286,15 +276,15 @@ TEST(PickColour, ReadsTheResultPixelFromTheTop)
         {1, 2, {255, 0, 0}, 170, 255},
     };
     for (const auto &[x, y, bgr, hue, sat] : cases) {
-        std::memcpy(picture.at(x, y), bgr.data(), 3);
+        std::memcpy(pixelAt(picture, x, y), bgr.data(), 3);
         int h = -1, s = -1;
-        ASSERT_TRUE(PickColour(picture.d, x, y, h, s));
+        ASSERT_TRUE(PickColour(picture.get(), x, y, h, s));
         EXPECT_EQ(h, hue) << x << "," << y;
         EXPECT_EQ(s, sat) << x << "," << y;
     }
     int h = -1, s = -1;
     for (const auto &[x, y] : {std::pair{-1, 0}, {0, -1}, {4, 0}, {0, 3}})
-        EXPECT_FALSE(PickColour(picture.d, x, y, h, s));
+        EXPECT_FALSE(PickColour(picture.get(), x, y, h, s));
     EXPECT_EQ(h, -1);
 }
 

@@ -15,19 +15,19 @@
 using Rgb = std::tuple<int, int, int>;
 
 struct Picture24 {
-    dib d = emptydib();
+    Picture owner;
+    dib &d = owner.get();
     size_t total = 0;
     Picture24(int width, int height, uint8_t fill = 0, int guardRows = 0)
+        : owner(width, height + guardRows, 24)
     {
-        newdib(&d, width, height + guardRows, 24, nullptr, 0);
-        if (d.poi == nullptr)
+        if (owner.empty())
             throw std::runtime_error("newdib failed");
         total = d.pmi->bmiHeader.biSizeImage;
         d.pmi->bmiHeader.biHeight = height;
         std::memset(d.poi, fill, total);
     }
     Picture24(const Picture24 &) = delete;
-    ~Picture24() { freedib(d); }
     int width() const { return dibwidth(d); }
     int height() const { return dibheight(d); }
     size_t bytes() const { return total; }
@@ -73,8 +73,4 @@ struct Picture24 {
     }
 };
 
-inline RowTable rowsOf(const dib &d)
-{
-    RebuildRowOffsets(d);
-    return rowoffsets;
-}
+inline RowTable rowsOf(const dib &d) { return rowTableOf(d); }

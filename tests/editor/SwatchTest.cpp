@@ -18,14 +18,9 @@ Rgb rgbOf(uint32_t value)
     return {int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF)};
 }
 
-struct Swatch {
-    dib d = emptydib();
-    Swatch(int width = kSwatchWidth, int height = kSwatchHeight)
-    {
-        newdib(&d, width, height, 24, nullptr, 0);
-    }
-    Swatch(const Swatch &) = delete;
-    ~Swatch() { freedib(d); }
+struct Swatch : Picture {
+    Swatch(int width = kSwatchWidth, int height = kSwatchHeight) : Picture(width, height, 24) {}
+    dib &d = get();
 };
 
 } // namespace

@@ -1,12 +1,10 @@
 // The batch's work on one file without the window: load, the colours of the
 // model, the write over the file in its own format, and every file the batch
 // must leave as it was.
+#include "ColourRule.h"
 #include "FileHelpers.h"
-#include "Picture.h"
-#include "Depth.h"
 #include "FilmBatch.h"
 #include "ReadOnlyFolder.h"
-#include "RGBHSL.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,33 +18,9 @@
 
 namespace {
 
-// A picture of the library, released at the end of the scope.
-struct Owned {
-    dib d = emptydib();
-    Owned() = default;
-    explicit Owned(dib picture) : d(picture) {}
-    Owned(const Owned &) = delete;
-    Owned(Owned &&other) noexcept : d(other.d) { other.d = emptydib(); }
-    ~Owned() { freedib(d); }
-};
-
-// A 24-bit picture whose pixels are `colour(x, y)` as 0xRRGGBB.
-template <class Colour>
-dib makePicture(int width, int height, Colour colour)
-{
-    dib d = emptydib();
-    newdib(&d, width, height, 24, nullptr, 0);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint32_t c = colour(x, y);
-            setpixel(d, x, y, (c >> 16) | (c & 0xFF00) | (c & 0xFF) << 16);
-        }
-    return d;
-}
-
 // A picture with a colour table of `bits` bits: greys for 8 bits, a few
 // colours for 4.
-dib makePalettePicture(int width, int height, int bits = 8)
+Picture makePalettePicture(int width, int height, int bits = 8)
 {
     const int entries = 1 << bits;
     std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + size_t(entries) * sizeof(RGBQUAD));
@@ -54,45 +28,12 @@ dib makePalettePicture(int width, int height, int bits = 8)
     for (int i = 0; i < entries; ++i)
         colours->bmiColors[i] = bits == 8 ? RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0}
                                           : RGBQUAD{uint8_t(16 * i), uint8_t(200 - 9 * i), uint8_t(40 + 13 * i), 0};
-    dib d = emptydib();
-    newdib(&d, width, height, bits, colours, entries);
+    Picture picture;
+    newdib(&picture.get(), width, height, bits, colours, entries);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            setpixel(d, x, y, uint32_t(40 + 9 * x + 5 * y) % uint32_t(entries));
-    return d;
-}
-
-dib readPicture24(const QString &path)
-{
-    dib d = emptydib();
-    OpenDib(&d, QFile::encodeName(path).constData(), 0, nullptr);
-    DepthUpTo(d, 24, Progress());
-    return d;
-}
-
-uint32_t rgbAt(const dib &d, int x, int y)
-{
-    const uint32_t v = getpixel(d, x, y); // red + 256 green + 65536 blue
-    return (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16);
-}
-
-// What the batch must make of `file` (24 bits) with `model`: the colourising
-// rule pixel by pixel, HSL of the model pixel and DoPix at brightness 0.
-Owned expectedResult(const dib &file, const dib &model)
-{
-    const int w = dibwidth(file), h = dibheight(file);
-    Owned out(makePicture(w, h, [&](int x, int y) { return rgbAt(file, x, y); }));
-    RowTable rows(static_cast<size_t>(h));
-    for (int y = 0; y < h; ++y)
-        rows[size_t(y)] = (h - 1 - y) * file.bytew;
-    for (int y = 0; y < h && y < dibheight(model); ++y)
-        for (int x = 0; x < w && x < dibwidth(model); ++x) {
-            const uint32_t c = rgbAt(model, x, y);
-            int hue, sat, lum;
-            RGBToHSL(int(c >> 16), int(c >> 8 & 0xFF), int(c & 0xFF), hue, sat, lum);
-            DoPix(file, out.d, rows, x, y, hue, sat, 0);
-        }
-    return out;
+            setpixel(picture.get(), x, y, uint32_t(40 + 9 * x + 5 * y) % uint32_t(entries));
+    return picture;
 }
 
 // Left half in colours that change across it, a grey stripe, a white corner.
@@ -108,14 +49,14 @@ uint32_t modelColour(int x, int y)
 class FilmBatch : public testing::Test {
 protected:
     QTemporaryDir folder{QDir::home().filePath(QStringLiteral("batch-XXXXXX"))};
-    Owned model{makePicture(12, 9, modelColour)};
+    Picture model = makePicture(12, 9, modelColour);
     ColourModel colours;
     BatchWorkspace workspace; // kept across files, as the batch keeps it
 
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(colours.build(model.d));
+        ASSERT_TRUE(colours.build(model.get()));
     }
     QString path(const char *name) const { return folder.filePath(QString::fromUtf8(name)); }
     void save(const dib &picture, const QString &file, int format)
@@ -140,21 +81,21 @@ TEST_P(WritesOverItself, InItsOwnFormatWithTheModelsColours)
     const WrittenCase &c = GetParam();
     const QString file = path(c.name);
     {
-        Owned picture(c.bits != 24 ? makePalettePicture(c.width, c.height, c.bits)
+        Picture picture(c.bits != 24 ? makePalettePicture(c.width, c.height, c.bits)
                                    : makePicture(c.width, c.height, [](int x, int y) {
                                    return uint32_t(30 + 7 * x) << 16 | uint32_t(90 + 3 * y) << 8 | uint32_t(150 - 4 * x);
                                }));
-        save(picture.d, file, c.format);
+        save(picture.get(), file, c.format);
     }
-    Owned before(readPicture24(file));
-    ASSERT_NE(before.d.poi, nullptr);
-    const Owned expected = expectedResult(before.d, model.d);
+    Picture before(readPicture24(file));
+    ASSERT_NE(before.get().poi, nullptr);
+    const Picture expected = transferredByRule(before, before, model);
 
     // A file of another size before, through the same workspace.
     const QString other = path("vorher.bmp");
     {
-        Owned picture(makePicture(5, 3, [](int x, int) { return uint32_t(0x102030 * x); }));
-        save(picture.d, other, BK3_FORMAT_BMP);
+        Picture picture(makePicture(5, 3, [](int x, int) { return uint32_t(0x102030 * x); }));
+        save(picture.get(), other, BK3_FORMAT_BMP);
     }
     EXPECT_EQ(colourFile(other, colours, nullptr, workspace).write, BatchWrite::Written);
 
@@ -163,12 +104,12 @@ TEST_P(WritesOverItself, InItsOwnFormatWithTheModelsColours)
     EXPECT_EQ(result.write, BatchWrite::Written);
     EXPECT_TRUE(contents(file).startsWith(QByteArray(c.magic)));
 
-    Owned after(readPicture24(file));
-    ASSERT_EQ(dibwidth(after.d), c.width);
-    ASSERT_EQ(dibheight(after.d), c.height);
+    Picture after(readPicture24(file));
+    ASSERT_EQ(dibwidth(after.get()), c.width);
+    ASSERT_EQ(dibheight(after.get()), c.height);
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
-            const uint32_t got = rgbAt(after.d, x, y), want = rgbAt(expected.d, x, y);
+            const uint32_t got = rgbAt(after.get(), x, y), want = rgbAt(expected.get(), x, y);
             for (int shift : {0, 8, 16})
                 ASSERT_LE(std::abs(int(got >> shift & 0xFF) - int(want >> shift & 0xFF)), c.tolerance)
                     << std::hex << "at " << std::dec << x << "," << y << ": " << std::hex << got << " want " << want;
@@ -195,8 +136,8 @@ TEST_F(FilmBatch, LeavesFilesItCannotColourOrWrite)
     // Loads, but no format belongs to the extension.
     const QString tiff = path("bild.tiff");
     {
-        Owned picture(makePalettePicture(6, 6));
-        save(picture.d, tiff, BK3_FORMAT_TIFF);
+        Picture picture(makePalettePicture(6, 6));
+        save(picture.get(), tiff, BK3_FORMAT_TIFF);
     }
     const QByteArray tiffBefore = contents(tiff);
     BatchFileResult result = colourFile(tiff, colours, nullptr, workspace);
@@ -221,8 +162,8 @@ TEST_F(FilmBatch, FailedWriteLeavesTheFileAsItWas)
     QDir(folder.path()).mkdir(QStringLiteral("fest"));
     const QString file = path("fest/bild.bmp");
     {
-        Owned picture(makePalettePicture(6, 6));
-        save(picture.d, file, BK3_FORMAT_BMP);
+        Picture picture(makePalettePicture(6, 6));
+        save(picture.get(), file, BK3_FORMAT_BMP);
     }
     const QByteArray before = contents(file);
     ReadOnlyFolder locked(path("fest"));

@@ -65,24 +65,18 @@ long addressSpacePages()
     return pages;
 }
 
-void release(LoadedPicture &loaded)
-{
-    freedib(loaded.source);
-    freedib(loaded.result);
-}
-
 void expectWidenedCopy(const LoadedPicture &loaded, int32_t width, int32_t height, int32_t bits)
 {
     ASSERT_EQ(loaded.failure, LoadFailure::None);
-    ASSERT_NE(loaded.source.poi, nullptr);
-    ASSERT_NE(loaded.result.poi, nullptr);
-    EXPECT_NE(loaded.source.poi, loaded.result.poi);
+    ASSERT_NE(loaded.source->poi, nullptr);
+    ASSERT_NE(loaded.result->poi, nullptr);
+    EXPECT_NE(loaded.source->poi, loaded.result->poi);
     EXPECT_EQ(dibbits(loaded.source), 24);
     EXPECT_EQ(dibbits(loaded.result), 24);
     EXPECT_EQ(dibwidth(loaded.result), width);
     EXPECT_EQ(dibheight(loaded.result), height);
-    ASSERT_EQ(loaded.result.bytew, loaded.source.bytew);
-    EXPECT_EQ(std::memcmp(loaded.source.poi, loaded.result.poi, size_t(height) * size_t(loaded.source.bytew)), 0);
+    ASSERT_EQ(loaded.result->bytew, loaded.source->bytew);
+    EXPECT_EQ(std::memcmp(loaded.source->poi, loaded.result->poi, size_t(height) * size_t(loaded.source->bytew)), 0);
     int wrong = 0;
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
@@ -99,11 +93,10 @@ TEST_P(CompletePicture, WidensToTwentyFourBitsAndCopies)
     const dib read = makePicture(37, 11, bits);
     ASSERT_NE(read.poi, nullptr);
     std::vector<int32_t> reports;
-    LoadedPicture loaded = completePicture(read, [&](int32_t p) { reports.push_back(p); });
+    LoadedPicture loaded = completePicture(Picture(read), [&](int32_t p) { reports.push_back(p); });
     expectWidenedCopy(loaded, 37, 11, bits);
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.back(), 0); // the gauge is emptied at the end
-    release(loaded);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, CompletePicture, testing::Values(1, 4, 8, 24));
@@ -116,11 +109,11 @@ TEST(CompletePictureRefuses, DepthsThatCannotBeWidened)
         dib read = makePicture(8, 4, 24, false);
         ASSERT_NE(read.poi, nullptr);
         read.pmi->bmiHeader.biBitCount = bits;
-        LoadedPicture loaded = completePicture(read, nullptr);
+        LoadedPicture loaded = completePicture(Picture(read), nullptr);
         EXPECT_EQ(loaded.failure, LoadFailure::NoTrueColour) << bits;
         EXPECT_TRUE(loaded.reason.contains(QString::number(bits))) << loaded.reason.toStdString();
-        EXPECT_EQ(loaded.source.poi, nullptr);
-        EXPECT_EQ(loaded.result.poi, nullptr);
+        EXPECT_EQ(loaded.source->poi, nullptr);
+        EXPECT_EQ(loaded.result->poi, nullptr);
     }
 }
 
@@ -136,14 +129,13 @@ TEST(CompletePictureRefuses, WhatMemoryCannotHold)
         LoadedPicture loaded;
         {
             const bk3test::AddressSpaceCap cap;
-            loaded = completePicture(read, nullptr);
+            loaded = completePicture(Picture(read), nullptr);
         }
         EXPECT_EQ(loaded.failure, LoadFailure::OutOfMemory) << bits;
-        EXPECT_EQ(loaded.source.poi, nullptr);
-        EXPECT_EQ(loaded.result.poi, nullptr);
+        EXPECT_EQ(loaded.source->poi, nullptr);
+        EXPECT_EQ(loaded.result->poi, nullptr);
         const long leftPages = addressSpacePages() - before;
         EXPECT_LT(leftPages * sysconf(_SC_PAGESIZE), 16L << 20) << "picture left behind at " << bits << " bits";
-        release(loaded);
     }
 }
 
@@ -171,7 +163,6 @@ TEST_F(ReadPicture, ReadsAFileByItsLocalName)
     expectWidenedCopy(loaded, 300, 200, 8);
     ASSERT_FALSE(reports.empty());
     EXPECT_LE(reports.back(), 100u);
-    release(loaded);
 }
 
 TEST_F(ReadPicture, FailureCarriesTheLibrarysReason)
@@ -185,8 +176,8 @@ TEST_F(ReadPicture, FailureCarriesTheLibrarysReason)
         LoadedPicture loaded = readPicture(QFile::encodeName(path(name)), nullptr, nullptr);
         EXPECT_EQ(loaded.failure, LoadFailure::Unreadable);
         EXPECT_GT(loaded.reason.length(), 5) << name.toStdString();
-        EXPECT_EQ(loaded.source.poi, nullptr);
-        EXPECT_EQ(loaded.result.poi, nullptr);
+        EXPECT_EQ(loaded.source->poi, nullptr);
+        EXPECT_EQ(loaded.result->poi, nullptr);
     }
 }
 

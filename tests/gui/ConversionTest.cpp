@@ -58,8 +58,7 @@ class ConversionWindowTest : public QObject {
 
     void replaceResult(dib picture)
     {
-        freedib(window->outdi);
-        window->outdi = picture;
+        window->outdi.reset(picture);
     }
 
 private slots:
@@ -156,8 +155,7 @@ private slots:
         newdib(&eight, 5, 3, 8, nullptr, 0);
         eight.pal.rgb0[7] = PALETTEENTRY{10, 20, 30, 0};
         setpixel(eight, 4, 2, 7);
-        freedib(window->di);
-        window->di = eight;
+        window->di.reset(eight);
         window->DepthUpTo(24);
         QCOMPARE(dibbits(window->di), 24);
         QCOMPARE(dibwidth(window->di), 5);

@@ -39,10 +39,8 @@ class DisplayWindowTest : public QObject {
     // Gives the window this picture as source and result, as loading does.
     void setPictures(const dib &d)
     {
-        freedib(window->di);
-        freedib(window->outdi);
-        window->di = copyOf(d);
-        window->outdi = copyOf(d);
+        window->di = Picture(copyOf(d));
+        window->outdi = Picture(copyOf(d));
     }
     void showPage(int index)
     {
@@ -82,8 +80,8 @@ private slots:
         QFETCH(int, height);
         QFETCH(int, zoom);
         Picture pic(width, height, 24);
-        fillPattern(pic.d);
-        setPictures(pic.d);
+        fillPattern(pic.get());
+        setPictures(pic.get());
         window->ZoomEd->setValue(zoom);
         const int w = int(width * double(zoom) / 100), h = int(height * double(zoom) / 100);
         window->PaintBox1->resize(w + 5, h + 3); // a box larger than the picture shows what is not drawn
@@ -93,7 +91,7 @@ private slots:
         QCOMPARE(differences(got, [&](int x, int y) {
                      if (x >= w || y >= h)
                          return behind;
-                     return pixelColour(pic.d, width * x / w, height * y / h);
+                     return pixelColour(pic.get(), width * x / w, height * y / h);
                  }),
                  QString());
     }
@@ -114,8 +112,8 @@ private slots:
         QFETCH(int, height);
         QFETCH(QSize, drawn);
         Picture pic(width, height, 24);
-        fillPattern(pic.d);
-        setPictures(pic.d);
+        fillPattern(pic.get());
+        setPictures(pic.get());
         window->DibPrevPaint->resize(200, 200);
         QImage got = blankImage(200, 200);
         {
@@ -125,7 +123,7 @@ private slots:
         QCOMPARE(differences(got, [&](int x, int y) {
                      if (x >= drawn.width() || y >= drawn.height())
                          return kUntouched;
-                     return pixelColour(pic.d, width * x / drawn.width(), height * y / drawn.height());
+                     return pixelColour(pic.get(), width * x / drawn.width(), height * y / drawn.height());
                  }),
                  QString());
     }
@@ -134,8 +132,8 @@ private slots:
     void previewOnScreen()
     {
         Picture pic(300, 100, 24);
-        fillPattern(pic.d);
-        setPictures(pic.d);
+        fillPattern(pic.get());
+        setPictures(pic.get());
         showPage(0);
         TPaintBox *box = window->DibPrevPaint;
         const int w = box->width(), h = w * 100 / 300; // limited by the width
@@ -145,7 +143,7 @@ private slots:
         QCOMPARE(differences(got, [&](int x, int y) {
                      if (y >= h)
                          return panel;
-                     return pixelColour(pic.d, 300 * x / w, 100 * y / h);
+                     return pixelColour(pic.get(), 300 * x / w, 100 * y / h);
                  }),
                  QString());
     }
@@ -154,18 +152,18 @@ private slots:
     void resultViewOneToOne()
     {
         Picture pic(1000, 800, 24);
-        fillPattern(pic.d);
-        setPictures(pic.d);
+        fillPattern(pic.get());
+        setPictures(pic.get());
         showPage(2);
         window->RedrawCanvas();
         QCOMPARE(window->ErgPaintBox->size(), QSize(1000, 800));
         const QImage got = window->ErgPaintBox->grab().toImage();
-        QCOMPARE(differences(got, [&](int x, int y) { return pixelColour(pic.d, x, y); }), QString());
+        QCOMPARE(differences(got, [&](int x, int y) { return pixelColour(pic.get(), x, y); }), QString());
 
         // Its paint handler fits the size too when nothing else did.
         Picture other(120, 90, 24);
-        fillPattern(other.d);
-        setPictures(other.d);
+        fillPattern(other.get());
+        setPictures(other.get());
         window->ErgPaintBox->grab();
         QCOMPARE(window->ErgPaintBox->size(), QSize(120, 90));
     }
@@ -175,16 +173,16 @@ private slots:
     {
         OverrideScreenBitCount(8);
         Picture pic(90, 60, 24);
-        fillPattern(pic.d);
-        setPictures(pic.d);
+        fillPattern(pic.get());
+        setPictures(pic.get());
         window->ZoomEd->setValue(50);
         window->PaintBox1->resize(45, 30);
         showPage(1);
         Picture t(0, 0, 24);
-        DIBHalftoneDIBXY(&t.d, pic.d, 45, 30);
-        QVERIFY(t.d.poi);
+        DIBHalftoneDIBXY(&t.get(), pic.get(), 45, 30);
+        QVERIFY(t.get().poi);
         const QImage got = window->PaintBox1->grab().toImage();
-        QCOMPARE(differences(got, [&](int x, int y) { return pixelColour(t.d, x, y); }), QString());
+        QCOMPARE(differences(got, [&](int x, int y) { return pixelColour(t.get(), x, y); }), QString());
     }
 
     // A shown brush outline is gone after any redraw of the canvas: where the
@@ -216,10 +214,10 @@ private slots:
     void drawingFailureIsShownAfterThePaint()
     {
         Picture pic(30, 20, 24);
-        setPictures(pic.d);
+        setPictures(pic.get());
         // Masked 16-bit pixels, which nothing here converts.
-        window->outdi.pmi->bmiHeader.biBitCount = 16;
-        window->outdi.pmi->bmiHeader.biCompression = 3;
+        window->outdi->pmi->bmiHeader.biBitCount = 16;
+        window->outdi->pmi->bmiHeader.biCompression = 3;
         showPage(1);
         QTRY_VERIFY(!dialogs->messages.isEmpty());
         for (const ShownMessage &shown : dialogs->messages) {

@@ -1,12 +1,10 @@
 // Colour transfer, layer shift and batch colourising on the whole window, with
 // the files on disk: what changes, what is written, what comes back.
+#include "ColourRule.h"
 #include "FileHelpers.h"
-#include "Depth.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
-#include "PixelOps.h"
-#include "RGBHSL.h"
 #include "ReadOnlyFolder.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
@@ -27,63 +25,6 @@
 namespace {
 
 const QString kCaption = QStringLiteral("MERIDAN Nuanza 1.5");
-
-using Block = std::vector<uint8_t>;
-
-Block blockOf(const dib &d)
-{
-    return d.poi ? Block(d.poi, d.poi + size_t(dibheight(d)) * size_t(d.bytew)) : Block();
-}
-
-// A 24-bit picture whose pixel (x, y) is colour(x, y) as 0xRRGGBB.
-template <class Colour>
-dib makePicture(int width, int height, Colour colour)
-{
-    dib d = emptydib();
-    newdib(&d, width, height, 24, nullptr, 0);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint32_t c = colour(x, y);
-            setpixel(d, x, y, (c >> 16) | (c & 0xFF00) | (c & 0xFF) << 16);
-        }
-    return d;
-}
-
-uint32_t rgbAt(const dib &d, int x, int y)
-{
-    const uint32_t v = getpixel(d, x, y);
-    return (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16);
-}
-
-dib readPicture24(const QString &path)
-{
-    dib d = emptydib();
-    OpenDib(&d, QFile::encodeName(path).constData(), 0, nullptr);
-    DepthUpTo(d, 24, Progress());
-    return d;
-}
-
-// `result` as the colourising rule leaves it: every pixel that `source` and
-// `model` share gets the model's hue and saturation at the source's
-// luminance (DoPix, brightness 0); the rest keeps its value.
-Block transferred(const dib &source, const dib &result, const dib &model)
-{
-    const int w = dibwidth(source), h = dibheight(source);
-    dib out = makePicture(w, h, [&](int x, int y) { return rgbAt(result, x, y); });
-    RowTable rows(static_cast<size_t>(h));
-    for (int y = 0; y < h; ++y)
-        rows[size_t(y)] = (h - 1 - y) * source.bytew;
-    for (int y = 0; y < h && y < dibheight(model); ++y)
-        for (int x = 0; x < w && x < dibwidth(model); ++x) {
-            const uint32_t c = rgbAt(model, x, y);
-            int hue, sat, lum;
-            RGBToHSL(int(c >> 16), int(c >> 8 & 0xFF), int(c & 0xFF), hue, sat, lum);
-            DoPix(source, out, rows, x, y, hue, sat, 0);
-        }
-    Block bytes = blockOf(out);
-    freedib(out);
-    return bytes;
-}
 
 // The gauge value at every paint of the status bar.
 class GaugeRecorder : public QObject {
@@ -122,8 +63,6 @@ class FilmSeriesTest : public QObject {
     // painted over it, as after loading and some brushwork.
     void setWork(int width, int height)
     {
-        freedib(window->di);
-        freedib(window->outdi);
         window->di = makePicture(width, height, shading);
         window->outdi = makePicture(width, height, painted);
         window->ZoomEdChange();
@@ -135,14 +74,12 @@ class FilmSeriesTest : public QObject {
     // An 8-bit picture of greys, as film frames often are.
     void saveGrey(const QString &file, int width, int height, int format)
     {
-        dib grey = makePicture(width, height, shading);
-        dib eight = emptydib();
-        DIBHalftoneDIB(&eight, grey); // an 8-bit picture of the same greys
-        freedib(grey);
-        QVERIFY(eight.poi != nullptr);
-        QCOMPARE(dibbits(eight), 8);
+        const Picture grey = makePicture(width, height, shading);
+        Picture eight;
+        DIBHalftoneDIB(&eight.get(), grey); // an 8-bit picture of the same greys
+        QVERIFY(!eight.empty());
+        QCOMPARE(eight.bits(), 8);
         save(eight, file, format);
-        freedib(eight);
     }
 
 private slots:
@@ -189,20 +126,17 @@ private slots:
         window->SetUnChanged();
         const QString caption = window->windowTitle();
         const QString file = path(QStringLiteral("vorgaenger.bmp"));
-        dib predecessor = makePicture(width, height, grey ? shading : otherColours);
+        Picture predecessor = makePicture(width, height, grey ? shading : otherColours);
         if (eightBit) {
-            dib eight = emptydib();
-            DIBHalftoneDIB(&eight, predecessor);
+            Picture eight;
+            DIBHalftoneDIB(&eight.get(), predecessor);
             save(eight, file, BK3_FORMAT_BMP);
-            freedib(eight);
         } else {
             save(predecessor, file, BK3_FORMAT_BMP);
         }
-        freedib(predecessor);
         predecessor = readPicture24(file); // what the file holds, at 24 bits
         const Block source = blockOf(window->di);
-        const Block expected = transferred(window->di, window->outdi, predecessor);
-        freedib(predecessor);
+        const Block expected = blockOf(transferredByRule(window->di, window->outdi, predecessor));
 
         if (chosen) {
             dialogs->fileAnswers.push_back({true, {file}, 1});
@@ -285,8 +219,6 @@ private slots:
         QCOMPARE(window->MovePixelEd->minimum(), 1);
         QCOMPARE(window->MovePixelEd->maximum(), 100);
         // A grey source; the result bluish with one red pixel in the middle.
-        freedib(window->di);
-        freedib(window->outdi);
         window->di = makePicture(9, 9, [](int, int) { return 0x646464u; });
         window->outdi = makePicture(9, 9, [](int x, int y) { return x == 4 && y == 4 ? 0xFF0000u : 0x64648Cu; });
         window->MovePixelEd->setValue(3);
@@ -339,9 +271,8 @@ private slots:
         const QByteArray tiffBefore = contents(tiff), lockedBefore = contents(locked);
         std::vector<Block> expected;
         for (const QString &file : {bmp, tga, jpeg}) {
-            dib picture = readPicture24(file);
-            expected.push_back(transferred(picture, picture, window->outdi));
-            freedib(picture);
+            const Picture picture = readPicture24(file);
+            expected.push_back(blockOf(transferredByRule(picture, picture, window->outdi)));
         }
 
         ReadOnlyFolder lock(path(QStringLiteral("fest")));
@@ -374,14 +305,10 @@ private slots:
         QVERIFY(contents(bmp).startsWith("BM"));
         QVERIFY(contents(jpeg).startsWith("\xFF\xD8\xFF"));
         for (int i = 0; i < 2; ++i) {
-            dib after = readPicture24(i == 0 ? bmp : tga);
-            QVERIFY(blockOf(after) == expected[size_t(i)]);
-            freedib(after);
+            QVERIFY(blockOf(readPicture24(i == 0 ? bmp : tga)) == expected[size_t(i)]);
         }
         // JPEG blurs the sharp edges a little.
-        dib coloured = readPicture24(jpeg);
-        const Block jpegBytes = blockOf(coloured);
-        freedib(coloured);
+        const Block jpegBytes = blockOf(readPicture24(jpeg));
         QCOMPARE(jpegBytes.size(), expected[2].size());
         for (size_t i = 0; i < jpegBytes.size(); ++i)
             QVERIFY2(std::abs(int(jpegBytes[i]) - int(expected[2][i])) <= 32, qPrintable(QString::number(i)));
@@ -398,7 +325,7 @@ private slots:
         QCOMPARE(window->Hoch->text(), QStringLiteral("16 Pixels"));
         QCOMPARE(window->Tief->text(), QStringLiteral("16777216"));
         QCOMPARE(window->PaintBox1->size(), canvas);
-        QCOMPARE(rowoffsets.size(), size_t(16));
+        QCOMPARE(window->di.rows().size(), size_t(16));
         QCOMPARE(window->StatusPosition, 0);
     }
 
@@ -410,14 +337,12 @@ private slots:
         window->afilename = current;
         window->SetUnChanged();
         const Block source = blockOf(window->di), result = blockOf(window->outdi);
-        const Block expected = transferred(window->di, window->di, window->outdi);
+        const Block expected = blockOf(transferredByRule(window->di, window->di, window->outdi));
 
         dialogs->fileAnswers.push_back({true, {current}, 1});
         window->AlleausgewhltenBildercolorieren1->trigger();
         QVERIFY(dialogs->messages.isEmpty());
-        dib after = readPicture24(current);
-        QVERIFY(blockOf(after) == expected);
-        freedib(after);
+        QVERIFY(blockOf(readPicture24(current)) == expected);
         QVERIFY(blockOf(window->di) == source);
         QVERIFY(blockOf(window->outdi) == result);
         QCOMPARE(window->afilename, current);

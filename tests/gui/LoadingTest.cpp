@@ -172,7 +172,7 @@ class LoadingTest : public QObject {
     };
     Snapshot snapshot() const
     {
-        return {window->di.poi, window->outdi.poi, window->afilename, window->windowTitle(), window->Breit->text(),
+        return {window->di->poi, window->outdi->poi, window->afilename, window->windowTitle(), window->Breit->text(),
                 window->Hoch->text(), window->Tief->text(), window->changed};
     }
     // Work in progress: a loaded picture with an unsaved stroke.
@@ -241,13 +241,13 @@ private slots:
         QCOMPARE(getpixel(window->di, 36, 0), topColour(bits));
         QCOMPARE(getpixel(window->di, 0, 22), bottomColour(bits));
         // The result starts as a copy of its own.
-        QVERIFY(window->outdi.poi != window->di.poi);
-        QCOMPARE(window->outdi.bytew, window->di.bytew);
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(window->outdi.poi), 23 * window->outdi.bytew),
-                 QByteArray(reinterpret_cast<const char *>(window->di.poi), 23 * window->di.bytew));
+        QVERIFY(window->outdi->poi != window->di->poi);
+        QCOMPARE(window->outdi->bytew, window->di->bytew);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(window->outdi->poi), 23 * window->outdi->bytew),
+                 QByteArray(reinterpret_cast<const char *>(window->di->poi), 23 * window->di->bytew));
         // The pixel operations address the new pictures through the table.
-        QCOMPARE(rowoffsets.size(), size_t(23));
-        QCOMPARE(rowoffsets[0], 22 * window->di.bytew);
+        QCOMPARE(window->di.rows().size(), size_t(23));
+        QCOMPARE(window->di.rows()[0], 22 * window->di->bytew);
 
         // The work canvas takes the new size at the zoom in force.
         QCOMPARE(window->PaintBox1->size(), QSize(74, 46));
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(message.icon, QMessageBox::Critical);
         QVERIFY(snapshot() == before);
         QCOMPARE(getpixel(window->outdi, 0, 0), rgb(1, 2, 3));
-        QCOMPARE(rowoffsets.size(), size_t(10));
+        QCOMPARE(window->di.rows().size(), size_t(10));
 
         QVERIFY(window->openfilenow(path(QStringLiteral("gross.bmp"))));
         verifyLoaded(QStringLiteral("gross.bmp"), 4096, 3072);

@@ -417,7 +417,7 @@ private slots:
 
     void startState()
     {
-        for (const dib *picture : {&window->di, &window->outdi}) {
+        for (const dib *picture : {&window->di.get(), &window->outdi.get()}) {
             QCOMPARE(dibwidth(*picture), 320);
             QCOMPARE(dibheight(*picture), 200);
             QCOMPARE(dibbits(*picture), 24);
@@ -427,7 +427,7 @@ private slots:
             const QByteArray block(reinterpret_cast<const char *>(picture->poi), size);
             QCOMPARE(block.count(char(255)), size);
         }
-        QVERIFY(window->di.poi != window->outdi.poi);
+        QVERIFY(window->di->poi != window->outdi->poi);
         QCOMPARE(window->PaintBox1->size(), QSize(320, 200));
         QCOMPARE(window->ghue, 20);
         QCOMPARE(window->gsat, 141);

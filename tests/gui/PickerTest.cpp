@@ -258,7 +258,7 @@ private slots:
 
     void pickingWorksWithoutSwatchPicture()
     {
-        freedib(window->pal24dib);
+        window->pal24dib = Picture();
         showPicker();
         clickOn(window->PalPaintBox, QPoint(67, 89), Qt::LeftButton);
         verifyColour(85, 255);

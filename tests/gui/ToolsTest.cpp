@@ -38,15 +38,12 @@ QByteArray bytesOf(const dib &d)
 }
 
 // A picture of the library holding a copy of another's pixels, for the model.
-struct Copy {
-    dib d = emptydib();
-    explicit Copy(const dib &from)
+struct Copy : Picture {
+    explicit Copy(const dib &from) : Picture(dibwidth(from), dibheight(from), 24)
     {
-        newdib(&d, dibwidth(from), dibheight(from), 24, nullptr, 0);
         std::memcpy(d.poi, from.poi, blockSize(from));
     }
-    Copy(const Copy &) = delete;
-    ~Copy() { freedib(d); }
+    dib &d = get();
 };
 
 // The classic rule for one segment in picture pixels.
@@ -101,16 +98,14 @@ class ToolsTest : public QObject {
     void usePicture(int zoom, bool white = false)
     {
         TMainForm &w = *window;
-        freedib(w.di);
-        freedib(w.outdi);
-        newdib(&w.di, kWidth, kHeight, 24, nullptr, 0);
-        newdib(&w.outdi, kWidth, kHeight, 24, nullptr, 0);
-        QVERIFY(w.di.poi && w.outdi.poi);
+        w.di = Picture(kWidth, kHeight, 24);
+        w.outdi = Picture(kWidth, kHeight, 24);
+        QVERIFY(!w.di.empty() && !w.outdi.empty());
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
                 setPixel(w.di, x, y, white ? QColor(255, 255, 255)
                                            : QColor((x * 5) % 256, (y * 7) % 256, ((x + y) * 3) % 256));
-        std::memcpy(w.outdi.poi, w.di.poi, blockSize(w.di));
+        std::memcpy(w.outdi->poi, w.di->poi, blockSize(w.di));
         w.ZoomEd->setValue(zoom);
         // The canvas size the zoom gives.
         w.PaintBox1->resize(int(kWidth * double(zoom) / 100), int(kHeight * double(zoom) / 100));

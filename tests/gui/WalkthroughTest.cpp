@@ -39,10 +39,10 @@ struct Rgb {
     int r = 0, g = 0, b = 0;
 };
 
-struct Picture {
+struct RgbPicture {
     int width = 0, height = 0;
     std::vector<Rgb> pixels;
-    Picture(int w = 0, int h = 0) : width(w), height(h), pixels(size_t(w) * size_t(h)) {}
+    RgbPicture(int w = 0, int h = 0) : width(w), height(h), pixels(size_t(w) * size_t(h)) {}
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     Rgb &at(int x, int y) { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
     const Rgb &at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
@@ -109,7 +109,7 @@ std::vector<QPoint> lineDabs(QPoint from, QPoint to)
 }
 
 // The colourising brush (erase: the eraser) along the polyline `points`.
-void brush(const Picture &source, Picture &result, const std::vector<QPoint> &points, int radius,
+void brush(const RgbPicture &source, RgbPicture &result, const std::vector<QPoint> &points, int radius,
            int hue, int sat, int bright, bool erase = false)
 {
     for (size_t i = 1; i < points.size(); ++i)
@@ -123,9 +123,9 @@ void brush(const Picture &source, Picture &result, const std::vector<QPoint> &po
 
 // Every pixel that `source` and `model` share takes the model's hue and
 // saturation at its own luminance (the transfer and the batch).
-Picture transfer(const Picture &source, const Picture &model)
+RgbPicture transfer(const RgbPicture &source, const RgbPicture &model)
 {
-    Picture result = source;
+    RgbPicture result = source;
     for (int y = 0; y < std::min(source.height, model.height); ++y)
         for (int x = 0; x < std::min(source.width, model.width); ++x) {
             const Hsl colour = hslOf(model.at(x, y));
@@ -137,9 +137,9 @@ Picture transfer(const Picture &source, const Picture &model)
 // The colour layer moved by n pixels in (dx, dy): hue and saturation from the
 // old place, the HSL luminance of the source at the new one; the uncovered
 // edge keeps its own luminance and loses its colour.
-Picture shift(const Picture &source, const Picture &result, int dx, int dy, int n)
+RgbPicture shift(const RgbPicture &source, const RgbPicture &result, int dx, int dy, int n)
 {
-    Picture moved = result;
+    RgbPicture moved = result;
     for (int y = 0; y < result.height; ++y)
         for (int x = 0; x < result.width; ++x) {
             const int fromX = x - dx * n, fromY = y - dy * n;
@@ -162,9 +162,9 @@ int scene(int x, int y) { return std::min(255, 15 + x + y + 40 * ((x / 12 + y / 
 
 // Frame k as a camera sees the scene that moves 2 pixels right and 1 down per
 // frame: the picture's content moves 2 left and 1 up.
-Picture frame(int k)
+RgbPicture frame(int k)
 {
-    Picture p(kWidth, kHeight);
+    RgbPicture p(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const int v = scene(x + 2 * k, y + k);
@@ -182,7 +182,7 @@ bool writeFrame(const QString &file, int k, int format)
         table->bmiColors[i] = RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0};
     dib d = emptydib();
     newdib(&d, kWidth, kHeight, 8, table, 256);
-    const Picture p = frame(k);
+    const RgbPicture p = frame(k);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
             setpixel(d, x, y, uint32_t(p.at(x, y).r));
@@ -192,10 +192,10 @@ bool writeFrame(const QString &file, int k, int format)
 }
 
 // A file read by Qt's own readers; empty when it cannot be read.
-Picture readFile(const QString &file)
+RgbPicture readFile(const QString &file)
 {
     const QImage image = QImage(file).convertToFormat(QImage::Format_RGB888);
-    Picture p(image.width(), image.height());
+    RgbPicture p(image.width(), image.height());
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
             const QRgb c = image.pixel(x, y);
@@ -204,9 +204,9 @@ Picture readFile(const QString &file)
     return p;
 }
 
-Picture fromDib(const dib &d)
+RgbPicture fromDib(const dib &d)
 {
-    Picture p(dibwidth(d), dibheight(d));
+    RgbPicture p(dibwidth(d), dibheight(d));
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
             const uint32_t c = getpixel(d, x, y);
@@ -216,7 +216,7 @@ Picture fromDib(const dib &d)
 }
 
 // Empty when the two agree within `tolerance` per channel, else the first difference.
-QString difference(const Picture &actual, const Picture &expected, int tolerance = 0)
+QString difference(const RgbPicture &actual, const RgbPicture &expected, int tolerance = 0)
 {
     if (actual.width != expected.width || actual.height != expected.height)
         return QStringLiteral("size %1 x %2").arg(actual.width).arg(actual.height);
@@ -230,7 +230,7 @@ QString difference(const Picture &actual, const Picture &expected, int tolerance
     return QString();
 }
 
-double meanDeviation(const Picture &actual, const Picture &expected)
+double meanDeviation(const RgbPicture &actual, const RgbPicture &expected)
 {
     double sum = 0;
     for (size_t i = 0; i < expected.pixels.size(); ++i)
@@ -331,7 +331,7 @@ private slots:
         const QStringList names{"bild1.bmp", "bild2.bmp", "bild3.bmp", "bild4.jpg"};
         for (int k = 0; k < 4; ++k)
             QVERIFY(writeFrame(path(names[k]), k, k < 3 ? BK3_FORMAT_BMP : BK3_FORMAT_JPEG));
-        const Picture frame4 = readFile(path(names[3])); // what the JPEG holds
+        const RgbPicture frame4 = readFile(path(names[3])); // what the JPEG holds
 
         // 1, 2: the first frame, double-clicked in the file list.
         w.SelectTreeFolder(folder->path());
@@ -352,7 +352,7 @@ private slots:
         QVERIFY(w.PaintBox1->isVisible());
         w.ZoomEd->setValue(200);
         QCOMPARE(w.PaintBox1->size(), QSize(240, 160));
-        Picture expected = frame(0);
+        RgbPicture expected = frame(0);
         pickPreset(w.ToolButton2, QStringLiteral("Himmel"), 143, 157);
         w.RadiusED->setValue(6);
         brush(frame(0), expected, drag({{20, 20}, {90, 37}, {150, 30}, {151, 31}}), 6, 143, 157, 0);
@@ -416,8 +416,8 @@ private slots:
 
         // JPEG: the luminance of the frame as read, the colours of the result,
         // within what the lossy format takes away.
-        const Picture jpeg = readFile(path(names[3]));
-        const Picture jpegExpected = transfer(frame4, expected);
+        const RgbPicture jpeg = readFile(path(names[3]));
+        const RgbPicture jpegExpected = transfer(frame4, expected);
         QVERIFY(jpeg.width == kWidth && jpeg.height == kHeight);
         const double deviation = meanDeviation(jpeg, jpegExpected);
         QVERIFY2(deviation < 3.0, qPrintable(QString::number(deviation)));

@@ -20,11 +20,9 @@ class ZoomViewTest : public QObject {
 
     void setPictures(int width, int height)
     {
-        freedib(window->di);
-        freedib(window->outdi);
-        newdib(&window->di, width, height, 24, nullptr, 0);
-        newdib(&window->outdi, width, height, 24, nullptr, 0);
-        QVERIFY(window->di.poi && window->outdi.poi);
+        window->di = Picture(width, height, 24);
+        window->outdi = Picture(width, height, 24);
+        QVERIFY(window->di->poi && window->outdi->poi);
         window->ZoomEdChange();
         window->RedrawCanvas();
     }

@@ -1,6 +1,6 @@
 // Widening 1-, 4- and 8-bit pictures to 24 bits, zweihoch, and the grey conversion.
 #include "Depth.h"
-#include "Pictures.h"
+#include "ProgressLog.h"
 
 #include <gtest/gtest.h>
 #include <climits>
@@ -210,13 +210,13 @@ TEST(DepthUpTo, LeavesPicturesItDoesNotWiden)
         SCOPED_TRACE(c.what);
         Picture picture(6, 3, c.bits);
         std::mt19937 random(3);
-        picture.randomise(random);
-        const dib before = picture.d;
-        const std::vector<uint8_t> bytes = picture.bytes();
+        randomiseBytes(picture, random);
+        const dib before = picture.get();
+        const std::vector<uint8_t> bytes = pixelBytes(picture);
         ProgressLog log;
-        EXPECT_FALSE(DepthUpTo(picture.d, c.target, log.sink()));
-        EXPECT_EQ(std::memcmp(&before, &picture.d, sizeof(dib)), 0);
-        EXPECT_EQ(picture.bytes(), bytes);
+        EXPECT_FALSE(DepthUpTo(picture.get(), c.target, log.sink()));
+        EXPECT_EQ(std::memcmp(&before, &picture.get(), sizeof(dib)), 0);
+        EXPECT_EQ(pixelBytes(picture), bytes);
         EXPECT_EQ(log.values, (std::vector<int32_t>{0, 0}));
     }
 }
@@ -225,13 +225,13 @@ TEST(DepthUpTo, FailedCreationLeavesPictureAsItWas)
 {
     // A header larger than the library creates: the new picture cannot be made.
     Picture picture(4, 2, 8);
-    picture.d.pmi->bmiHeader.biWidth = BK3_MAX_SIDE + 1;
-    const dib before = picture.d;
+    picture.get().pmi->bmiHeader.biWidth = BK3_MAX_SIDE + 1;
+    const dib before = picture.get();
     ProgressLog log;
-    EXPECT_FALSE(DepthUpTo(picture.d, 24, log.sink()));
-    EXPECT_EQ(std::memcmp(&before, &picture.d, sizeof(dib)), 0);
+    EXPECT_FALSE(DepthUpTo(picture.get(), 24, log.sink()));
+    EXPECT_EQ(std::memcmp(&before, &picture.get(), sizeof(dib)), 0);
     EXPECT_EQ(log.values, (std::vector<int32_t>{0, 0}));
-    picture.d.pmi->bmiHeader.biWidth = 4;
+    picture.get().pmi->bmiHeader.biWidth = 4;
 
     dib none = emptydib();
     EXPECT_FALSE(DepthUpTo(none, 24, nullptr));
@@ -249,11 +249,11 @@ TEST(Grey, WeightedSumDividedOnce)
     };
     Picture picture(int32_t(std::size(cases)), 1, 24);
     for (size_t i = 0; i < std::size(cases); ++i)
-        picture.set(int32_t(i), 0, cases[i].blue, cases[i].green, cases[i].red);
-    ConvertToGrey(picture.d, nullptr);
+        setPixel(picture, int32_t(i), 0, cases[i].blue, cases[i].green, cases[i].red);
+    ConvertToGrey(picture.get(), nullptr);
     for (size_t i = 0; i < std::size(cases); ++i) {
         const uint8_t g = cases[i].grey;
-        EXPECT_EQ(pixel24(picture.d, int32_t(i), 0), (std::array<uint8_t, 3>{g, g, g}))
+        EXPECT_EQ(pixel24(picture.get(), int32_t(i), 0), (std::array<uint8_t, 3>{g, g, g}))
             << "red " << int(cases[i].red) << " green " << int(cases[i].green) << " blue "
             << int(cases[i].blue);
     }
@@ -264,11 +264,11 @@ TEST(Grey, EveryColourByTheRule)
     // All 2^24 colours, once each.
     Picture picture(4096, 4096, 24);
     for (uint32_t c = 0; c < (1u << 24); ++c)
-        picture.set(int32_t(c % 4096), int32_t(c / 4096), uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16));
-    ConvertToGrey(picture.d, nullptr);
+        setPixel(picture, int32_t(c % 4096), int32_t(c / 4096), uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16));
+    ConvertToGrey(picture.get(), nullptr);
     for (uint32_t c = 0; c < (1u << 24); ++c) {
         const uint32_t expected = (30 * (c >> 16) + 59 * ((c >> 8) & 0xFF) + 11 * (c & 0xFF)) / 100;
-        const uint8_t *p = picture.at(int32_t(c % 4096), int32_t(c / 4096));
+        const uint8_t *p = pixelAt(picture, int32_t(c % 4096), int32_t(c / 4096));
         if (p[0] != expected || p[1] != expected || p[2] != expected)
             FAIL() << "colour " << std::hex << c << ": " << std::dec << int(p[0]) << " " << int(p[1])
                    << " " << int(p[2]) << ", expected " << expected;
@@ -281,20 +281,20 @@ TEST(Grey, AnyWidthRowPaddingUntouched)
     for (const int32_t width : {1, 2, 5, 15, 16, 17, 31, 33, 47}) {
         SCOPED_TRACE(width);
         Picture picture(width, 3, 24);
-        picture.randomise(random);
-        const std::vector<uint8_t> before = picture.bytes();
+        randomiseBytes(picture, random);
+        const std::vector<uint8_t> before = pixelBytes(picture);
         ProgressLog log;
-        ConvertToGrey(picture.d, log.sink());
-        const std::vector<uint8_t> after = picture.bytes();
+        ConvertToGrey(picture.get(), log.sink());
+        const std::vector<uint8_t> after = pixelBytes(picture);
         for (size_t row = 0; row < 3; ++row) {
-            const size_t start = row * size_t(picture.d.bytew);
+            const size_t start = row * size_t(picture.get().bytew);
             for (int32_t x = 0; x < width; ++x) {
                 const uint8_t *p = &before[start + 3 * size_t(x)];
                 const uint8_t g = uint8_t((30 * p[2] + 59 * p[1] + 11 * p[0]) / 100);
                 for (int c = 0; c < 3; ++c)
                     ASSERT_EQ(after[start + 3 * size_t(x) + size_t(c)], g) << "pixel " << x;
             }
-            for (size_t b = 3 * size_t(width); b < size_t(picture.d.bytew); ++b)
+            for (size_t b = 3 * size_t(width); b < size_t(picture.get().bytew); ++b)
                 ASSERT_EQ(after[start + b], before[start + b]) << "padding";
         }
         EXPECT_EQ(log.values, concat({{0}, rowValues(3), {0}}));
@@ -305,11 +305,11 @@ TEST(Grey, OnlyTwentyFourBitPictures)
 {
     Picture picture(5, 2, 8);
     std::mt19937 random(5);
-    picture.randomise(random);
-    const std::vector<uint8_t> before = picture.bytes();
+    randomiseBytes(picture, random);
+    const std::vector<uint8_t> before = pixelBytes(picture);
     ProgressLog log;
-    ConvertToGrey(picture.d, log.sink());
-    EXPECT_EQ(picture.bytes(), before);
+    ConvertToGrey(picture.get(), log.sink());
+    EXPECT_EQ(pixelBytes(picture), before);
     EXPECT_EQ(log.values, (std::vector<int32_t>{0, 0}));
 }
 

@@ -87,27 +87,48 @@ TEST(Queries, ColoursFollowTheDepth)
     }
 }
 
-TEST(RowOffsets, BottomUpRowsAndRelease)
+TEST(RowOffsets, BottomUpRows)
 {
     dib d = sharedBlockPicture(320, 200);
-    RebuildRowOffsets(d);
-    ASSERT_EQ(rowoffsets.size(), 200u);
-    EXPECT_EQ(rowoffsets[0], 191040);
-    EXPECT_EQ(rowoffsets[1], 191040 - 960);
-    EXPECT_EQ(rowoffsets[199], 0);
-
-    // A smaller picture shrinks the table.
-    dib one = sharedBlockPicture(321, 1);
-    RebuildRowOffsets(one);
-    ASSERT_EQ(rowoffsets.size(), 1u);
-    EXPECT_EQ(rowoffsets[0], 0);
-
-    ReleaseRowOffsets();
-    EXPECT_TRUE(rowoffsets.empty());
-    RebuildRowOffsets(dib{});
-    EXPECT_TRUE(rowoffsets.empty()) << "no picture, no rows";
+    const RowTable rows = rowTableOf(d);
+    ASSERT_EQ(rows.size(), 200u);
+    EXPECT_EQ(rows[0], 191040);
+    EXPECT_EQ(rows[1], 191040 - 960);
+    EXPECT_EQ(rows[199], 0);
+    EXPECT_TRUE(rowTableOf(dib{}).empty()) << "no picture, no rows";
     freedib(d);
-    freedib(one);
+}
+
+// The table belongs to the picture held now: a new record, a conversion in
+// place or a move must never leave the rows of another geometry behind.
+TEST(OwnedPicture, RowsFollowThePictureHeld)
+{
+    Picture picture(sharedBlockPicture(320, 200));
+    ASSERT_EQ(picture.rows().size(), 200u);
+    picture.reset(sharedBlockPicture(321, 1));
+    ASSERT_EQ(picture.rows().size(), 1u);
+    EXPECT_EQ(picture.rows()[0], 0);
+
+    Picture wide(7, 3, 8, 256);
+    ASSERT_FALSE(wide.empty());
+    EXPECT_EQ(wide.rows()[0], 2 * 8);
+    dib converted = sharedBlockPicture(7, 3); // the same rows, three times as long
+    freedib(wide.get());
+    wide.get() = converted;
+    EXPECT_EQ(wide.rows()[0], 2 * 24);
+
+    Picture moved(std::move(wide));
+    EXPECT_TRUE(wide.empty());
+    EXPECT_TRUE(wide.rows().empty());
+    EXPECT_EQ(moved.rows().size(), 3u);
+    moved = std::move(picture);
+    EXPECT_EQ(moved.rows().size(), 1u);
+    EXPECT_EQ(moved.width(), 321);
+
+    dib handed = moved.release();
+    EXPECT_TRUE(moved.empty());
+    EXPECT_TRUE(moved.rows().empty());
+    freedib(handed);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The 5 x 5 filter and the soften kernel, against hand-worked values and against
 // a reference that reads the picture with clamped coordinates instead of a
 // bordered copy.
-#include "Pictures.h"
+#include "ProgressLog.h"
 #include "Soften.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ namespace {
 std::vector<uint8_t> referenceFilter(Picture &picture, const FilterKernel &k)
 {
     const int32_t w = picture.width(), h = picture.height();
-    std::vector<uint8_t> out = picture.bytes();
+    std::vector<uint8_t> out = pixelBytes(picture);
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
             for (int32_t channel = 0; channel < 3; ++channel) {
@@ -23,10 +23,10 @@ std::vector<uint8_t> referenceFilter(Picture &picture, const FilterKernel &k)
                     for (int32_t c = 0; c < 5; ++c) {
                         const int32_t sx = std::clamp(x + c - 2, 0, w - 1);
                         const int32_t sy = std::clamp(y + r - 2, 0, h - 1);
-                        sum += int64_t(k.matrix[r][c]) * picture.at(sx, sy)[channel];
+                        sum += int64_t(k.matrix[r][c]) * pixelAt(picture, sx, sy)[channel];
                     }
                 const int64_t v = std::clamp<int64_t>(sum / k.divisor + k.bias, 0, 255);
-                out[size_t(h - 1 - y) * size_t(picture.d.bytew) + 3 * size_t(x) + size_t(channel)] =
+                out[size_t(h - 1 - y) * size_t(picture.get().bytew) + 3 * size_t(x) + size_t(channel)] =
                     uint8_t(v);
             }
     return out;
@@ -39,7 +39,7 @@ std::vector<std::vector<int>> reds(Picture &picture)
     for (int32_t y = 0; y < picture.height(); ++y) {
         rows.emplace_back();
         for (int32_t x = 0; x < picture.width(); ++x)
-            rows.back().push_back(picture.at(x, y)[2]);
+            rows.back().push_back(pixelAt(picture, x, y)[2]);
     }
     return rows;
 }
@@ -58,23 +58,23 @@ TEST(Soften, UniformPictureUnchanged)
     };
     for (const auto &c : cases) {
         Picture picture(c.w, c.h, 24);
-        picture.fill(c.b, c.g, c.r);
-        const std::vector<uint8_t> before = picture.bytes();
-        EXPECT_EQ(FilterDib(picture.d, SoftenKernel, nullptr), FilterResult::Filtered);
-        EXPECT_EQ(picture.bytes(), before) << c.w << " x " << c.h;
+        fillPicture(picture, c.b, c.g, c.r);
+        const std::vector<uint8_t> before = pixelBytes(picture);
+        EXPECT_EQ(FilterDib(picture.get(), SoftenKernel, nullptr), FilterResult::Filtered);
+        EXPECT_EQ(pixelBytes(picture), before) << c.w << " x " << c.h;
     }
 }
 
 TEST(Soften, SingleWhitePixelSpreadsToThreeByThree)
 {
     Picture picture(7, 6, 24);
-    picture.fill(0, 0, 0);
-    picture.set(3, 2, 255, 255, 255);
-    ASSERT_EQ(FilterDib(picture.d, SoftenKernel, nullptr), FilterResult::Filtered);
+    fillPicture(picture, 0, 0, 0);
+    setPixel(picture, 3, 2, 255, 255, 255);
+    ASSERT_EQ(FilterDib(picture.get(), SoftenKernel, nullptr), FilterResult::Filtered);
     for (int32_t y = 0; y < 6; ++y)
         for (int32_t x = 0; x < 7; ++x) {
             const uint8_t v = (std::abs(x - 3) <= 1 && std::abs(y - 2) <= 1) ? 28 : 0;
-            const uint8_t *p = picture.at(x, y);
+            const uint8_t *p = pixelAt(picture, x, y);
             ASSERT_TRUE(p[0] == v && p[1] == v && p[2] == v) << "pixel " << x << "," << y;
         }
 }
@@ -89,9 +89,9 @@ TEST(Soften, CornersAreRepeatedIntoTheBorder)
     for (const auto &corner : corners) {
         SCOPED_TRACE(corner.corner);
         Picture picture(6, 5, 24);
-        picture.fill(0, 0, 0);
-        picture.set(corner.x, corner.y, 90, 90, 90);
-        ASSERT_EQ(FilterDib(picture.d, SoftenKernel, nullptr), FilterResult::Filtered);
+        fillPicture(picture, 0, 0, 0);
+        setPixel(picture, corner.x, corner.y, 90, 90, 90);
+        ASSERT_EQ(FilterDib(picture.get(), SoftenKernel, nullptr), FilterResult::Filtered);
         const int32_t nx = corner.x == 0 ? 1 : 4; // the inner neighbour column
         const int32_t ny = corner.y == 0 ? 1 : 3; // the inner neighbour row
         for (int32_t y = 0; y < 5; ++y)
@@ -103,7 +103,7 @@ TEST(Soften, CornersAreRepeatedIntoTheBorder)
                     expected = 20;
                 else if (x == nx && y == ny)
                     expected = 10;
-                ASSERT_EQ(picture.at(x, y)[1], expected) << "pixel " << x << "," << y;
+                ASSERT_EQ(pixelAt(picture, x, y)[1], expected) << "pixel " << x << "," << y;
             }
     }
 }
@@ -119,10 +119,10 @@ TEST(Soften, OnePixelWideOrHighAveragesThreeNeighbours)
         const int32_t n = int32_t(line.size());
         Picture picture(wide ? n : 1, wide ? 1 : n, 24);
         for (int32_t i = 0; i < n; ++i)
-            picture.set(wide ? i : 0, wide ? 0 : i, uint8_t(line[size_t(i)]), 0, uint8_t(255 - line[size_t(i)]));
-        ASSERT_EQ(FilterDib(picture.d, SoftenKernel, nullptr), FilterResult::Filtered);
+            setPixel(picture, wide ? i : 0, wide ? 0 : i, uint8_t(line[size_t(i)]), 0, uint8_t(255 - line[size_t(i)]));
+        ASSERT_EQ(FilterDib(picture.get(), SoftenKernel, nullptr), FilterResult::Filtered);
         for (int32_t i = 0; i < n; ++i) {
-            const uint8_t *p = picture.at(wide ? i : 0, wide ? 0 : i);
+            const uint8_t *p = pixelAt(picture, wide ? i : 0, wide ? 0 : i);
             EXPECT_EQ(p[0], expected[size_t(i)]) << "pixel " << i;
             EXPECT_EQ(p[2], (3 * (255 - line[size_t(std::max(i - 1, 0))]) + 3 * (255 - line[size_t(i)]) +
                              3 * (255 - line[size_t(std::min(i + 1, n - 1))])) / 9)
@@ -135,12 +135,12 @@ TEST(Soften, SumsAreTruncated)
 {
     // Eight neighbours of 255 around a 0: 2040 div 9 = 226 (rounding would give 227).
     Picture picture(5, 5, 24);
-    picture.fill(255, 255, 255);
-    picture.set(2, 2, 0, 0, 0);
-    ASSERT_EQ(FilterDib(picture.d, SoftenKernel, nullptr), FilterResult::Filtered);
-    EXPECT_EQ(picture.at(2, 2)[0], 226);
-    EXPECT_EQ(picture.at(1, 1)[0], 226);
-    EXPECT_EQ(picture.at(0, 0)[0], 255);
+    fillPicture(picture, 255, 255, 255);
+    setPixel(picture, 2, 2, 0, 0, 0);
+    ASSERT_EQ(FilterDib(picture.get(), SoftenKernel, nullptr), FilterResult::Filtered);
+    EXPECT_EQ(pixelAt(picture, 2, 2)[0], 226);
+    EXPECT_EQ(pixelAt(picture, 1, 1)[0], 226);
+    EXPECT_EQ(pixelAt(picture, 0, 0)[0], 255);
 }
 
 TEST(Filter, DivisionTruncatesTowardZeroThenBiasThenClamp)
@@ -159,12 +159,12 @@ TEST(Filter, DivisionTruncatesTowardZeroThenBiasThenClamp)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         Picture picture(3, 2, 24);
-        picture.fill(uint8_t(c.value), uint8_t(c.value), uint8_t(c.value));
-        ASSERT_EQ(FilterDib(picture.d, singleWeight(2, 2, c.weight, c.divisor, c.bias), nullptr),
+        fillPicture(picture, uint8_t(c.value), uint8_t(c.value), uint8_t(c.value));
+        ASSERT_EQ(FilterDib(picture.get(), singleWeight(2, 2, c.weight, c.divisor, c.bias), nullptr),
                   FilterResult::Filtered);
         for (int32_t y = 0; y < 2; ++y)
             for (int32_t x = 0; x < 3; ++x)
-                EXPECT_EQ(picture.at(x, y)[1], c.expected) << "pixel " << x << "," << y;
+                EXPECT_EQ(pixelAt(picture, x, y)[1], c.expected) << "pixel " << x << "," << y;
     }
 }
 
@@ -176,8 +176,8 @@ TEST(Filter, WindowRowOneIsTopColumnOneIsLeft)
     int v = 0;
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 4; ++x, v += 10)
-            picture.set(x, y, 0, 0, uint8_t(v));
-    ASSERT_EQ(FilterDib(picture.d, singleWeight(0, 0, 1, 1, 0), nullptr), FilterResult::Filtered);
+            setPixel(picture, x, y, 0, 0, uint8_t(v));
+    ASSERT_EQ(FilterDib(picture.get(), singleWeight(0, 0, 1, 1, 0), nullptr), FilterResult::Filtered);
     EXPECT_EQ(reds(picture), (std::vector<std::vector<int>>{{0, 0, 0, 10}, {0, 0, 0, 10}, {0, 0, 0, 10}}));
 }
 
@@ -200,10 +200,10 @@ TEST(Filter, MatchesReferenceOnRandomPictures)
                 k.divisor = int32_t(random() % 41) - 20;
             while (k.divisor == 0);
             Picture picture(w, h, 24);
-            picture.randomise(random);
+            randomiseBytes(picture, random);
             const std::vector<uint8_t> expected = referenceFilter(picture, k);
-            ASSERT_EQ(FilterDib(picture.d, k, nullptr), FilterResult::Filtered);
-            ASSERT_EQ(picture.bytes(), expected) << w << " x " << h << " round " << round;
+            ASSERT_EQ(FilterDib(picture.get(), k, nullptr), FilterResult::Filtered);
+            ASSERT_EQ(pixelBytes(picture), expected) << w << " x " << h << " round " << round;
         }
     }
 }
@@ -221,15 +221,15 @@ TEST(Soften, MatchesReferenceOnRandomPictures)
     };
     for (const auto &[w, h] : sizes) {
         Picture picture(w, h, 24);
-        picture.randomise(random);
+        randomiseBytes(picture, random);
         // Now and then near-black or near-white areas, where sums reach their ends.
         if (w * h > 4)
             for (int32_t y = 0; y < h; ++y)
                 for (int32_t x = 0; x < w / 2; ++x)
-                    picture.set(x, y, uint8_t(255 - random() % 3), uint8_t(random() % 3), uint8_t(255));
+                    setPixel(picture, x, y, uint8_t(255 - random() % 3), uint8_t(random() % 3), uint8_t(255));
         const std::vector<uint8_t> expected = referenceFilter(picture, SoftenKernel);
-        ASSERT_EQ(FilterDib(picture.d, SoftenKernel, nullptr), FilterResult::Filtered);
-        ASSERT_EQ(picture.bytes(), expected) << w << " x " << h;
+        ASSERT_EQ(FilterDib(picture.get(), SoftenKernel, nullptr), FilterResult::Filtered);
+        ASSERT_EQ(pixelBytes(picture), expected) << w << " x " << h;
     }
 }
 
@@ -243,9 +243,9 @@ TEST(Filter, ProgressOfTheRowsFromCallingThread)
             SCOPED_TRACE(testing::Message() << w << " x " << h << (soften ? " soften" : " sharpen"));
             Picture picture(w, h, 24);
             std::mt19937 random{uint32_t(h)};
-            picture.randomise(random);
+            randomiseBytes(picture, random);
             ProgressLog log;
-            ASSERT_EQ(FilterDib(picture.d, soften ? SoftenKernel : sharpen, log.sink()), FilterResult::Filtered);
+            ASSERT_EQ(FilterDib(picture.get(), soften ? SoftenKernel : sharpen, log.sink()), FilterResult::Filtered);
             const auto expected = soften ? concat({{0, 0}, rowValues(h), {0, 0}})
                                          : concat({{0, 0}, rowValues(h), rowValues(h), {0, 0}});
             EXPECT_EQ(log.values, expected);
@@ -259,11 +259,11 @@ TEST(Soften, PicturesWithAColourTableAreNotFiltered)
     for (const int32_t bits : {1, 4, 8}) {
         Picture picture(6, 4, bits);
         std::mt19937 random{uint32_t(bits)};
-        picture.randomise(random);
-        const std::vector<uint8_t> before = picture.bytes();
+        randomiseBytes(picture, random);
+        const std::vector<uint8_t> before = pixelBytes(picture);
         ProgressLog log;
-        EXPECT_EQ(FilterDib(picture.d, SoftenKernel, log.sink()), FilterResult::NotFiltered);
-        EXPECT_EQ(picture.bytes(), before) << bits << " bits";
+        EXPECT_EQ(FilterDib(picture.get(), SoftenKernel, log.sink()), FilterResult::NotFiltered);
+        EXPECT_EQ(pixelBytes(picture), before) << bits << " bits";
         EXPECT_EQ(log.values, (std::vector<int32_t>{0, 0}));
     }
     dib none = emptydib();
@@ -280,11 +280,11 @@ TEST(Filter, WorkingPictureTooLargeLeavesPictureUnchanged)
             SCOPED_TRACE(testing::Message() << w << " x " << h << (soften ? " soften" : " other kernel"));
             Picture picture(w, h, 24);
             std::mt19937 random(65533);
-            picture.randomise(random);
-            const std::vector<uint8_t> before = picture.bytes();
+            randomiseBytes(picture, random);
+            const std::vector<uint8_t> before = pixelBytes(picture);
             ProgressLog log;
-            EXPECT_EQ(FilterDib(picture.d, soften ? SoftenKernel : identity, log.sink()), FilterResult::OutOfMemory);
-            EXPECT_EQ(picture.bytes(), before);
+            EXPECT_EQ(FilterDib(picture.get(), soften ? SoftenKernel : identity, log.sink()), FilterResult::OutOfMemory);
+            EXPECT_EQ(pixelBytes(picture), before);
             EXPECT_EQ(log.values, (std::vector<int32_t>{0, 0, 0}));
         }
     }
@@ -294,10 +294,10 @@ TEST(Filter, ZeroDivisorIsRefused)
 {
     Picture picture(3, 3, 24);
     std::mt19937 random(0);
-    picture.randomise(random);
-    const std::vector<uint8_t> before = picture.bytes();
-    EXPECT_EQ(FilterDib(picture.d, singleWeight(2, 2, 1, 0, 0), nullptr), FilterResult::BadKernel);
-    EXPECT_EQ(picture.bytes(), before);
+    randomiseBytes(picture, random);
+    const std::vector<uint8_t> before = pixelBytes(picture);
+    EXPECT_EQ(FilterDib(picture.get(), singleWeight(2, 2, 1, 0, 0), nullptr), FilterResult::BadKernel);
+    EXPECT_EQ(pixelBytes(picture), before);
 }
 
 } // namespace
