@@ -22,11 +22,10 @@ using SaveFn = bool (*)(const dib &picture, Writer &out, Progress &progress);
 struct Codec {
   const char *name;
   const char *extensions; // lower case, each between ';', e.g. ";bmp;dib;rle;"
-  int save_code;          // the SaveDib format code, 0 if none
+  int save_code;          // the SaveDib format code
   SniffFn sniff;
-  LoadFn load;            // null while the family cannot be read yet
-  SaveFn save;            // null while the family cannot be written yet
-  Error not_readable;     // the reason given while `load` is null
+  LoadFn load;
+  SaveFn save;
   bool by_extension;      // the content has no reliable signature: the extension decides
 };
 
