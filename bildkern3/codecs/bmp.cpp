@@ -337,16 +337,12 @@ bool bmp_sniff(const uint8_t *data, size_t size) { return size >= 2 && data[0] =
 
 Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
   Layout layout;
-  Error e = parse(data, size, layout);
-  if (!e)
-    e = layout.compression == bi_rle8 || layout.compression == bi_rle4
-            ? load_rle(data, size, layout, result, progress)
-            : load_uncompressed(data, size, layout, result, progress);
-  if (e)
-    free_dib(result);
-  return e;
+  if (Error e = parse(data, size, layout))
+    return e;
+  return layout.compression == bi_rle8 || layout.compression == bi_rle4
+             ? load_rle(data, size, layout, result, progress)
+             : load_uncompressed(data, size, layout, result, progress);
 }
 
 // A plain Windows bitmap: BITMAPFILEHEADER, BITMAPINFOHEADER, colour table and

@@ -39,6 +39,15 @@ std::string extension_key(const char *filename)
 
 } // namespace
 
+Error load_cleanly(LoadFn load, const uint8_t *data, size_t size, dib *result, Progress &progress)
+{
+  std::memset(result, 0, sizeof *result);
+  const Error e = load(data, size, result, progress);
+  if (e)
+    free_dib(result);
+  return e;
+}
+
 Error decode(const uint8_t *data, size_t size, const char *filename, dib *result, Progress &progress)
 {
   std::memset(result, 0, sizeof *result);
@@ -46,12 +55,12 @@ Error decode(const uint8_t *data, size_t size, const char *filename, dib *result
     return msg::empty_file;
   for (const Codec &c : codecs)
     if (c.sniff(data, size))
-      return c.load(data, size, result, progress);
+      return load_cleanly(c.load, data, size, result, progress);
   const std::string key = extension_key(filename);
   if (!key.empty())
     for (const Codec &c : codecs)
       if (c.by_extension && std::strstr(c.extensions, key.c_str()))
-        return c.load(data, size, result, progress);
+        return load_cleanly(c.load, data, size, result, progress);
   return msg::unknown_format;
 }
 

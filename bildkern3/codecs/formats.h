@@ -12,8 +12,10 @@
 namespace bk3 {
 
 using SniffFn = bool (*)(const uint8_t *data, size_t size);
-// Decodes a whole file held in memory into `result` (at the picture's own depth where
-// that is 1, 4, 8 or 24 bits, else 24 bits). On failure `result` holds no picture.
+// Decodes a whole file held in memory into a cleared `result` (at the picture's own
+// depth where that is 1, 4, 8 or 24 bits, else 24 bits). On failure it may leave the
+// picture it made with make_dib behind, for load_cleanly to release; anything else
+// it allocated it releases itself.
 using LoadFn = Error (*)(const uint8_t *data, size_t size, dib *result, Progress &progress);
 // Encodes a picture; false when the picture cannot be written in this format or the
 // writer failed.
@@ -28,6 +30,11 @@ struct Codec {
   SaveFn save;
   bool by_extension;      // the content has no reliable signature: the extension decides
 };
+
+// Runs `load` on a cleared record; when it fails, what it made is released, so
+// `result` holds no picture. Every load goes through here: the codecs leave the
+// clean-up to it.
+Error load_cleanly(LoadFn load, const uint8_t *data, size_t size, dib *result, Progress &progress);
 
 // Reads a picture from a file's bytes: the codec is found by content; when no
 // content matches, a family without a reliable signature is chosen by the

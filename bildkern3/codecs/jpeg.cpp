@@ -84,7 +84,6 @@ bool jpeg_sniff(const uint8_t *d, size_t n) { return n >= 3 && d[0] == 0xFF && d
 
 Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
   if (size > 0xFFFFFFFFu)
     return msg::file_too_large;
   Handle h(tjInitDecompress());
@@ -112,10 +111,8 @@ Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progres
   if (cmyk) {
     const int64_t row = int64_t(width) * 4;
     unsigned char *buffer = static_cast<unsigned char *>(std::malloc(size_t(row * height)));
-    if (!buffer) {
-      free_dib(result);
+    if (!buffer)
       return msg::no_memory;
-    }
     rc = tjDecompress2(h.get(), data, static_cast<unsigned long>(size), buffer, width, int(row), height,
                        TJPF_CMYK, flags);
     if (rc == 0 || acceptable(h.get()))
@@ -126,10 +123,8 @@ Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progres
     rc = tjDecompress2(h.get(), data, static_cast<unsigned long>(size), result->poi, width, result->bytew,
                        height, grey ? TJPF_GRAY : TJPF_BGR, flags);
   }
-  if (rc != 0 && !acceptable(h.get())) {
-    free_dib(result);
+  if (rc != 0 && !acceptable(h.get()))
     return msg::damaged;
-  }
   progress.step(100, 100);
   return nullptr;
 }
