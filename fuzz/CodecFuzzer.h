@@ -89,7 +89,7 @@ inline int fuzz_codec(const uint8_t *data, size_t size, const CodecUnderTest &co
   if (codec.save_limit == 0 || int64_t(h.biWidth) * h.biHeight <= codec.save_limit) {
     MemoryWriter out;
     bk3::Progress quiet(nullptr);
-    if (!codec.save(picture, out, quiet))
+    if (!bk3::save_checked(codec.save, picture, out, quiet))
       __builtin_trap();
     if (codec.read_back)
       check_read_back(picture, out.bytes, codec);

@@ -347,12 +347,9 @@ Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 
 // A plain Windows bitmap: BITMAPFILEHEADER, BITMAPINFOHEADER, colour table and
 // uncompressed bottom-up rows, at the picture's own depth.
-bool bmp_save(const dib &picture, Writer &out, Progress &progress)
+bool bmp_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

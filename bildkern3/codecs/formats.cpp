@@ -72,4 +72,10 @@ const Codec *codec_for_save(int code)
   return nullptr;
 }
 
+bool save_checked(SaveFn save, const dib &picture, Writer &out, Progress &progress)
+{
+  PictureShape shape;
+  return writable_shape(picture, shape) && save(picture, shape, out, progress);
+}
+
 } // namespace bk3

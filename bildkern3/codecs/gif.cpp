@@ -256,11 +256,8 @@ Error gif_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   return read_first_frame(gif.get(), in, result, progress);
 }
 
-bool gif_save(const dib &picture, Writer &out, Progress &progress)
+bool gif_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

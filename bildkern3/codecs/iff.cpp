@@ -315,11 +315,10 @@ void put_be32(std::vector<uint8_t> &v, uint32_t x) { put_be16(v, x >> 16), put_b
 
 // ILBM with ByteRun1: colour-table pictures keep their depth as 1, 4 or 8 planes
 // with their colour map, 24-bit pictures become 24 planes (red, green, blue).
-bool iff_save(const dib &picture, Writer &out, Progress &progress)
+bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape) || shape.width > 0xFFFF || shape.height > 0xFFFF)
+  if (shape.width > 0xFFFF || shape.height > 0xFFFF)
     return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;

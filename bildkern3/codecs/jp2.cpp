@@ -253,12 +253,9 @@ Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 
 // Lossless: one quality layer, reversible wavelet and colour transform. Pictures whose
 // table is the grey ramp are written with one component, other palette pictures as RGB.
-bool jp2_save(const dib &picture, Writer &out, Progress &progress)
+bool jp2_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

@@ -131,12 +131,9 @@ Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progres
 
 // Quality 92 without chroma subsampling: hand-coloured edges must not bleed. Pictures
 // whose table is the grey ramp are written as grey JPEGs.
-bool jpeg_save(const dib &picture, Writer &out, Progress &progress)
+bool jpeg_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

@@ -206,12 +206,9 @@ void pack_line(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
 // in the header. Readers take a single bitplane as black and white whatever the
 // header says, so only black-and-white 1-bit pictures are written so; other 1-bit
 // pictures go in four planes like 4-bit ones.
-bool pcx_save(const dib &picture, Writer &out, Progress &progress)
+bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &bh = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

@@ -236,11 +236,10 @@ void pack_row(const uint8_t *src, size_t n, size_t k, std::vector<uint8_t> &out)
 // Run-length, bottom-left origin: 24-bit pictures as true colour (type 10), colour-
 // table pictures as 8-bit indices with their colours in a 24-bit map (type 9); a
 // version 2 footer, so the file is recognised by its content.
-bool tga_save(const dib &picture, Writer &out, Progress &progress)
+bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &bh = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape) || shape.width > 0xFFFF || shape.height > 0xFFFF)
+  if (shape.width > 0xFFFF || shape.height > 0xFFFF)
     return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;

@@ -269,12 +269,9 @@ Error tiff_load(const uint8_t *data, size_t size, dib *result, Progress &progres
 
 // 24-bit pictures as RGB with Deflate and the horizontal predictor; palette pictures
 // keep their table and depth.
-bool tiff_save(const dib &picture, Writer &out, Progress &progress)
+bool tiff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;
