@@ -52,7 +52,7 @@ int32_t SaveDib(dib d, const char *filename, int32_t format, bk3_sink *wnd)
     return 0;
   bk3::Progress progress(wnd);
   const bool ok = bk3::write_file_atomically(
-      filename, [&](bk3::Writer &out) { return codec->save(d, out, progress); });
+      filename, [&](bk3::Writer &out) { return bk3::save_checked(codec->save, d, out, progress); });
   return ok ? 1 : 0;
 }
 

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 namespace bk3 {
 
@@ -63,17 +62,6 @@ Error make_dib(dib *result, int32_t width, int32_t height, int bits,
 
 // Releases the memory blocks of a record made by make_dib and clears its handles.
 void free_dib(dib *d);
-
-// Runs a decoder on a cleared record; when it fails, nothing it made is left behind.
-template <class Decoder>
-Error load_cleanly(dib *result, Decoder &&decode)
-{
-  std::memset(result, 0, sizeof *result);
-  const Error e = decode();
-  if (e)
-    free_dib(result);
-  return e;
-}
 
 // The colour-table entries of a picture's bitmap-info block.
 inline RGBQUAD *colour_table(const dib &d)

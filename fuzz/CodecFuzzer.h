@@ -57,7 +57,7 @@ inline void check_read_back(const dib &picture, const std::vector<uint8_t> &byte
 {
   bk3::Progress quiet(nullptr);
   dib back;
-  if (codec.load(bytes.data(), bytes.size(), &back, quiet))
+  if (bk3::load_cleanly(codec.load, bytes.data(), bytes.size(), &back, quiet))
     __builtin_trap();
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
   if (back.pmi->bmiHeader.biWidth != h.biWidth || back.pmi->bmiHeader.biHeight != h.biHeight)
@@ -74,7 +74,7 @@ inline int fuzz_codec(const uint8_t *data, size_t size, const CodecUnderTest &co
   bk3_sink sink{nullptr, check_progress};
   bk3::Progress progress(&sink);
   dib picture;
-  if (codec.load(data, size, &picture, progress)) {
+  if (bk3::load_cleanly(codec.load, data, size, &picture, progress)) {
     // A failure leaves no picture behind.
     if (picture.poi || picture.pmi || picture.poih || picture.pmih)
       __builtin_trap();
@@ -89,7 +89,7 @@ inline int fuzz_codec(const uint8_t *data, size_t size, const CodecUnderTest &co
   if (codec.save_limit == 0 || int64_t(h.biWidth) * h.biHeight <= codec.save_limit) {
     MemoryWriter out;
     bk3::Progress quiet(nullptr);
-    if (!codec.save(picture, out, quiet))
+    if (!bk3::save_checked(codec.save, picture, out, quiet))
       __builtin_trap();
     if (codec.read_back)
       check_read_back(picture, out.bytes, codec);

@@ -337,26 +337,19 @@ bool bmp_sniff(const uint8_t *data, size_t size) { return size >= 2 && data[0] =
 
 Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
   Layout layout;
-  Error e = parse(data, size, layout);
-  if (!e)
-    e = layout.compression == bi_rle8 || layout.compression == bi_rle4
-            ? load_rle(data, size, layout, result, progress)
-            : load_uncompressed(data, size, layout, result, progress);
-  if (e)
-    free_dib(result);
-  return e;
+  if (Error e = parse(data, size, layout))
+    return e;
+  return layout.compression == bi_rle8 || layout.compression == bi_rle4
+             ? load_rle(data, size, layout, result, progress)
+             : load_uncompressed(data, size, layout, result, progress);
 }
 
 // A plain Windows bitmap: BITMAPFILEHEADER, BITMAPINFOHEADER, colour table and
 // uncompressed bottom-up rows, at the picture's own depth.
-bool bmp_save(const dib &picture, Writer &out, Progress &progress)
+bool bmp_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

@@ -11,14 +11,14 @@ namespace {
 
 // Every family the library reads, tried in this order by content.
 const Codec codecs[] = {
-    {"BMP", ";bmp;dib;rle;", BK3_FORMAT_BMP, bmp_sniff, bmp_load, bmp_save, nullptr, false},
-    {"GIF", ";gif;", BK3_FORMAT_GIF, gif_sniff, gif_load, gif_save, nullptr, false},
-    {"IFF", ";iff;lbm;", BK3_FORMAT_IFF, iff_sniff, iff_load, iff_save, nullptr, false},
-    {"JPEG", ";jpg;jpeg;jpe;jif;", BK3_FORMAT_JPEG, jpeg_sniff, jpeg_load, jpeg_save, nullptr, false},
-    {"PCX", ";pcx;", BK3_FORMAT_PCX, pcx_sniff, pcx_load, pcx_save, nullptr, false},
-    {"TGA", ";tga;", BK3_FORMAT_TGA, tga_sniff, tga_load, tga_save, nullptr, true},
-    {"TIFF", ";tif;tiff;", BK3_FORMAT_TIFF, tiff_sniff, tiff_load, tiff_save, nullptr, false},
-    {"JPEG 2000", ";jp2;j2k;", BK3_FORMAT_JP2, jp2_sniff, jp2_load, jp2_save, nullptr, false},
+    {"BMP", ";bmp;dib;rle;", BK3_FORMAT_BMP, bmp_sniff, bmp_load, bmp_save, false},
+    {"GIF", ";gif;", BK3_FORMAT_GIF, gif_sniff, gif_load, gif_save, false},
+    {"IFF", ";iff;lbm;", BK3_FORMAT_IFF, iff_sniff, iff_load, iff_save, false},
+    {"JPEG", ";jpg;jpeg;jpe;jif;", BK3_FORMAT_JPEG, jpeg_sniff, jpeg_load, jpeg_save, false},
+    {"PCX", ";pcx;", BK3_FORMAT_PCX, pcx_sniff, pcx_load, pcx_save, false},
+    {"TGA", ";tga;", BK3_FORMAT_TGA, tga_sniff, tga_load, tga_save, true},
+    {"TIFF", ";tif;tiff;", BK3_FORMAT_TIFF, tiff_sniff, tiff_load, tiff_save, false},
+    {"JPEG 2000", ";jp2;j2k;", BK3_FORMAT_JP2, jp2_sniff, jp2_load, jp2_save, false},
 };
 
 // ";ext;" of the file name in lower case, or empty when it has none.
@@ -37,14 +37,16 @@ std::string extension_key(const char *filename)
   return key + ";";
 }
 
-Error load_with(const Codec &c, const uint8_t *data, size_t size, dib *result, Progress &progress)
-{
-  if (!c.load)
-    return c.not_readable;
-  return c.load(data, size, result, progress);
-}
-
 } // namespace
+
+Error load_cleanly(LoadFn load, const uint8_t *data, size_t size, dib *result, Progress &progress)
+{
+  std::memset(result, 0, sizeof *result);
+  const Error e = load(data, size, result, progress);
+  if (e)
+    free_dib(result);
+  return e;
+}
 
 Error decode(const uint8_t *data, size_t size, const char *filename, dib *result, Progress &progress)
 {
@@ -53,21 +55,27 @@ Error decode(const uint8_t *data, size_t size, const char *filename, dib *result
     return msg::empty_file;
   for (const Codec &c : codecs)
     if (c.sniff(data, size))
-      return load_with(c, data, size, result, progress);
+      return load_cleanly(c.load, data, size, result, progress);
   const std::string key = extension_key(filename);
   if (!key.empty())
     for (const Codec &c : codecs)
       if (c.by_extension && std::strstr(c.extensions, key.c_str()))
-        return load_with(c, data, size, result, progress);
+        return load_cleanly(c.load, data, size, result, progress);
   return msg::unknown_format;
 }
 
 const Codec *codec_for_save(int code)
 {
   for (const Codec &c : codecs)
-    if (c.save_code == code && c.save)
+    if (c.save_code == code)
       return &c;
   return nullptr;
+}
+
+bool save_checked(SaveFn save, const dib &picture, Writer &out, Progress &progress)
+{
+  PictureShape shape;
+  return writable_shape(picture, shape) && save(picture, shape, out, progress);
 }
 
 } // namespace bk3

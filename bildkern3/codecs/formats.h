@@ -12,23 +12,29 @@
 namespace bk3 {
 
 using SniffFn = bool (*)(const uint8_t *data, size_t size);
-// Decodes a whole file held in memory into `result` (at the picture's own depth where
-// that is 1, 4, 8 or 24 bits, else 24 bits). On failure `result` holds no picture.
+// Decodes a whole file held in memory into a cleared `result` (at the picture's own
+// depth where that is 1, 4, 8 or 24 bits, else 24 bits). On failure it may leave the
+// picture it made with make_dib behind, for load_cleanly to release; anything else
+// it allocated it releases itself.
 using LoadFn = Error (*)(const uint8_t *data, size_t size, dib *result, Progress &progress);
-// Encodes a picture; false when the picture cannot be written in this format or the
-// writer failed.
-using SaveFn = bool (*)(const dib &picture, Writer &out, Progress &progress);
+// Encodes a picture the writers take, of the shape writable_shape found for it; false
+// when the picture cannot be written in this format or the writer failed.
+using SaveFn = bool (*)(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 struct Codec {
   const char *name;
   const char *extensions; // lower case, each between ';', e.g. ";bmp;dib;rle;"
-  int save_code;          // the SaveDib format code, 0 if none
+  int save_code;          // the SaveDib format code
   SniffFn sniff;
-  LoadFn load;            // null while the family cannot be read yet
-  SaveFn save;            // null while the family cannot be written yet
-  Error not_readable;     // the reason given while `load` is null
+  LoadFn load;
+  SaveFn save;
   bool by_extension;      // the content has no reliable signature: the extension decides
 };
+
+// Runs `load` on a cleared record; when it fails, what it made is released, so
+// `result` holds no picture. Every load goes through here: the codecs leave the
+// clean-up to it.
+Error load_cleanly(LoadFn load, const uint8_t *data, size_t size, dib *result, Progress &progress);
 
 // Reads a picture from a file's bytes: the codec is found by content; when no
 // content matches, a family without a reliable signature is chosen by the
@@ -38,44 +44,48 @@ Error decode(const uint8_t *data, size_t size, const char *filename, dib *result
 // The codec that writes the format `code`, or null when none does.
 const Codec *codec_for_save(int code);
 
+// Runs `save` on a picture that writable_shape accepts, with the shape it found;
+// false, without calling `save`, for any other picture.
+bool save_checked(SaveFn save, const dib &picture, Writer &out, Progress &progress);
+
 // The BMP family (BMP, DIB, RLE; Windows and OS/2 headers).
 bool bmp_sniff(const uint8_t *data, size_t size);
 Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
-bool bmp_save(const dib &picture, Writer &out, Progress &progress);
+bool bmp_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // GIF through giflib: the first frame at 8 bits; 24-bit pictures are quantised.
 bool gif_sniff(const uint8_t *data, size_t size);
 Error gif_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
-bool gif_save(const dib &picture, Writer &out, Progress &progress);
+bool gif_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // JPEG through TurboJPEG: grey at 8 bits, colour and CMYK at 24 bits.
 bool jpeg_sniff(const uint8_t *data, size_t size);
 Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
-bool jpeg_save(const dib &picture, Writer &out, Progress &progress);
+bool jpeg_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // TIFF through libtiff: the first page; written with Deflate.
 bool tiff_sniff(const uint8_t *data, size_t size);
 Error tiff_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
-bool tiff_save(const dib &picture, Writer &out, Progress &progress);
+bool tiff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // JPEG 2000 through OpenJPEG: JP2 files and raw codestreams; written losslessly as JP2.
 bool jp2_sniff(const uint8_t *data, size_t size);
 Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
-bool jp2_save(const dib &picture, Writer &out, Progress &progress);
+bool jp2_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // IFF pictures (FORM ILBM and FORM PBM); written as ILBM with ByteRun1.
 bool iff_sniff(const uint8_t *data, size_t size);
 Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
-bool iff_save(const dib &picture, Writer &out, Progress &progress);
+bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // PCX pictures; written run-length coded, version 5.
 bool pcx_sniff(const uint8_t *data, size_t size);
 Error pcx_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
-bool pcx_save(const dib &picture, Writer &out, Progress &progress);
+bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // Targa pictures; written run-length coded with the bottom-left origin.
 bool tga_sniff(const uint8_t *data, size_t size);
 Error tga_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
-bool tga_save(const dib &picture, Writer &out, Progress &progress);
+bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 } // namespace bk3

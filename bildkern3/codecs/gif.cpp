@@ -248,23 +248,16 @@ bool gif_sniff(const uint8_t *d, size_t n)
 
 Error gif_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
   MemoryIn in{data, size, 0};
   int err = 0;
   std::unique_ptr<GifFileType, CloseIn> gif(DGifOpen(&in, read_memory, &err));
   if (!gif)
     return err == D_GIF_ERR_NOT_ENOUGH_MEM ? msg::no_memory : gif_sniff(data, size) ? msg::damaged : msg::unknown_format;
-  Error e = read_first_frame(gif.get(), in, result, progress);
-  if (e)
-    free_dib(result);
-  return e;
+  return read_first_frame(gif.get(), in, result, progress);
 }
 
-bool gif_save(const dib &picture, Writer &out, Progress &progress)
+bool gif_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

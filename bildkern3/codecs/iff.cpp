@@ -160,7 +160,15 @@ uint8_t modify(uint8_t channel, unsigned v, int bits)
   return uint8_t((channel & low) | v << (8 - bits));
 }
 
-Error load(const uint8_t *data, size_t size, dib *out, Progress &progress)
+} // namespace
+
+bool iff_sniff(const uint8_t *d, size_t n)
+{
+  return n >= 12 && std::memcmp(d, "FORM", 4) == 0 &&
+         (std::memcmp(d + 8, "ILBM", 4) == 0 || std::memcmp(d + 8, "PBM ", 4) == 0);
+}
+
+Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
   Form f;
   if (Error e = parse(data, size, f))
@@ -207,7 +215,7 @@ Error load(const uint8_t *data, size_t size, dib *out, Progress &progress)
   } catch (const std::bad_alloc &) {
     return msg::no_memory;
   }
-  if (Error e = make_dib(out, int32_t(f.width), int32_t(f.height), bits, table, 256))
+  if (Error e = make_dib(result, int32_t(f.width), int32_t(f.height), bits, table, 256))
     return e;
 
   Unpacker unpack(f);
@@ -215,7 +223,7 @@ Error load(const uint8_t *data, size_t size, dib *out, Progress &progress)
   for (int64_t y = 0; y < f.height; ++y) {
     if (Error e = unpack.row(row.data(), row.size()))
       return e;
-    uint8_t *dst = out->poi + (f.height - 1 - y) * int64_t(out->bytew);
+    uint8_t *dst = result->poi + (f.height - 1 - y) * int64_t(result->bytew);
     if (f.pbm) {
       std::memcpy(dst, row.data(), size_t(f.width));
       progress.step(y + 1, f.height);
@@ -272,6 +280,8 @@ Error load(const uint8_t *data, size_t size, dib *out, Progress &progress)
   return nullptr;
 }
 
+namespace {
+
 // ByteRun1 of one plane row into `out` (cleared first): repeats of three or more
 // bytes become runs, the rest literals of at most 128 bytes.
 void pack_row(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
@@ -303,24 +313,12 @@ void put_be32(std::vector<uint8_t> &v, uint32_t x) { put_be16(v, x >> 16), put_b
 
 } // namespace
 
-bool iff_sniff(const uint8_t *d, size_t n)
-{
-  return n >= 12 && std::memcmp(d, "FORM", 4) == 0 &&
-         (std::memcmp(d + 8, "ILBM", 4) == 0 || std::memcmp(d + 8, "PBM ", 4) == 0);
-}
-
-Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
-{
-  return load_cleanly(result, [&] { return load(data, size, result, progress); });
-}
-
 // ILBM with ByteRun1: colour-table pictures keep their depth as 1, 4 or 8 planes
 // with their colour map, 24-bit pictures become 24 planes (red, green, blue).
-bool iff_save(const dib &picture, Writer &out, Progress &progress)
+bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape) || shape.width > 0xFFFF || shape.height > 0xFFFF)
+  if (shape.width > 0xFFFF || shape.height > 0xFFFF)
     return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;

@@ -183,7 +183,15 @@ Error convert(const opj_image_t &img, dib *result)
   return nullptr;
 }
 
-Error decode_image(const uint8_t *data, size_t size, dib *result, Progress &progress)
+} // namespace
+
+bool jp2_sniff(const uint8_t *d, size_t n)
+{
+  return (n >= sizeof jp2_magic && std::memcmp(d, jp2_magic, sizeof jp2_magic) == 0) ||
+         (n >= sizeof j2k_magic && std::memcmp(d, j2k_magic, sizeof j2k_magic) == 0);
+}
+
+Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
   const bool jp2 = size >= sizeof jp2_magic && std::memcmp(data, jp2_magic, sizeof jp2_magic) == 0;
   if (!jp2 && !(size >= sizeof j2k_magic && std::memcmp(data, j2k_magic, sizeof j2k_magic) == 0))
@@ -243,27 +251,11 @@ Error decode_image(const uint8_t *data, size_t size, dib *result, Progress &prog
   return nullptr;
 }
 
-} // namespace
-
-bool jp2_sniff(const uint8_t *d, size_t n)
-{
-  return (n >= sizeof jp2_magic && std::memcmp(d, jp2_magic, sizeof jp2_magic) == 0) ||
-         (n >= sizeof j2k_magic && std::memcmp(d, j2k_magic, sizeof j2k_magic) == 0);
-}
-
-Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
-{
-  return load_cleanly(result, [&] { return decode_image(data, size, result, progress); });
-}
-
 // Lossless: one quality layer, reversible wavelet and colour transform. Pictures whose
 // table is the grey ramp are written with one component, other palette pictures as RGB.
-bool jp2_save(const dib &picture, Writer &out, Progress &progress)
+bool jp2_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

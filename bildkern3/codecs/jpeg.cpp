@@ -84,7 +84,6 @@ bool jpeg_sniff(const uint8_t *d, size_t n) { return n >= 3 && d[0] == 0xFF && d
 
 Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
   if (size > 0xFFFFFFFFu)
     return msg::file_too_large;
   Handle h(tjInitDecompress());
@@ -112,10 +111,8 @@ Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progres
   if (cmyk) {
     const int64_t row = int64_t(width) * 4;
     unsigned char *buffer = static_cast<unsigned char *>(std::malloc(size_t(row * height)));
-    if (!buffer) {
-      free_dib(result);
+    if (!buffer)
       return msg::no_memory;
-    }
     rc = tjDecompress2(h.get(), data, static_cast<unsigned long>(size), buffer, width, int(row), height,
                        TJPF_CMYK, flags);
     if (rc == 0 || acceptable(h.get()))
@@ -126,22 +123,17 @@ Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progres
     rc = tjDecompress2(h.get(), data, static_cast<unsigned long>(size), result->poi, width, result->bytew,
                        height, grey ? TJPF_GRAY : TJPF_BGR, flags);
   }
-  if (rc != 0 && !acceptable(h.get())) {
-    free_dib(result);
+  if (rc != 0 && !acceptable(h.get()))
     return msg::damaged;
-  }
   progress.step(100, 100);
   return nullptr;
 }
 
 // Quality 92 without chroma subsampling: hand-coloured edges must not bleed. Pictures
 // whose table is the grey ramp are written as grey JPEGs.
-bool jpeg_save(const dib &picture, Writer &out, Progress &progress)
+bool jpeg_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

@@ -60,7 +60,16 @@ Error parse(const uint8_t *d, size_t size, Header &h)
   return nullptr;
 }
 
-Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
+} // namespace
+
+bool pcx_sniff(const uint8_t *d, size_t n)
+{
+  // No magic beyond the first byte, so the version, encoding and depth must fit too.
+  return n >= header_bytes && d[0] == 0x0A && (d[1] <= 5 && d[1] != 1) && d[2] <= 1 &&
+         (d[3] == 1 || d[3] == 2 || d[3] == 4 || d[3] == 8);
+}
+
+Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
 {
   Header h;
   if (Error e = parse(d, size, h))
@@ -109,7 +118,7 @@ Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
   } catch (const std::bad_alloc &) {
     return msg::no_memory;
   }
-  if (Error e = make_dib(out, int32_t(h.width), int32_t(h.height), bits, table, 256))
+  if (Error e = make_dib(result, int32_t(h.width), int32_t(h.height), bits, table, 256))
     return e;
 
   size_t p = header_bytes;
@@ -146,7 +155,7 @@ Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
         return msg::damaged;
     }
 
-    uint8_t *dst = out->poi + (h.height - 1 - y) * int64_t(out->bytew);
+    uint8_t *dst = result->poi + (h.height - 1 - y) * int64_t(result->bytew);
     const int64_t w = h.width, lb = h.line_bytes;
     if (bits == 24) {
       for (int64_t x = 0; x < w; ++x)
@@ -168,10 +177,12 @@ Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
     progress.step(y + 1, h.height);
   }
   const double inch = 0.0254;
-  out->pmi->bmiHeader.biXPelsPerMeter = int32_t(h.dpi_x / inch + 0.5);
-  out->pmi->bmiHeader.biYPelsPerMeter = int32_t(h.dpi_y / inch + 0.5);
+  result->pmi->bmiHeader.biXPelsPerMeter = int32_t(h.dpi_x / inch + 0.5);
+  result->pmi->bmiHeader.biYPelsPerMeter = int32_t(h.dpi_y / inch + 0.5);
   return nullptr;
 }
+
+namespace {
 
 // Run-length codes one plane line: runs up to 63; a single byte goes as itself
 // unless its top two bits are set, which would make it a count.
@@ -190,29 +201,14 @@ void pack_line(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
 
 } // namespace
 
-bool pcx_sniff(const uint8_t *d, size_t n)
-{
-  // No magic beyond the first byte, so the version, encoding and depth must fit too.
-  return n >= header_bytes && d[0] == 0x0A && (d[1] <= 5 && d[1] != 1) && d[2] <= 1 &&
-         (d[3] == 1 || d[3] == 2 || d[3] == 4 || d[3] == 8);
-}
-
-Error pcx_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
-{
-  return load_cleanly(result, [&] { return load(data, size, result, progress); });
-}
-
 // Version 5, run-length: 24-bit pictures in three planes of 8 bits, 8-bit ones with
 // the 256-colour palette at the end, 4-bit ones in four bitplanes with their colours
 // in the header. Readers take a single bitplane as black and white whatever the
 // header says, so only black-and-white 1-bit pictures are written so; other 1-bit
 // pictures go in four planes like 4-bit ones.
-bool pcx_save(const dib &picture, Writer &out, Progress &progress)
+bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &bh = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;

@@ -100,7 +100,15 @@ Error parse(const uint8_t *d, size_t size, Header &h)
   return nullptr;
 }
 
-Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
+} // namespace
+
+bool tga_sniff(const uint8_t *d, size_t n)
+{
+  // Only version 2 files carry a signature, in their footer; the rest go by extension.
+  return n >= header_bytes + 26 && std::memcmp(d + n - 18, footer_signature, 18) == 0;
+}
+
+Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
 {
   Header h;
   if (Error e = parse(d, size, h))
@@ -137,7 +145,7 @@ Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
   } catch (const std::bad_alloc &) {
     return msg::no_memory;
   }
-  if (Error e = make_dib(out, int32_t(h.width), int32_t(h.height), bits, table, 256))
+  if (Error e = make_dib(result, int32_t(h.width), int32_t(h.height), bits, table, 256))
     return e;
 
   const size_t row_size = row.size();
@@ -175,7 +183,7 @@ Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
     }
 
     const int64_t stored = h.top_down ? h.height - 1 - y : y; // row of the result, bottom-up
-    uint8_t *dst = out->poi + stored * int64_t(out->bytew);
+    uint8_t *dst = result->poi + stored * int64_t(result->bytew);
     for (int64_t i = 0; i < h.width; ++i) {
       const int64_t x = h.right_to_left ? h.width - 1 - i : i;
       const uint8_t *s = src + i * pixel_bytes;
@@ -196,6 +204,8 @@ Error load(const uint8_t *d, size_t size, dib *out, Progress &progress)
   }
   return nullptr;
 }
+
+namespace {
 
 // Run-length packets of one row of `n` pixels of `k` bytes: runs of two or more
 // equal pixels repeat, everything else goes as raw packets of up to 128 pixels.
@@ -223,25 +233,13 @@ void pack_row(const uint8_t *src, size_t n, size_t k, std::vector<uint8_t> &out)
 
 } // namespace
 
-bool tga_sniff(const uint8_t *d, size_t n)
-{
-  // Only version 2 files carry a signature, in their footer; the rest go by extension.
-  return n >= header_bytes + 26 && std::memcmp(d + n - 18, footer_signature, 18) == 0;
-}
-
-Error tga_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
-{
-  return load_cleanly(result, [&] { return load(data, size, result, progress); });
-}
-
 // Run-length, bottom-left origin: 24-bit pictures as true colour (type 10), colour-
 // table pictures as 8-bit indices with their colours in a 24-bit map (type 9); a
 // version 2 footer, so the file is recognised by its content.
-bool tga_save(const dib &picture, Writer &out, Progress &progress)
+bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &bh = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape) || shape.width > 0xFFFF || shape.height > 0xFFFF)
+  if (shape.width > 0xFFFF || shape.height > 0xFFFF)
     return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;

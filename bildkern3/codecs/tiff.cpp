@@ -258,30 +258,20 @@ bool tiff_sniff(const uint8_t *d, size_t n)
 
 Error tiff_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
-  std::memset(result, 0, sizeof *result);
   MemoryFile file;
   file.data = data;
   file.size = size;
-  Error e = nullptr;
-  {
-    Tiff t(open_memory(file, "r"));
-    if (!t)
-      return tiff_sniff(data, size) ? msg::damaged : msg::unknown_format;
-    e = load_page(t.get(), file, result, progress);
-  }
-  if (e)
-    free_dib(result);
-  return e;
+  Tiff t(open_memory(file, "r"));
+  if (!t)
+    return tiff_sniff(data, size) ? msg::damaged : msg::unknown_format;
+  return load_page(t.get(), file, result, progress);
 }
 
 // 24-bit pictures as RGB with Deflate and the horizontal predictor; palette pictures
 // keep their table and depth.
-bool tiff_save(const dib &picture, Writer &out, Progress &progress)
+bool tiff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
-  PictureShape shape;
-  if (!writable_shape(picture, shape))
-    return false;
   const int bits = shape.bits;
   const int64_t width = shape.width;
   const int64_t height = shape.height;
