@@ -2,6 +2,7 @@
 // outline, the dab order of a segment, the disc, and a painted segment against
 // the classic dab-by-dab rule.
 #include "Brush.h"
+#include "BrushRule.h"
 #include "Pictures.h"
 #include "PixelOps.h"
 
@@ -149,30 +150,6 @@ TEST(DiscHalfWidths, GiveTheClassicDabSizes)
     EXPECT_TRUE(DiscHalfWidths(-1).empty());
 }
 
-// The classic rule: each dab in turn, every pixel of its square tested against
-// the radius, through the pixel operations (which skip what lies outside).
-PixelRect paintDabByDab(dib &di, dib &outdi, const RowTable &rows, int x1, int y1, int x2, int y2,
-                        const BrushAction &a)
-{
-    PixelRect changed;
-    const int r = a.radius;
-    for (const PixelPoint &c : LineDabs(x1, y1, x2, y2))
-        for (int px = c.x - r; px <= c.x + r; ++px)
-            for (int py = c.y - r; py <= c.y + r; ++py) {
-                if ((px - c.x) * (px - c.x) + (py - c.y) * (py - c.y) > r * r)
-                    continue;
-                if (a.mode == BrushMode::Colourise)
-                    DoPix(di, outdi, rows, px, py, a.hue, a.sat, a.bright);
-                else if (a.mode == BrushMode::Paint)
-                    DoPixMalen(di, outdi, rows, px, py, a.red, a.green, a.blue, a.fest);
-                else
-                    DoPixDelete(di, outdi, rows, px, py);
-                if (px >= 0 && py >= 0 && px < dibwidth(di) && py < dibheight(di))
-                    changed = changed.united({px, py, px + 1, py + 1});
-            }
-    return changed;
-}
-
 struct Segment {
     int x1, y1, x2, y2, radius;
 };
@@ -200,8 +177,8 @@ TEST(PaintBrushLine, EqualsTheClassicDabByDabRule)
             const RowTable rows = rowsOf(source.get());
             const PixelRect changed =
                 PaintBrushLine(source.get(), result.get(), rows, s.x1, s.y1, s.x2, s.y2, action);
-            const PixelRect expected = paintDabByDab(expectedSource.get(), expectedResult.get(), rows, s.x1,
-                                                     s.y1, s.x2, s.y2, action);
+            const PixelRect expected = paintDabByDab(expectedSource.get(), expectedResult.get(), s.x1, s.y1, s.x2,
+                                                     s.y2, action);
             const std::string what = std::to_string(s.x1) + "," + std::to_string(s.y1) + " to "
                 + std::to_string(s.x2) + "," + std::to_string(s.y2) + " r " + std::to_string(s.radius)
                 + " mode " + std::to_string(int(action.mode));

@@ -4,6 +4,7 @@
 // the canvas repaints. The expected pictures come from the classic rule: every
 // dab of the segment in turn, every pixel of its square tested against the radius.
 #include "Brush.h"
+#include "BrushRule.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
@@ -45,27 +46,6 @@ struct Copy : Picture {
     }
     dib &d = get();
 };
-
-// The classic rule for one segment in picture pixels.
-void paintDabByDab(dib &di, dib &outdi, int x1, int y1, int x2, int y2, const BrushAction &a)
-{
-    RowTable rows;
-    for (int y = 0; y < dibheight(di); ++y)
-        rows.push_back((dibheight(di) - 1 - y) * di.bytew);
-    const int r = a.radius;
-    for (const PixelPoint &c : LineDabs(x1, y1, x2, y2))
-        for (int px = c.x - r; px <= c.x + r; ++px)
-            for (int py = c.y - r; py <= c.y + r; ++py) {
-                if ((px - c.x) * (px - c.x) + (py - c.y) * (py - c.y) > r * r)
-                    continue;
-                if (a.mode == BrushMode::Colourise)
-                    DoPix(di, outdi, rows, px, py, a.hue, a.sat, a.bright);
-                else if (a.mode == BrushMode::Paint)
-                    DoPixMalen(di, outdi, rows, px, py, a.red, a.green, a.blue, a.fest);
-                else
-                    DoPixDelete(di, outdi, rows, px, py);
-            }
-}
 
 uint8_t *pixelAt(const dib &d, int x, int y)
 {
