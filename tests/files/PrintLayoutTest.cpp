@@ -32,8 +32,9 @@ TEST_P(Layout, PlacesThePicture)
     const QRect got = printLayout(c.picture, c.page, c.choice);
     EXPECT_EQ(got, c.expected) << c.name << ": got " << got.x() << "," << got.y() << " " << got.width()
                                << "x" << got.height();
-    if (!got.isEmpty())
+    if (!got.isEmpty()) {
         EXPECT_TRUE(c.page.printable.contains(got)) << c.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
