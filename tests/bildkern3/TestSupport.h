@@ -105,8 +105,13 @@ inline std::vector<uint32_t> colours_of(const dib &d)
   for (int y = 0; d.pmi && y < d.pmi->bmiHeader.biHeight; ++y)
     for (int x = 0; x < d.pmi->bmiHeader.biWidth; ++x) {
       const uint32_t v = getpixel(d, x, y);
-      const RGBQUAD q = d.pmi->bmiColors[d.pmi->bmiHeader.biBitCount == 24 ? 0 : v];
-      out.push_back(d.pmi->bmiHeader.biBitCount == 24 ? v : q.rgbRed | q.rgbGreen << 8 | q.rgbBlue << 16);
+      if (d.pmi->bmiHeader.biBitCount == 24) {
+        out.push_back(v);
+        continue;
+      }
+      // Only palette pictures have a table; a 24-bit header block ends before it.
+      const RGBQUAD q = d.pmi->bmiColors[v];
+      out.push_back(q.rgbRed | q.rgbGreen << 8 | q.rgbBlue << 16);
     }
   return out;
 }
