@@ -122,11 +122,11 @@ TEST_P(CraftedBmp, DecodesAsLaidOut)
   const Crafted &c = GetParam();
   Picture pic;
   open_bytes(pic, c.file.build());
-  ASSERT_NE(pic.d.poi, nullptr) << error_text(pic.d);
+  ASSERT_NE(pic->poi, nullptr) << error_text(pic);
   EXPECT_EQ(pic.bits(), c.result_bits);
-  EXPECT_EQ(pic.d.pmi->bmiHeader.biWidth, c.file.width);
-  EXPECT_EQ(pic.d.pmi->bmiHeader.biHeight, std::abs(c.file.height)) << "rows are always stored bottom-up";
-  EXPECT_EQ(colours_of(pic.d), c.colours);
+  EXPECT_EQ(pic->pmi->bmiHeader.biWidth, c.file.width);
+  EXPECT_EQ(pic->pmi->bmiHeader.biHeight, std::abs(c.file.height)) << "rows are always stored bottom-up";
+  EXPECT_EQ(colours_of(pic), c.colours);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, CraftedBmp, ::testing::ValuesIn(crafted()),
@@ -138,6 +138,6 @@ TEST(BmpSniffing, ContentDecidesNotTheExtension)
   b.pixels = {1, 2, 3, 0};
   Picture pic;
   open_bytes(pic, b.build(), "bild.jpg");
-  ASSERT_NE(pic.d.poi, nullptr) << error_text(pic.d);
-  EXPECT_EQ(getpixel(pic.d, 0, 0), rgb(3, 2, 1));
+  ASSERT_NE(pic->poi, nullptr) << error_text(pic);
+  EXPECT_EQ(getpixel(pic.get(), 0, 0), rgb(3, 2, 1));
 }

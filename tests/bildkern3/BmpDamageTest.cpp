@@ -27,7 +27,7 @@ Bytes cut(Bytes b, size_t n) { return b.resize(n), b; }
 
 void expect_no_picture(const Picture &pic)
 {
-  EXPECT_TRUE(pic.d.poi == nullptr && pic.d.pmi == nullptr && pic.d.poih == 0 && pic.d.pmih == 0);
+  EXPECT_TRUE(pic->poi == nullptr && pic->pmi == nullptr && pic->poih == 0 && pic->pmih == 0);
 }
 
 } // namespace
@@ -81,7 +81,7 @@ TEST(DamagedBmp, EachFailsWithItsReasonAndNoLargeAllocation)
       open_bytes(pic, bytes);
     }
     expect_no_picture(pic);
-    EXPECT_EQ(error_text(pic.d), reason) << name;
+    EXPECT_EQ(error_text(pic), reason) << name;
   }
 }
 
@@ -105,14 +105,14 @@ TEST(DamagedBmp, EveryTruncationFailsOrGivesTheWholePicture)
     const Bytes full = b->build();
     Picture whole;
     open_bytes(whole, full);
-    ASSERT_NE(whole.d.poi, nullptr) << error_text(whole.d);
+    ASSERT_NE(whole->poi, nullptr) << error_text(whole);
     for (size_t n = 0; n < full.size(); ++n) {
       Picture pic;
       open_bytes(pic, cut(full, n));
-      if (pic.d.poi)
-        EXPECT_EQ(colours_of(pic.d), colours_of(whole.d)) << "cut at " << n;
+      if (pic->poi)
+        EXPECT_EQ(colours_of(pic), colours_of(whole)) << "cut at " << n;
       else
-        EXPECT_GT(error_text(pic.d).size(), 5u) << "cut at " << n;
+        EXPECT_GT(error_text(pic).size(), 5u) << "cut at " << n;
     }
   }
 }
@@ -142,6 +142,6 @@ TEST(OpenDibFailure, MissingFilesAndOtherFormatsAreNamed)
     Picture pic;
     open_bytes(pic, bytes, name);
     expect_no_picture(pic);
-    EXPECT_EQ(error_text(pic.d), reason) << name;
+    EXPECT_EQ(error_text(pic), reason) << name;
   }
 }

@@ -100,10 +100,10 @@ TEST_P(ForeignBmp, DecodesToTheReportedPixels)
   ASSERT_FALSE(expected.empty());
 
   Picture pic;
-  OpenDib(&pic.d, out.c_str(), 0, nullptr);
-  ASSERT_NE(pic.d.poi, nullptr) << error_text(pic.d);
+  OpenDib(&pic.get(), out.c_str(), 0, nullptr);
+  ASSERT_NE(pic->poi, nullptr) << error_text(pic);
   EXPECT_EQ(pic.bits(), c.result_bits);
-  EXPECT_EQ(colours_of(pic.d), expected);
+  EXPECT_EQ(colours_of(pic), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, ForeignBmp, ::testing::ValuesIn(cases),
@@ -119,13 +119,13 @@ TEST(ForeignBmp, OurFilesShowOurPixelsInNetpbm)
     info[i] = uint8_t(i * 7);
   for (int bits : {1, 4, 8, 24}) {
     Picture pic;
-    newdib(&pic.d, 21, 6, bits, reinterpret_cast<BITMAPINFO *>(info.data()), 256);
+    newdib(&pic.get(), 21, 6, bits, reinterpret_cast<BITMAPINFO *>(info.data()), 256);
     for (int y = 0; y < 6; ++y)
       for (int x = 0; x < 21; ++x)
-        setpixel(pic.d, x, y, bits == 24 ? rgb(x * 12, y * 40, (x ^ y) * 9) : uint32_t(x + 3 * y) % (1u << bits));
+        setpixel(pic.get(), x, y, bits == 24 ? rgb(x * 12, y * 40, (x ^ y) * 9) : uint32_t(x + 3 * y) % (1u << bits));
     const std::string out = dir.file("ours.bmp");
-    ASSERT_EQ(SaveDib(pic.d, out.c_str(), BK3_FORMAT_BMP, nullptr), 1);
+    ASSERT_EQ(SaveDib(pic.get(), out.c_str(), BK3_FORMAT_BMP, nullptr), 1);
     ASSERT_TRUE(run("bmptopnm '" + out + "' | ppmtoppm > '" + out + ".ppm'"));
-    EXPECT_EQ(colours_of_ppm(read_file(out + ".ppm")), colours_of(pic.d)) << bits << " bits";
+    EXPECT_EQ(colours_of_ppm(read_file(out + ".ppm")), colours_of(pic)) << bits << " bits";
   }
 }

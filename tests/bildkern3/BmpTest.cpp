@@ -14,10 +14,10 @@ void make_picture(Picture &pic, int bits, int w, int h)
   auto *bmi = reinterpret_cast<BITMAPINFO *>(info.data());
   for (int i = 0; i < 256; ++i)
     bmi->bmiColors[i] = RGBQUAD{uint8_t(i), uint8_t(i * 5), uint8_t(255 - i), 0};
-  newdib(&pic.d, w, h, bits, bmi, 256);
+  newdib(&pic.get(), w, h, bits, bmi, 256);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      setpixel(pic.d, x, y, bits == 24 ? rgb(x * 37 + y, y * 11, x ^ y) : uint32_t(x * 7 + y * 3 + 1) % (1u << bits));
+      setpixel(pic.get(), x, y, bits == 24 ? rgb(x * 37 + y, y * 11, x ^ y) : uint32_t(x * 7 + y * 3 + 1) % (1u << bits));
 }
 
 } // namespace
@@ -31,22 +31,22 @@ TEST(BmpRoundTrip, EveryDepthAndOddWidthsComeBackUnchanged)
     SCOPED_TRACE(std::to_string(bits) + " bits " + std::to_string(w) + "x" + std::to_string(h));
     Picture pic, back;
     make_picture(pic, bits, w, h);
-    ASSERT_EQ(SaveDib(pic.d, dir.file("b.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 1);
+    ASSERT_EQ(SaveDib(pic.get(), dir.file("b.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 1);
     // A plain bitmap: 14 + 40 header bytes, the full table, uncompressed rows.
     const int entries = bits <= 8 ? 1 << bits : 0;
     const Bytes file = read_file(dir.file("b.bmp"));
-    EXPECT_EQ(file.size(), size_t(54 + 4 * entries + pic.d.bytew * h));
+    EXPECT_EQ(file.size(), size_t(54 + 4 * entries + pic->bytew * h));
     EXPECT_EQ(file[14] | file[30], 40) << "header size 40, compression 0";
 
-    OpenDib(&back.d, dir.file("b.bmp").c_str(), 0, nullptr);
-    ASSERT_NE(back.d.poi, nullptr) << error_text(back.d);
+    OpenDib(&back.get(), dir.file("b.bmp").c_str(), 0, nullptr);
+    ASSERT_NE(back->poi, nullptr) << error_text(back);
     EXPECT_EQ(back.bits(), bits);
-    EXPECT_EQ(back.d.bytew, pic.d.bytew);
-    EXPECT_EQ(std::memcmp(back.d.pmi, pic.d.pmi, 40), 0);
-    EXPECT_EQ(std::memcmp(back.d.poi, pic.d.poi, size_t(pic.d.bytew * h)), 0);
-    EXPECT_EQ(std::memcmp(back.table(), pic.table(), size_t(entries) * 4), 0);
-    EXPECT_EQ(std::memcmp(&back.d.pal, &pic.d.pal, 4 + size_t(entries) * 4), 0);
-    EXPECT_EQ(back.d.ispal, pic.d.ispal);
+    EXPECT_EQ(back->bytew, pic->bytew);
+    EXPECT_EQ(std::memcmp(back->pmi, pic->pmi, 40), 0);
+    EXPECT_EQ(std::memcmp(back->poi, pic->poi, size_t(pic->bytew * h)), 0);
+    EXPECT_EQ(std::memcmp(colour_table(back), colour_table(pic), size_t(entries) * 4), 0);
+    EXPECT_EQ(std::memcmp(&back->pal, &pic->pal, 4 + size_t(entries) * 4), 0);
+    EXPECT_EQ(back->ispal, pic->ispal);
   }
 }
 
@@ -57,9 +57,9 @@ TEST(SaveDib, OtherFormatCodesAndEmptyPicturesWriteNothing)
   TempDir dir;
   const std::string path = dir.file("x.bmp");
   for (int code : {0, 1, 2, 4, 11, 99, -3})
-    EXPECT_EQ(SaveDib(pic.d, path.c_str(), code, nullptr), 0) << code;
+    EXPECT_EQ(SaveDib(pic.get(), path.c_str(), code, nullptr), 0) << code;
   EXPECT_EQ(SaveDib(dib{}, path.c_str(), BK3_FORMAT_BMP, nullptr), 0);
-  EXPECT_EQ(SaveDib(pic.d, "", BK3_FORMAT_BMP, nullptr), 0);
+  EXPECT_EQ(SaveDib(pic.get(), "", BK3_FORMAT_BMP, nullptr), 0);
   EXPECT_TRUE(dir.entries().empty());
 }
 
@@ -85,10 +85,10 @@ TEST(Progress, ReadingAndWritingReportRisingPercentsThroughTheSink)
   TempDir dir;
   Recorder saving, opening;
   bk3_sink sink{&saving, &Recorder::send};
-  ASSERT_EQ(SaveDib(pic.d, dir.file("p.bmp").c_str(), BK3_FORMAT_BMP, &sink), 1);
+  ASSERT_EQ(SaveDib(pic.get(), dir.file("p.bmp").c_str(), BK3_FORMAT_BMP, &sink), 1);
   sink.target = &opening;
-  OpenDib(&back.d, dir.file("p.bmp").c_str(), 0, &sink);
-  ASSERT_NE(back.d.poi, nullptr);
+  OpenDib(&back.get(), dir.file("p.bmp").c_str(), 0, &sink);
+  ASSERT_NE(back->poi, nullptr);
   for (const Recorder *r : {&saving, &opening}) {
     EXPECT_FALSE(r->wrong);
     ASSERT_GE(r->percents.size(), 10u) << "a tall picture reports as it goes";

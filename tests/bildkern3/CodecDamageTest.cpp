@@ -114,10 +114,10 @@ void expect_failure(const Bytes &bytes, const std::string &ext, const std::set<s
 {
   Picture pic;
   open_bytes(pic, bytes, "x." + ext);
-  EXPECT_FALSE(pic.d.poi) << what;
-  EXPECT_FALSE(pic.d.pmi) << what;
-  EXPECT_EQ(pic.d.poih, 0u) << what;
-  const std::string reason = error_text(pic.d);
+  EXPECT_FALSE(pic->poi) << what;
+  EXPECT_FALSE(pic->pmi) << what;
+  EXPECT_EQ(pic->poih, 0u) << what;
+  const std::string reason = error_text(pic);
   if (reasons.empty())
     EXPECT_GT(reason.size(), 5u) << what;
   else
@@ -132,7 +132,7 @@ TEST_P(Damage, CutAtEveryHeaderBoundaryFails)
   {
     Picture pic;
     open_bytes(pic, whole, std::string("x.") + f.ext);
-    ASSERT_TRUE(pic.d.poi) << "the intact file must open";
+    ASSERT_TRUE(pic->poi) << "the intact file must open";
   }
   for (size_t cut : f.boundaries(whole)) {
     if (cut == 0 || cut >= whole.size())
@@ -173,7 +173,7 @@ TEST(GifDamage, AbsurdSizesAndCodesFailBeforeDecoding)
   {
     Picture pic;
     open_bytes(pic, tiny_gif(1, 1), "x.gif");
-    ASSERT_TRUE(pic.d.poi) << "the crafted file itself must be valid: " << error_text(pic.d);
+    ASSERT_TRUE(pic->poi) << "the crafted file itself must be valid: " << error_text(pic);
   }
   expect_failure(tiny_gif(0, 1), "gif", {bad_size}, "zero width");
   expect_failure(tiny_gif(65535, 65535), "gif", {bad_size}, "above the pixel limit");
@@ -233,9 +233,9 @@ TEST(TiffDamage, AbsurdSizesAndShortStripsFail)
   {
     Picture pic;
     open_bytes(pic, tiny_tiff(4, 3, 12, 12), "x.tif");
-    ASSERT_TRUE(pic.d.poi) << "the crafted file itself must be valid: " << error_text(pic.d);
+    ASSERT_TRUE(pic->poi) << "the crafted file itself must be valid: " << error_text(pic);
     EXPECT_EQ(pic.bits(), 8);
-    EXPECT_EQ(getpixel(pic.d, 1, 0), 13u); // grey 13 with the grey ramp
+    EXPECT_EQ(getpixel(pic.get(), 1, 0), 13u); // grey 13 with the grey ramp
   }
   expect_failure(tiny_tiff(70000, 2, 140000, 16), "tif", {bad_size}, "wider than the limit");
   expect_failure(tiny_tiff(65535, 65535, 0xFFFFFFFF, 16), "tif", {bad_size}, "above the pixel limit");
@@ -269,7 +269,7 @@ TEST(Jp2Damage, AbsurdSizesFailBeforeDecoding)
   TempDir dir;
   Picture pic;
   make_picture(pic, Kind::colour, 24, 40, 30);
-  write_ppm(dir.file("in.ppm"), colours_of(pic.d), 40, 30);
+  write_ppm(dir.file("in.ppm"), colours_of(pic), 40, 30);
   ASSERT_TRUE(written_by("convert {in} {out}", dir.file("in.ppm"), dir.file("f.j2k")));
   const Bytes f = read_file(dir.file("f.j2k"));
   ASSERT_FALSE(with_j2k_size(f, 40, 30).empty());

@@ -68,7 +68,7 @@ std::string source_ppm(const TempDir &dir)
   Picture pic;
   make_picture(pic, Kind::colour, 24, 77, 51);
   const std::string path = dir.file("in.ppm");
-  write_ppm(path, colours_of(pic.d), 77, 51);
+  write_ppm(path, colours_of(pic), 77, 51);
   return path;
 }
 
@@ -85,11 +85,11 @@ TEST_P(Foreign, DecodesToThePixelsImageMagickReports)
 
   Picture pic;
   open(pic, out);
-  ASSERT_TRUE(pic.d.poi) << error_text(pic.d);
+  ASSERT_TRUE(pic->poi) << error_text(pic);
   EXPECT_EQ(pic.bits(), c.bits);
-  EXPECT_EQ(pic.d.pmi->bmiHeader.biWidth, 77);
-  EXPECT_EQ(pic.d.pmi->bmiHeader.biHeight, 51);
-  EXPECT_LE(distance(colours_of(pic.d), reference).worst, c.tolerance);
+  EXPECT_EQ(pic->pmi->bmiHeader.biWidth, 77);
+  EXPECT_EQ(pic->pmi->bmiHeader.biHeight, 51);
+  EXPECT_LE(distance(colours_of(pic), reference).worst, c.tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, Foreign, ::testing::ValuesIn(cases),
@@ -144,8 +144,8 @@ TEST(GifForeign, LocalColourTableWinsOverTheGlobalOne)
     EXPECT_EQ(decoded_by("giftopnm", path), reference) << "the surgery itself is wrong";
     Picture pic;
     open(pic, path);
-    ASSERT_TRUE(pic.d.poi) << error_text(pic.d);
-    EXPECT_EQ(colours_of(pic.d), reference) << (bogus_global ? "with" : "without") << " global table";
+    ASSERT_TRUE(pic->poi) << error_text(pic);
+    EXPECT_EQ(colours_of(pic), reference) << (bogus_global ? "with" : "without") << " global table";
   }
 }
 
@@ -161,8 +161,8 @@ TEST(GifForeign, AnimationGivesItsFirstFrame)
   ASSERT_TRUE(run("convert '" + first + "' -size 77x51 xc:red -size 77x51 xc:blue '" + anim + "'"));
   Picture pic;
   open(pic, anim);
-  ASSERT_TRUE(pic.d.poi) << error_text(pic.d);
-  EXPECT_EQ(colours_of(pic.d), decoded_by_convert(first));
+  ASSERT_TRUE(pic->poi) << error_text(pic);
+  EXPECT_EQ(colours_of(pic), decoded_by_convert(first));
 }
 
 // Only the first page of a multi-page TIFF is read.
@@ -176,8 +176,8 @@ TEST(TiffForeign, MultiPageGivesItsFirstPage)
   ASSERT_TRUE(run("convert '" + in + "' -size 20x20 xc:red '" + pages + "'"));
   Picture pic;
   open(pic, pages);
-  ASSERT_TRUE(pic.d.poi) << error_text(pic.d);
-  EXPECT_EQ(colours_of(pic.d), colours_of_ppm(read_file(in)));
+  ASSERT_TRUE(pic->poi) << error_text(pic);
+  EXPECT_EQ(colours_of(pic), colours_of_ppm(read_file(in)));
 }
 
 } // namespace

@@ -57,18 +57,18 @@ TEST_P(RoundTrip, ReadsBackTheSamePictureAtItsDepth)
   const Case &c = GetParam();
   Picture source;
   make_picture(source, c.kind, c.bits);
-  ASSERT_TRUE(source.d.poi);
+  ASSERT_TRUE(source->poi);
   TempDir dir;
   const std::string path = dir.file(std::string("out.") + c.ext);
   ASSERT_TRUE(save(source, path, c.format));
 
   Picture back;
   open(back, path);
-  ASSERT_TRUE(back.d.poi) << error_text(back.d);
+  ASSERT_TRUE(back->poi) << error_text(back);
   EXPECT_EQ(back.bits(), c.read_bits);
-  EXPECT_EQ(back.d.pmi->bmiHeader.biWidth, source.d.pmi->bmiHeader.biWidth);
-  EXPECT_EQ(back.d.pmi->bmiHeader.biHeight, source.d.pmi->bmiHeader.biHeight);
-  expect_close(colours_of(back.d), colours_of(source.d), c.min_psnr, "our decoder");
+  EXPECT_EQ(back->pmi->bmiHeader.biWidth, source->pmi->bmiHeader.biWidth);
+  EXPECT_EQ(back->pmi->bmiHeader.biHeight, source->pmi->bmiHeader.biHeight);
+  expect_close(colours_of(back), colours_of(source), c.min_psnr, "our decoder");
 }
 
 TEST_P(RoundTrip, OutsideDecoderSeesTheSamePicture)
@@ -83,7 +83,7 @@ TEST_P(RoundTrip, OutsideDecoderSeesTheSamePicture)
   const std::string path = dir.file(std::string("out.") + c.ext);
   ASSERT_TRUE(save(source, path, c.format));
   const auto outside = *c.outside ? decoded_by(c.outside, path) : decoded_by_convert(path);
-  expect_close(outside, colours_of(source.d), c.min_psnr, tool);
+  expect_close(outside, colours_of(source), c.min_psnr, tool);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip, ::testing::ValuesIn(cases),
@@ -104,8 +104,8 @@ TEST(GifSave, QuantisesManyColoursToAtMost256)
   EXPECT_LE(2 << (file[10] & 7), 256);
   Picture back;
   open(back, dir.file("q.gif"));
-  ASSERT_TRUE(back.d.poi);
-  EXPECT_GE(distance(colours_of(back.d), colours_of(source.d)).psnr, 30.0);
+  ASSERT_TRUE(back->poi);
+  EXPECT_GE(distance(colours_of(back), colours_of(source)).psnr, 30.0);
 }
 
 // Top-down pictures (negative height) are written the right way up.
@@ -115,21 +115,21 @@ TEST(CodecSave, TopDownPicturesKeepTheirOrientation)
                              {BK3_FORMAT_TIFF, "tif"}, {BK3_FORMAT_JP2, "jp2"}}) {
     Picture source;
     make_picture(source, Kind::few_colours, 24, 33, 21);
-    const auto want = colours_of(source.d);
+    const auto want = colours_of(source);
     // Flip the rows in memory and mark the picture top-down.
-    const int h = 21, stride = source.d.bytew;
-    std::vector<uint8_t> rows(source.d.poi, source.d.poi + stride * h);
+    const int h = 21, stride = source->bytew;
+    std::vector<uint8_t> rows(source->poi, source->poi + stride * h);
     for (int r = 0; r < h; ++r)
-      std::memcpy(source.d.poi + r * stride, rows.data() + (h - 1 - r) * stride, size_t(stride));
-    source.d.pmi->bmiHeader.biHeight = -h;
+      std::memcpy(source->poi + r * stride, rows.data() + (h - 1 - r) * stride, size_t(stride));
+    source->pmi->bmiHeader.biHeight = -h;
     TempDir dir;
     const std::string path = dir.file(std::string("td.") + ext);
     ASSERT_TRUE(save(source, path, format)) << ext;
-    source.d.pmi->bmiHeader.biHeight = h; // so the picture is released normally
+    source->pmi->bmiHeader.biHeight = h; // so the picture is released normally
     Picture back;
     open(back, path);
-    ASSERT_TRUE(back.d.poi) << ext;
-    EXPECT_GE(distance(colours_of(back.d), want).psnr, 35.0) << ext;
+    ASSERT_TRUE(back->poi) << ext;
+    EXPECT_GE(distance(colours_of(back), want).psnr, 35.0) << ext;
   }
 }
 
@@ -156,9 +156,9 @@ TEST(CodecProgress, SaveAndOpenReportUpTo100)
       bk3_sink sink{&r, Reports::send};
       Picture back;
       if (saving)
-        ASSERT_EQ(SaveDib(source.d, path.c_str(), format, &sink), 1) << ext;
+        ASSERT_EQ(SaveDib(source.get(), path.c_str(), format, &sink), 1) << ext;
       else
-        OpenDib(&back.d, path.c_str(), 0, &sink);
+        OpenDib(&back.get(), path.c_str(), 0, &sink);
       ASSERT_FALSE(r.values.empty()) << ext;
       EXPECT_EQ(r.values.back(), 100u) << ext << (saving ? " save" : " open");
       EXPECT_TRUE(std::is_sorted(r.values.begin(), r.values.end())) << ext;
@@ -174,10 +174,10 @@ TEST(CodecSave, UnwritablePictureKeepsTheOldFile)
   write_file(path, Bytes{'o', 'l', 'd'});
   Picture broken;
   make_picture(broken, Kind::colour, 24, 8, 8);
-  broken.d.pmi->bmiHeader.biBitCount = 16; // a depth no writer takes
+  broken->pmi->bmiHeader.biBitCount = 16; // a depth no writer takes
   for (int format : {BK3_FORMAT_GIF, BK3_FORMAT_JPEG, BK3_FORMAT_TIFF, BK3_FORMAT_JP2})
-    EXPECT_EQ(SaveDib(broken.d, path.c_str(), format, nullptr), 0) << format;
-  broken.d.pmi->bmiHeader.biBitCount = 24;
+    EXPECT_EQ(SaveDib(broken.get(), path.c_str(), format, nullptr), 0) << format;
+  broken->pmi->bmiHeader.biBitCount = 24;
   EXPECT_EQ(read_file(path), (Bytes{'o', 'l', 'd'}));
   EXPECT_EQ(dir.entries().size(), 1u);
 }

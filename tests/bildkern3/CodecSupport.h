@@ -27,7 +27,7 @@ inline void make_picture(Picture &pic, Kind kind, int bits, int width = 67, int 
                                   : RGBQUAD{uint8_t(i * 37), uint8_t(255 - i), uint8_t(i * 11 + 5), 0};
   std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + sizeof table);
   std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), table, sizeof table);
-  newdib(&pic.d, width, height, bits, reinterpret_cast<const BITMAPINFO *>(info.data()), bits <= 8 ? 256 : 0);
+  newdib(&pic.get(), width, height, bits, reinterpret_cast<const BITMAPINFO *>(info.data()), bits <= 8 ? 256 : 0);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       uint32_t v = 0;
@@ -41,16 +41,16 @@ inline void make_picture(Picture &pic, Kind kind, int bits, int width = 67, int 
         const bool block = x > width / 3 && x < width / 2 && y > height / 4 && y < height / 2;
         v = block ? rgb(250, 240, 20) : rgb(x * 255 / width, y * 255 / height, (x + y) * 255 / (width + height));
       }
-      setpixel(pic.d, x, y, v);
+      setpixel(pic.get(), x, y, v);
     }
 }
 
 inline bool save(const Picture &pic, const std::string &path, int format)
 {
-  return SaveDib(pic.d, path.c_str(), format, nullptr) == 1;
+  return SaveDib(pic.get(), path.c_str(), format, nullptr) == 1;
 }
 
-inline void open(Picture &pic, const std::string &path) { OpenDib(&pic.d, path.c_str(), 0, nullptr); }
+inline void open(Picture &pic, const std::string &path) { OpenDib(&pic.get(), path.c_str(), 0, nullptr); }
 
 // An outside program's decode of `path` as colours from the top-left: `command`
 // gets the file name appended and must write any PNM to stdout.

@@ -29,25 +29,25 @@ TEST(NewDib, EachDepthHasHeaderTableAndZeroedRows)
     SCOPED_TRACE(c.bits);
     const int given = c.entries - 1; // one short: the last entry must be zero
     Picture pic;
-    newdib(&pic.d, c.width, 3, c.bits, c.entries ? source : nullptr, c.entries ? given : 0);
-    ASSERT_NE(pic.d.poi, nullptr);
-    const BITMAPINFOHEADER &h = pic.d.pmi->bmiHeader;
+    newdib(&pic.get(), c.width, 3, c.bits, c.entries ? source : nullptr, c.entries ? given : 0);
+    ASSERT_NE(pic->poi, nullptr);
+    const BITMAPINFOHEADER &h = pic->pmi->bmiHeader;
     EXPECT_EQ(h.biSize, 40u);
     EXPECT_EQ(h.biWidth, c.width);
     EXPECT_EQ(h.biHeight, 3);
     EXPECT_EQ(h.biPlanes, 1);
     EXPECT_EQ(h.biBitCount, c.bits);
-    EXPECT_EQ(pic.d.bytew, c.bytew);
+    EXPECT_EQ(pic->bytew, c.bytew);
     EXPECT_EQ(h.biSizeImage, uint32_t(3 * c.bytew));
     EXPECT_EQ(h.biClrUsed, uint32_t(c.entries));
-    EXPECT_EQ(Bytes(pic.d.poi, pic.d.poi + h.biSizeImage), Bytes(h.biSizeImage, 0));
-    EXPECT_EQ(pic.d.ispal, c.entries ? 1 : 0);
-    EXPECT_EQ(pic.d.pal.num, c.entries);
+    EXPECT_EQ(Bytes(pic->poi, pic->poi + h.biSizeImage), Bytes(h.biSizeImage, 0));
+    EXPECT_EQ(pic->ispal, c.entries ? 1 : 0);
+    EXPECT_EQ(pic->pal.num, c.entries);
     for (int i = 0; i < c.entries; ++i) {
       const RGBQUAD want = i < given ? source->bmiColors[i] : RGBQUAD{};
-      EXPECT_EQ(std::memcmp(&pic.table()[i], &want, 4), 0) << i;
+      EXPECT_EQ(std::memcmp(&colour_table(pic)[i], &want, 4), 0) << i;
       // The program's depth conversion reads the colours from pal.
-      const PALETTEENTRY &e = pic.d.pal.rgb0[i];
+      const PALETTEENTRY &e = pic->pal.rgb0[i];
       EXPECT_EQ(rgb(e.peRed, e.peGreen, e.peBlue), rgb(want.rgbRed, want.rgbGreen, want.rgbBlue)) << i;
     }
   }
@@ -66,8 +66,8 @@ TEST(NewDib, RefusesAbsurdRequestsWithoutPictureOrHandles)
     EXPECT_GT(error_text(d).size(), 5u);
   }
   Picture largest; // the limits themselves are allowed
-  newdib(&largest.d, BK3_MAX_SIDE, int32_t(BK3_MAX_PIXELS / BK3_MAX_SIDE), 1, nullptr, 0);
-  EXPECT_NE(largest.d.poi, nullptr);
+  newdib(&largest.get(), BK3_MAX_SIDE, int32_t(BK3_MAX_PIXELS / BK3_MAX_SIDE), 1, nullptr, 0);
+  EXPECT_NE(largest->poi, nullptr);
 }
 
 TEST(DelDib, FreesABlockSharedByHeaderAndRowsOnce)
@@ -90,35 +90,35 @@ TEST(PixelAccess, EachDepthSetsExactlyItsBits)
   for (const auto &c : cases) {
     SCOPED_TRACE(std::to_string(c.bits) + " bits at " + std::to_string(c.x) + "," + std::to_string(c.y));
     Picture pic;
-    newdib(&pic.d, 11, 4, c.bits, nullptr, 0);
-    ASSERT_NE(pic.d.poi, nullptr);
-    setpixel(pic.d, c.x, c.y, c.value);
-    EXPECT_EQ(getpixel(pic.d, c.x, c.y), c.value);
-    Bytes want(size_t(pic.d.bytew) * 4, 0);
-    std::copy(c.bytes.begin(), c.bytes.end(), want.begin() + (3 - c.y) * pic.d.bytew + c.offset);
-    EXPECT_EQ(Bytes(pic.d.poi, pic.d.poi + want.size()), want);
+    newdib(&pic.get(), 11, 4, c.bits, nullptr, 0);
+    ASSERT_NE(pic->poi, nullptr);
+    setpixel(pic.get(), c.x, c.y, c.value);
+    EXPECT_EQ(getpixel(pic.get(), c.x, c.y), c.value);
+    Bytes want(size_t(pic->bytew) * 4, 0);
+    std::copy(c.bytes.begin(), c.bytes.end(), want.begin() + (3 - c.y) * pic->bytew + c.offset);
+    EXPECT_EQ(Bytes(pic->poi, pic->poi + want.size()), want);
   }
   Picture one, four; // neighbours in the same byte keep their values
-  newdib(&one.d, 8, 1, 1, nullptr, 0);
-  newdib(&four.d, 2, 1, 4, nullptr, 0);
+  newdib(&one.get(), 8, 1, 1, nullptr, 0);
+  newdib(&four.get(), 2, 1, 4, nullptr, 0);
   for (int x = 0; x < 8; ++x)
-    setpixel(one.d, x, 0, 1);
-  setpixel(one.d, 3, 0, 0);
-  setpixel(four.d, 0, 0, 5);
-  setpixel(four.d, 1, 0, 0xC);
-  EXPECT_EQ(one.d.poi[0], 0xEF);
-  EXPECT_EQ(four.d.poi[0], 0x5C);
+    setpixel(one.get(), x, 0, 1);
+  setpixel(one.get(), 3, 0, 0);
+  setpixel(four.get(), 0, 0, 5);
+  setpixel(four.get(), 1, 0, 0xC);
+  EXPECT_EQ(one->poi[0], 0xEF);
+  EXPECT_EQ(four->poi[0], 0x5C);
 }
 
 TEST(PixelAccess, OutsideThePictureReadsZeroAndWritesNothing)
 {
   Picture pic;
-  newdib(&pic.d, 3, 2, 8, nullptr, 0);
-  std::memset(pic.d.poi, 9, 8);
+  newdib(&pic.get(), 3, 2, 8, nullptr, 0);
+  std::memset(pic->poi, 9, 8);
   for (const auto &pt : {std::pair{-1, 0}, {0, -1}, {3, 0}, {0, 2}, {INT32_MIN, INT32_MAX}}) {
-    EXPECT_EQ(getpixel(pic.d, pt.first, pt.second), 0u);
-    setpixel(pic.d, pt.first, pt.second, 1);
+    EXPECT_EQ(getpixel(pic.get(), pt.first, pt.second), 0u);
+    setpixel(pic.get(), pt.first, pt.second, 1);
   }
-  EXPECT_EQ(Bytes(pic.d.poi, pic.d.poi + 8), Bytes(8, 9));
+  EXPECT_EQ(Bytes(pic->poi, pic->poi + 8), Bytes(8, 9));
   EXPECT_EQ(getpixel(dib{}, 0, 0), 0u);
 }

@@ -9,10 +9,10 @@ namespace {
 
 void fill(Picture &pic, int w, int h, const std::function<uint32_t(int, int)> &colour)
 {
-  newdib(&pic.d, w, h, 24, nullptr, 0);
+  newdib(&pic.get(), w, h, 24, nullptr, 0);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      setpixel(pic.d, x, y, colour(x, y));
+      setpixel(pic.get(), x, y, colour(x, y));
 }
 
 } // namespace
@@ -23,11 +23,11 @@ TEST(Halftone, PaletteColoursStayAndOthersAreDitheredToTheirAverage)
     SCOPED_TRACE(c);
     Picture src, out;
     fill(src, 16, 16, [c](int, int) { return c; });
-    DIBHalftoneDIB(&out.d, src.d);
-    ASSERT_NE(out.d.poi, nullptr);
+    DIBHalftoneDIB(&out.get(), src.get());
+    ASSERT_NE(out->poi, nullptr);
     EXPECT_EQ(out.bits(), 8);
-    EXPECT_LE(out.d.pmi->bmiHeader.biClrUsed, 256u);
-    const std::vector<uint32_t> got = colours_of(out.d);
+    EXPECT_LE(out->pmi->bmiHeader.biClrUsed, 256u);
+    const std::vector<uint32_t> got = colours_of(out);
     ASSERT_EQ(got.size(), 256u);
     double sum[3] = {};
     for (uint32_t v : got)
@@ -45,12 +45,12 @@ TEST(Halftone, SameInputSameBytesAndAFixedPalette)
   Picture a, b, pa, pb, other;
   fill(a, 31, 17, [](int x, int y) { return rgb(x * 8, 255 - y * 15, x * y % 256); });
   fill(other, 2, 2, [](int, int) { return rgb(1, 2, 3); });
-  DIBHalftoneDIBXY(&pa.d, a.d, 45, 11);
-  DIBHalftoneDIBXY(&pb.d, a.d, 45, 11);
-  DIBHalftoneDIB(&b.d, other.d);
-  ASSERT_TRUE(pa.d.poi && pb.d.poi && b.d.poi);
-  EXPECT_EQ(std::memcmp(pa.d.poi, pb.d.poi, pa.d.pmi->bmiHeader.biSizeImage), 0);
-  EXPECT_EQ(std::memcmp(pa.table(), b.table(), 256 * 4), 0);
+  DIBHalftoneDIBXY(&pa.get(), a.get(), 45, 11);
+  DIBHalftoneDIBXY(&pb.get(), a.get(), 45, 11);
+  DIBHalftoneDIB(&b.get(), other.get());
+  ASSERT_TRUE(pa->poi && pb->poi && b->poi);
+  EXPECT_EQ(std::memcmp(pa->poi, pb->poi, pa->pmi->bmiHeader.biSizeImage), 0);
+  EXPECT_EQ(std::memcmp(colour_table(pa), colour_table(b), 256 * 4), 0);
 }
 
 TEST(Halftone, ScalesByNearestNeighbour)
@@ -63,28 +63,28 @@ TEST(Halftone, ScalesByNearestNeighbour)
   fill(src, 4, 3, [](int x, int y) { return grid[y][x]; });
   for (const auto &[w, h] : {std::pair{8, 6}, {9, 7}, {2, 2}, {3, 1}}) {
     Picture out;
-    DIBHalftoneDIBXY(&out.d, src.d, w, h);
-    ASSERT_NE(out.d.poi, nullptr);
+    DIBHalftoneDIBXY(&out.get(), src.get(), w, h);
+    ASSERT_NE(out->poi, nullptr);
     std::vector<uint32_t> want;
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         want.push_back(grid[y * 3 / h][x * 4 / w]);
-    EXPECT_EQ(colours_of(out.d), want) << w << "x" << h;
+    EXPECT_EQ(colours_of(out), want) << w << "x" << h;
   }
 }
 
 TEST(Halftone, RefusesOtherDepthsEmptyPicturesAndBadSizes)
 {
   Picture eight, src;
-  newdib(&eight.d, 4, 4, 8, nullptr, 0);
-  newdib(&src.d, 4, 4, 24, nullptr, 0);
-  const std::tuple<dib, int, int> cases[] = {{eight.d, 4, 4}, {dib{}, 4, 4}, {src.d, 0, 4}, {src.d, 70000, 4}};
+  newdib(&eight.get(), 4, 4, 8, nullptr, 0);
+  newdib(&src.get(), 4, 4, 24, nullptr, 0);
+  const std::tuple<dib, int, int> cases[] = {{eight.get(), 4, 4}, {dib{}, 4, 4}, {src.get(), 0, 4}, {src.get(), 70000, 4}};
   for (const auto &[in, w, h] : cases) {
     Picture out;
-    DIBHalftoneDIBXY(&out.d, in, w, h);
-    EXPECT_TRUE(out.d.poi == nullptr && out.d.poih == 0);
+    DIBHalftoneDIBXY(&out.get(), in, w, h);
+    EXPECT_TRUE(out->poi == nullptr && out->poih == 0);
   }
   Picture out;
-  DIBHalftoneDIB(&out.d, eight.d);
-  EXPECT_EQ(out.d.poi, nullptr);
+  DIBHalftoneDIB(&out.get(), eight.get());
+  EXPECT_EQ(out->poi, nullptr);
 }

@@ -20,9 +20,9 @@ void expect_decoded(const Crafted &c)
 {
   Picture pic;
   open_bytes(pic, c.bytes, c.file_name);
-  ASSERT_NE(pic.d.poi, nullptr) << c.name << ": " << error_text(pic.d);
+  ASSERT_NE(pic->poi, nullptr) << c.name << ": " << error_text(pic);
   EXPECT_EQ(pic.bits(), c.bits) << c.name;
-  EXPECT_EQ(colours_of(pic.d), c.expected) << c.name;
+  EXPECT_EQ(colours_of(pic), c.expected) << c.name;
 }
 
 const uint32_t black = 0, white = 0xFFFFFF;
@@ -197,6 +197,6 @@ TEST(CraftedTga, WithoutItsExtensionATargaFileIsNotGuessed)
   // Plain Targa files carry no signature, so only the name makes them Targa.
   Picture pic;
   open_bytes(pic, tga_cases()[0].bytes, "a.bild");
-  EXPECT_EQ(pic.d.poi, nullptr);
-  EXPECT_EQ(error_text(pic.d), "Unbekanntes Dateiformat.");
+  EXPECT_EQ(pic->poi, nullptr);
+  EXPECT_EQ(error_text(pic), "Unbekanntes Dateiformat.");
 }

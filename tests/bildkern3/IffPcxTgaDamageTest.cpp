@@ -53,7 +53,7 @@ Bytes cut(Bytes b, size_t n) { return b.resize(n), b; }
 
 void expect_no_picture(const Picture &pic)
 {
-  EXPECT_TRUE(pic.d.poi == nullptr && pic.d.pmi == nullptr && pic.d.poih == 0 && pic.d.pmih == 0);
+  EXPECT_TRUE(pic->poi == nullptr && pic->pmi == nullptr && pic->poih == 0 && pic->pmih == 0);
 }
 
 } // namespace
@@ -135,7 +135,7 @@ TEST(DamagedIffPcxTga, EachFailsWithItsReasonAndNoLargeAllocation)
       open_bytes(pic, bytes, file_name);
     }
     expect_no_picture(pic);
-    EXPECT_EQ(error_text(pic.d), reason) << name;
+    EXPECT_EQ(error_text(pic), reason) << name;
   }
 }
 
@@ -157,26 +157,26 @@ TEST(DamagedIffPcxTga, EveryTruncationFailsOrGivesTheWholePicture)
   for (const auto &[ext, code] : {std::pair{"iff", BK3_FORMAT_IFF}, {"pcx", BK3_FORMAT_PCX}, {"tga", BK3_FORMAT_TGA}})
     for (int bits : {4, 24}) {
       Picture pic;
-      newdib(&pic.d, 19, 3, bits, reinterpret_cast<BITMAPINFO *>(info.data()), 256);
+      newdib(&pic.get(), 19, 3, bits, reinterpret_cast<BITMAPINFO *>(info.data()), 256);
       for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 19; ++x)
-          setpixel(pic.d, x, y, bits == 24 ? rgb(x / 4 * 50, y * 9, 7) : uint32_t(x / 3 + y) % 16);
+          setpixel(pic.get(), x, y, bits == 24 ? rgb(x / 4 * 50, y * 9, 7) : uint32_t(x / 3 + y) % 16);
       const std::string path = dir.file(std::string("ours.") + ext);
-      ASSERT_EQ(SaveDib(pic.d, path.c_str(), code, nullptr), 1);
+      ASSERT_EQ(SaveDib(pic.get(), path.c_str(), code, nullptr), 1);
       files.emplace_back(std::string("ours.") + ext, read_file(path));
     }
 
   for (const auto &[name, full] : files) {
     Picture whole;
     open_bytes(whole, full, name);
-    ASSERT_NE(whole.d.poi, nullptr) << name << ": " << error_text(whole.d);
+    ASSERT_NE(whole->poi, nullptr) << name << ": " << error_text(whole);
     for (size_t n = 0; n < full.size(); ++n) {
       Picture pic;
       open_bytes(pic, cut(full, n), name);
-      if (pic.d.poi)
-        EXPECT_EQ(colours_of(pic.d), colours_of(whole.d)) << name << " cut at " << n;
+      if (pic->poi)
+        EXPECT_EQ(colours_of(pic), colours_of(whole)) << name << " cut at " << n;
       else
-        EXPECT_GT(error_text(pic.d).size(), 5u) << name << " cut at " << n;
+        EXPECT_GT(error_text(pic).size(), 5u) << name << " cut at " << n;
     }
   }
 }

@@ -133,10 +133,10 @@ TEST_P(ForeignIffPcxTga, DecodesToTheReportedPixels)
   ASSERT_FALSE(expected.empty());
 
   Picture pic;
-  OpenDib(&pic.d, out.c_str(), 0, nullptr);
-  ASSERT_NE(pic.d.poi, nullptr) << error_text(pic.d);
+  OpenDib(&pic.get(), out.c_str(), 0, nullptr);
+  ASSERT_NE(pic->poi, nullptr) << error_text(pic);
   EXPECT_EQ(pic.bits(), c.result_bits);
-  const std::vector<uint32_t> got = colours_of(pic.d);
+  const std::vector<uint32_t> got = colours_of(pic);
   if (c.tolerance == 0) {
     EXPECT_EQ(got, expected);
   } else {

@@ -25,11 +25,11 @@ void make_picture(Picture &pic, int bits, int w, int h, bool bw = false)
     bmi->bmiColors[i] = RGBQUAD{uint8_t(i * 3), uint8_t(i * 5 + 7), uint8_t(255 - i), 0};
   if (bw)
     bmi->bmiColors[0] = RGBQUAD{0, 0, 0, 0}, bmi->bmiColors[1] = RGBQUAD{255, 255, 255, 0};
-  newdib(&pic.d, w, h, bits, bmi, 256);
+  newdib(&pic.get(), w, h, bits, bmi, 256);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const bool run = (x / 7 + y) % 3 == 0;
-      setpixel(pic.d, x, y,
+      setpixel(pic.get(), x, y,
                bits == 24 ? (run ? rgb(200, 0xC1, 0xFF) : rgb(x * 37 + y, y * 11 + 0xC0, x ^ y))
                           : uint32_t(run ? 1 : x * 7 + y * 3) % (1u << bits));
     }
@@ -63,13 +63,13 @@ TEST(IffPcxTgaRoundTrip, EveryDepthAndWidthComesBackUnchanged)
         Picture pic, back;
         make_picture(pic, bits, w, h, bw);
         const std::string path = dir.file(std::string("r.") + f.ext);
-        ASSERT_EQ(SaveDib(pic.d, path.c_str(), f.code, nullptr), 1);
-        OpenDib(&back.d, path.c_str(), 0, nullptr);
-        ASSERT_NE(back.d.poi, nullptr) << error_text(back.d);
+        ASSERT_EQ(SaveDib(pic.get(), path.c_str(), f.code, nullptr), 1);
+        OpenDib(&back.get(), path.c_str(), 0, nullptr);
+        ASSERT_NE(back->poi, nullptr) << error_text(back);
         EXPECT_EQ(back.bits(), depth_after(f, bits, bw));
-        EXPECT_EQ(colours_of(back.d), colours_of(pic.d));
+        EXPECT_EQ(colours_of(back), colours_of(pic));
         if (back.bits() == bits && bits <= 8) {
-          EXPECT_EQ(std::memcmp(back.table(), pic.table(), size_t(4) << bits), 0) << "the whole colour table";
+          EXPECT_EQ(std::memcmp(colour_table(back), colour_table(pic), size_t(4) << bits), 0) << "the whole colour table";
         }
       }
 }
@@ -82,11 +82,11 @@ TEST(IffPcxTgaRoundTrip, FilesAreRecognisedByContentWhateverTheirName)
     Picture pic, back;
     make_picture(pic, 24, 9, 4);
     const std::string path = dir.file(std::string("a.") + f.ext), renamed = dir.file("a.bild");
-    ASSERT_EQ(SaveDib(pic.d, path.c_str(), f.code, nullptr), 1);
+    ASSERT_EQ(SaveDib(pic.get(), path.c_str(), f.code, nullptr), 1);
     std::filesystem::rename(path, renamed);
-    OpenDib(&back.d, renamed.c_str(), 0, nullptr);
-    ASSERT_NE(back.d.poi, nullptr) << f.ext << ": " << error_text(back.d);
-    EXPECT_EQ(colours_of(back.d), colours_of(pic.d)) << f.ext;
+    OpenDib(&back.get(), renamed.c_str(), 0, nullptr);
+    ASSERT_NE(back->poi, nullptr) << f.ext << ": " << error_text(back);
+    EXPECT_EQ(colours_of(back), colours_of(pic)) << f.ext;
   }
 }
 
@@ -97,15 +97,15 @@ TEST(IffPcxTgaRoundTrip, TopDownPicturesAreWrittenTheRightWayUp)
   for (const Format &f : formats) {
     Picture pic, flipped, back;
     make_picture(pic, 24, 5, 4);
-    newdib(&flipped.d, 5, 4, 24, nullptr, 0);
+    newdib(&flipped.get(), 5, 4, 24, nullptr, 0);
     for (int y = 0; y < 4; ++y)
-      std::memcpy(flipped.d.poi + y * flipped.d.bytew, pic.d.poi + (3 - y) * pic.d.bytew, size_t(pic.d.bytew));
-    flipped.d.pmi->bmiHeader.biHeight = -4;
+      std::memcpy(flipped->poi + y * flipped->bytew, pic->poi + (3 - y) * pic->bytew, size_t(pic->bytew));
+    flipped->pmi->bmiHeader.biHeight = -4;
     const std::string path = dir.file(std::string("t.") + f.ext);
-    ASSERT_EQ(SaveDib(flipped.d, path.c_str(), f.code, nullptr), 1);
-    OpenDib(&back.d, path.c_str(), 0, nullptr);
-    ASSERT_NE(back.d.poi, nullptr) << error_text(back.d);
-    EXPECT_EQ(colours_of(back.d), colours_of(pic.d)) << f.ext;
+    ASSERT_EQ(SaveDib(flipped.get(), path.c_str(), f.code, nullptr), 1);
+    OpenDib(&back.get(), path.c_str(), 0, nullptr);
+    ASSERT_NE(back->poi, nullptr) << error_text(back);
+    EXPECT_EQ(colours_of(back), colours_of(pic)) << f.ext;
   }
 }
 
@@ -130,10 +130,10 @@ TEST(IffPcxTgaRoundTrip, ReadingAndWritingReportRisingPercents)
     Recorder saving, opening;
     bk3_sink sink{&saving, &Recorder::send};
     const std::string path = dir.file(std::string("p.") + f.ext);
-    ASSERT_EQ(SaveDib(pic.d, path.c_str(), f.code, &sink), 1);
+    ASSERT_EQ(SaveDib(pic.get(), path.c_str(), f.code, &sink), 1);
     sink.target = &opening;
-    OpenDib(&back.d, path.c_str(), 0, &sink);
-    ASSERT_NE(back.d.poi, nullptr);
+    OpenDib(&back.get(), path.c_str(), 0, &sink);
+    ASSERT_NE(back->poi, nullptr);
     for (const Recorder *r : {&saving, &opening}) {
       EXPECT_GE(r->percents.size(), 10u) << f.ext;
       EXPECT_TRUE(std::is_sorted(r->percents.begin(), r->percents.end())) << f.ext;
@@ -175,11 +175,11 @@ TEST(IffPcxTgaRoundTrip, OurFilesShowOurPixelsInOtherPrograms)
       Picture pic;
       make_picture(pic, bits, 21, 6, bw);
       const std::string path = dir.file(std::string("o.") + r.format.ext);
-      ASSERT_EQ(SaveDib(pic.d, path.c_str(), r.format.code, nullptr), 1);
+      ASSERT_EQ(SaveDib(pic.get(), path.c_str(), r.format.code, nullptr), 1);
       std::string command = r.command;
       command.replace(command.find("%f"), 2, "'" + path + "'");
       ASSERT_TRUE(run(command + " > '" + path + ".ppm'"));
-      EXPECT_EQ(colours_of_ppm(read_file(path + ".ppm")), colours_of(pic.d));
+      EXPECT_EQ(colours_of_ppm(read_file(path + ".ppm")), colours_of(pic));
     }
   }
 }

@@ -22,7 +22,7 @@ struct SaveDibFailure : ::testing::Test {
   std::string target = dir.file("bild.bmp");
   void SetUp() override
   {
-    newdib(&pic.d, 300, 300, 24, nullptr, 0); // about 270 kB
+    newdib(&pic.get(), 300, 300, 24, nullptr, 0); // about 270 kB
     ASSERT_TRUE(write_file(target, old_content));
   }
   void TearDown() override
@@ -46,11 +46,11 @@ TEST_F(SaveDibFailure, UnwritableFolder)
   ASSERT_EQ(::chmod(dir.path.c_str(), 0555), 0);
   int32_t result = -1;
   if (::geteuid() != 0) {
-    result = SaveDib(pic.d, target.c_str(), BK3_FORMAT_BMP, nullptr);
+    result = SaveDib(pic.get(), target.c_str(), BK3_FORMAT_BMP, nullptr);
   } else { // root writes anywhere: try as an ordinary user
     const pid_t child = ::fork();
     if (child == 0)
-      ::_exit(::setgid(65534) || ::setuid(65534) ? 100 : SaveDib(pic.d, target.c_str(), BK3_FORMAT_BMP, nullptr));
+      ::_exit(::setgid(65534) || ::setuid(65534) ? 100 : SaveDib(pic.get(), target.c_str(), BK3_FORMAT_BMP, nullptr));
     int status = 0;
     ::waitpid(child, &status, 0);
     result = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -68,7 +68,7 @@ TEST_F(SaveDibFailure, WriteErrorHalfway)
   small.rlim_cur = 64 * 1024;
   auto previous = std::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &small);
-  const int32_t result = SaveDib(pic.d, target.c_str(), BK3_FORMAT_BMP, nullptr);
+  const int32_t result = SaveDib(pic.get(), target.c_str(), BK3_FORMAT_BMP, nullptr);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(result, 0);
@@ -78,8 +78,8 @@ TEST_F(SaveDibFailure, TargetIsAFolderOrInAMissingOne)
 {
   ASSERT_EQ(::rename(target.c_str(), dir.file("x").c_str()), 0);
   ASSERT_EQ(::mkdir(target.c_str(), 0755), 0);
-  EXPECT_EQ(SaveDib(pic.d, target.c_str(), BK3_FORMAT_BMP, nullptr), 0);
-  EXPECT_EQ(SaveDib(pic.d, dir.file("fehlt/b.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 0);
+  EXPECT_EQ(SaveDib(pic.get(), target.c_str(), BK3_FORMAT_BMP, nullptr), 0);
+  EXPECT_EQ(SaveDib(pic.get(), dir.file("fehlt/b.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 0);
   ::rmdir(target.c_str());
   ::rename(dir.file("x").c_str(), target.c_str());
 }
@@ -87,14 +87,14 @@ TEST_F(SaveDibFailure, TargetIsAFolderOrInAMissingOne)
 TEST(SaveDibPermissions, ExistingFileKeepsItsModeNewFileFollowsTheUmaskLinksStayLinks)
 {
   Picture pic;
-  newdib(&pic.d, 4, 4, 24, nullptr, 0);
+  newdib(&pic.get(), 4, 4, 24, nullptr, 0);
   TempDir dir;
   const std::string existing = dir.file("alt.bmp"), fresh = dir.file("neu.bmp");
   ASSERT_TRUE(write_file(existing, old_content));
   ASSERT_EQ(::chmod(existing.c_str(), 0640), 0);
   const mode_t saved = ::umask(027);
-  const int32_t a = SaveDib(pic.d, existing.c_str(), BK3_FORMAT_BMP, nullptr);
-  const int32_t b = SaveDib(pic.d, fresh.c_str(), BK3_FORMAT_BMP, nullptr);
+  const int32_t a = SaveDib(pic.get(), existing.c_str(), BK3_FORMAT_BMP, nullptr);
+  const int32_t b = SaveDib(pic.get(), fresh.c_str(), BK3_FORMAT_BMP, nullptr);
   ::umask(saved);
   EXPECT_EQ(a + b, 2);
   EXPECT_EQ(mode_of(existing), mode_t(0640));
@@ -104,7 +104,7 @@ TEST(SaveDibPermissions, ExistingFileKeepsItsModeNewFileFollowsTheUmaskLinksStay
   // Saving through a symbolic link writes the file it points to.
   ASSERT_EQ(::symlink("alt.bmp", dir.file("verweis.bmp").c_str()), 0);
   ASSERT_TRUE(write_file(existing, old_content));
-  EXPECT_EQ(SaveDib(pic.d, dir.file("verweis.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 1);
+  EXPECT_EQ(SaveDib(pic.get(), dir.file("verweis.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 1);
   struct stat st {};
   EXPECT_TRUE(::lstat(dir.file("verweis.bmp").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
   EXPECT_NE(read_file(existing), old_content);

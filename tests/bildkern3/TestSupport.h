@@ -1,8 +1,9 @@
-// Helpers for the imaging library's tests: owned pictures, temporary folders,
+// Helpers for the imaging library's tests: colour tables, temporary folders,
 // outside programs, PPM pixels and BMP files crafted byte by byte.
 #pragma once
 
 #include "AddressSpaceCap.h"
+#include "Picture.h"
 #include "bildkern3.h"
 
 #include <algorithm>
@@ -23,19 +24,8 @@ namespace bk3test {
 
 using Bytes = std::vector<uint8_t>;
 
-// A picture released by the library when the test is done with it.
-struct Picture {
-  dib d{};
-  Picture() = default;
-  Picture(const Picture &) = delete;
-  ~Picture()
-  {
-    if (d.poi)
-      deldib(d);
-  }
-  int bits() const { return d.pmi ? d.pmi->bmiHeader.biBitCount : 0; }
-  const RGBQUAD *table() const { return d.pmi->bmiColors; }
-};
+// The colour table of a palette picture.
+inline const RGBQUAD *colour_table(const dib &d) { return d.pmi->bmiColors; }
 
 // The failure text left in the palette entries (UTF-16), as UTF-8.
 inline std::string error_text(const dib &d)
@@ -104,7 +94,7 @@ inline void open_bytes(Picture &pic, const Bytes &bytes, const std::string &name
 {
   TempDir dir;
   write_file(dir.file(name), bytes);
-  OpenDib(&pic.d, dir.file(name).c_str(), 0, nullptr);
+  OpenDib(&pic.get(), dir.file(name).c_str(), 0, nullptr);
 }
 
 // Colours from the top-left, one value red + 256 green + 65536 blue per pixel,
@@ -115,8 +105,13 @@ inline std::vector<uint32_t> colours_of(const dib &d)
   for (int y = 0; d.pmi && y < d.pmi->bmiHeader.biHeight; ++y)
     for (int x = 0; x < d.pmi->bmiHeader.biWidth; ++x) {
       const uint32_t v = getpixel(d, x, y);
-      const RGBQUAD q = d.pmi->bmiColors[d.pmi->bmiHeader.biBitCount == 24 ? 0 : v];
-      out.push_back(d.pmi->bmiHeader.biBitCount == 24 ? v : q.rgbRed | q.rgbGreen << 8 | q.rgbBlue << 16);
+      if (d.pmi->bmiHeader.biBitCount == 24) {
+        out.push_back(v);
+        continue;
+      }
+      // Only palette pictures have a table; a 24-bit header block ends before it.
+      const RGBQUAD q = d.pmi->bmiColors[v];
+      out.push_back(q.rgbRed | q.rgbGreen << 8 | q.rgbBlue << 16);
     }
   return out;
 }

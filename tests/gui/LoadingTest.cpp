@@ -62,20 +62,16 @@ uint32_t bottomColour(int32_t bits) { return bits == 1 ? rgb(255, 255, 255) : kT
 
 void writePicture(const QString &file, int32_t width, int32_t height, int32_t bits = 24)
 {
-    dib d = twoHalves(width, height, bits);
-    QVERIFY(d.poi);
-    const int32_t written = SaveDib(d, QFile::encodeName(file).constData(), BK3_FORMAT_BMP, nullptr);
-    freedib(d);
-    QCOMPARE(written, 1);
+    const Picture picture(twoHalves(width, height, bits));
+    QVERIFY(!picture.empty());
+    QCOMPARE(SaveDib(picture.get(), QFile::encodeName(file).constData(), BK3_FORMAT_BMP, nullptr), 1);
 }
 
 uint32_t pixelInFile(const QString &path, int32_t x, int32_t y)
 {
-    dib read = emptydib();
-    OpenDib(&read, QFile::encodeName(path).constData(), 0, nullptr);
-    const uint32_t value = read.poi ? getpixel(read, x, y) : 0xFFFFFFFFu;
-    deldib(read);
-    return value;
+    Picture read;
+    OpenDib(&read.get(), QFile::encodeName(path).constData(), 0, nullptr);
+    return read.empty() ? 0xFFFFFFFFu : getpixel(read.get(), x, y);
 }
 
 bool closeTo(const QColor &shown, uint32_t expected)

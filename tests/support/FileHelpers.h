@@ -27,17 +27,16 @@ inline bool writeFile(const QString &path, const QByteArray &data)
 // the same pixels; otherwise what differs.
 inline QString compareWithFile(const dib &expected, const QString &path, bool exact = true)
 {
-    dib read = emptydib();
-    OpenDib(&read, QFile::encodeName(path).constData(), 0, nullptr);
-    if (!read.poi)
+    Picture read;
+    OpenDib(&read.get(), QFile::encodeName(path).constData(), 0, nullptr);
+    if (read.empty())
         return QStringLiteral("not readable");
     QString difference;
-    if (dibwidth(read) != dibwidth(expected) || dibheight(read) != dibheight(expected))
-        difference = QStringLiteral("size %1 x %2").arg(dibwidth(read)).arg(dibheight(read));
+    if (read.width() != dibwidth(expected) || read.height() != dibheight(expected))
+        difference = QStringLiteral("size %1 x %2").arg(read.width()).arg(read.height());
     for (int y = 0; exact && difference.isEmpty() && y < dibheight(expected); ++y)
         for (int x = 0; difference.isEmpty() && x < dibwidth(expected); ++x)
-            if (getpixel(read, x, y) != getpixel(expected, x, y))
+            if (getpixel(read.get(), x, y) != getpixel(expected, x, y))
                 difference = QStringLiteral("pixel %1,%2").arg(x).arg(y);
-    deldib(read);
     return difference;
 }
