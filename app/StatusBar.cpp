@@ -6,14 +6,14 @@
 #include <QPaintEvent>
 #include <QStyleOption>
 
-int32_t gaugeSplit(const TRect &panel, int32_t position)
+int32_t gaugeSplit(const PixelRect &panel, int32_t position)
 {
     return panel.left + (panel.right - panel.left) * position / 100;
 }
 
-TRect gaugeFilledRect(const TRect &panel, int32_t position)
+PixelRect gaugeFilledRect(const PixelRect &panel, int32_t position)
 {
-    return TRect{panel.left, panel.top, gaugeSplit(panel, position), panel.bottom};
+    return PixelRect{panel.left, panel.top, gaugeSplit(panel, position), panel.bottom};
 }
 
 QString captionText(const QString &maincap, const QString &afilename, bool changed)
@@ -29,14 +29,14 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
     setSizeGripEnabled(false);
 }
 
-TRect TStatusBar::panelRect(int panel) const
+PixelRect TStatusBar::panelRect(int panel) const
 {
     // Each panel sits in a one-pixel sunken frame, two pixels below the bar's top.
     const int top = 3;
     const int bottom = height() - 1;
     if (panel == 0)
-        return TRect{1, top, kPanel0Width - 1, bottom};
-    return TRect{kPanel0Width + 3, top, width() - 1, bottom};
+        return PixelRect{1, top, kPanel0Width - 1, bottom};
+    return PixelRect{kPanel0Width + 3, top, width() - 1, bottom};
 }
 
 void TStatusBar::paintEvent(QPaintEvent *)
@@ -44,8 +44,8 @@ void TStatusBar::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QColor face = palette().color(QPalette::Button);
     for (int panel = 0; panel < 2; ++panel) {
-        const TRect inner = panelRect(panel);
-        const QRect frame = inner.toQRect().adjusted(-1, -1, 1, 1);
+        const PixelRect inner = panelRect(panel);
+        const QRect frame = toQRect(inner).adjusted(-1, -1, 1, 1);
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawLine(frame.topLeft(), frame.topRight());
         painter.drawLine(frame.topLeft(), frame.bottomLeft());
@@ -55,6 +55,6 @@ void TStatusBar::paintEvent(QPaintEvent *)
         if (panel == 1 && OnDrawPanel)
             OnDrawPanel(painter, inner);
         else
-            painter.fillRect(inner.toQRect(), face);
+            painter.fillRect(toQRect(inner), face);
     }
 }

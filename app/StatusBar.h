@@ -11,9 +11,9 @@
 class QPainter;
 
 // Right end of the filled part of a gauge panel at `position` per cent.
-int32_t gaugeSplit(const TRect &panel, int32_t position);
+int32_t gaugeSplit(const PixelRect &panel, int32_t position);
 // The filled part of a gauge panel at `position` per cent.
-TRect gaugeFilledRect(const TRect &panel, int32_t position);
+PixelRect gaugeFilledRect(const PixelRect &panel, int32_t position);
 
 // The window caption: the base caption and the current file name, with "*" for
 // unsaved changes; "unbenannt.jpg" stands in while no file name is known.
@@ -30,10 +30,10 @@ public:
     explicit TStatusBar(QWidget *parent = nullptr);
 
     // Inner rectangles of the two panels at the bar's present size.
-    TRect panelRect(int panel) const;
+    PixelRect panelRect(int panel) const;
 
     // Owner-draw of panel 1, run from every paint of the bar.
-    std::function<void(QPainter &, const TRect &)> OnDrawPanel;
+    std::function<void(QPainter &, const PixelRect &)> OnDrawPanel;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -53,7 +53,7 @@ public:
     ~TMainForm() override; // FormDestroy
 
     // Fields, in their classic order.
-    TRect sbrect;
+    PixelRect sbrect;
     int32_t StatusPosition = 0;
     dib pal24dib = emptydib();
     dib di = emptydib();
@@ -72,7 +72,7 @@ public:
     bool changed = false;
     bool havetodel = false;
     bool inpaint = false;
-    TRect srre;
+    PixelRect srre;
 
     // Initial folder and chosen filter entry (from 1) of the picture save dialog.
     QString saveDialog1Folder;
@@ -274,7 +274,7 @@ public:
     bool displayFailurePending = false;
 
     // Status bar, progress gauge and caption marker.
-    void StatusBar1DrawPanel(QPainter &canvas, const TRect &rect);
+    void StatusBar1DrawPanel(QPainter &canvas, const PixelRect &rect);
     void SetProStatus(int32_t pro);
     void SBarPaintMore();
     void WMUser(uintptr_t wParam);
@@ -361,7 +361,7 @@ public:
     // Takes the hue and saturation of result pixel (x, y) into HueED and SatEd.
     void Pipette(int32_t x, int32_t y);
     // Picture pixels changed since the canvas last repainted them.
-    TRect paintedRect;
+    PixelRect paintedRect;
     // The tools have asked the canvas to draw the outline `srre` (and the rubber
     // band, when shown) in its next paint; that paint sets havetodel. Any other
     // paint of the canvas takes the outline off, as every redraw does.

@@ -30,7 +30,7 @@ void TMainForm::PaintBox1Paint(QPainter &canvas, const QRect &exposed)
     if (havetodel) {
         // The outline was inverted onto the canvas. Drawing the picture afresh
         // takes it off where this paint reaches; the rest of it is repainted next.
-        const QRect outline = srre.toQRect().normalized().adjusted(-2, -2, 2, 2);
+        const QRect outline = toQRect(srre).normalized().adjusted(-2, -2, 2, 2);
         if (!exposed.contains(outline))
             PaintBox1->update(outline);
         havetodel = false;

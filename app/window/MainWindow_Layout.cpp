@@ -190,7 +190,7 @@ void TMainForm::buildLayout()
     setCentralWidget(central);
 
     StatusBar1 = named(new TStatusBar(this), "StatusBar1", QStringLiteral("Statusleiste"));
-    StatusBar1->OnDrawPanel = [this](QPainter &canvas, const TRect &rect) {
+    StatusBar1->OnDrawPanel = [this](QPainter &canvas, const PixelRect &rect) {
         StatusBar1DrawPanel(canvas, rect);
     };
     setStatusBar(StatusBar1);

@@ -11,12 +11,12 @@ const QColor kGaugeColour(0, 0, 128);
 
 } // namespace
 
-void TMainForm::StatusBar1DrawPanel(QPainter &canvas, const TRect &rect)
+void TMainForm::StatusBar1DrawPanel(QPainter &canvas, const PixelRect &rect)
 {
-    const TRect filled = gaugeFilledRect(rect, StatusPosition);
-    canvas.fillRect(filled.toQRect(), kGaugeColour);
-    const TRect rest{filled.right, rect.top, rect.right, rect.bottom};
-    canvas.fillRect(rest.toQRect(), StatusBar1->palette().color(QPalette::Button));
+    const PixelRect filled = gaugeFilledRect(rect, StatusPosition);
+    canvas.fillRect(toQRect(filled), kGaugeColour);
+    const PixelRect rest{filled.right, rect.top, rect.right, rect.bottom};
+    canvas.fillRect(toQRect(rest), StatusBar1->palette().color(QPalette::Button));
     sbrect = rect;
 }
 
@@ -38,9 +38,9 @@ void TMainForm::SBarPaintMore()
     // filled part is painted now rather than scheduled.
     if (sbrect.isEmpty())
         return;
-    const TRect filled = gaugeFilledRect(sbrect, StatusPosition);
+    const PixelRect filled = gaugeFilledRect(sbrect, StatusPosition);
     if (!filled.isEmpty())
-        StatusBar1->repaint(filled.toQRect());
+        StatusBar1->repaint(toQRect(filled));
 }
 
 void TMainForm::WMUser(uintptr_t wParam) { SetProStatus(int32_t(wParam)); }

@@ -22,12 +22,9 @@ double zoomOf(const TMainForm &f) { return f.ZoomEd->value(); }
 
 int toPicture(const TMainForm &f, int canvas) { return CanvasToPicture(canvas, zoomOf(f)); }
 
-TRect toTRect(const PixelRect &r) { return TRect{r.left, r.top, r.right, r.bottom}; }
-PixelRect toPixelRect(const TRect &r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
-
 // The canvas area an outline covers, with room for the pen; the display code
 // repaints the same area when it has to take an outline off.
-QRect outlineArea(const TRect &outline) { return outline.toQRect().normalized().adjusted(-2, -2, 2, 2); }
+QRect outlineArea(const PixelRect &outline) { return toQRect(outline).normalized().adjusted(-2, -2, 2, 2); }
 
 QRect bandArea(const QPoint &from, const QPoint &to)
 {
@@ -60,13 +57,13 @@ void requestOverlay(TMainForm &f)
 // its zoom and in the result view at 100 %.
 void repaintPainted(TMainForm &f)
 {
-    const PixelRect painted = toPixelRect(f.paintedRect);
-    f.paintedRect = TRect{};
+    const PixelRect painted = f.paintedRect;
+    f.paintedRect = PixelRect{};
     if (painted.isEmpty())
         return;
     const PixelRect canvas = PictureToCanvas(painted, zoomOf(f));
-    f.PaintBox1->update(toTRect(canvas).toQRect());
-    f.ErgPaintBox->update(toTRect(painted).toQRect());
+    f.PaintBox1->update(toQRect(canvas));
+    f.ErgPaintBox->update(toQRect(painted));
 }
 
 void drawOverlay(const TMainForm &f, QPainter &canvas)
@@ -78,7 +75,7 @@ void drawOverlay(const TMainForm &f, QPainter &canvas)
     canvas.setPen(pen);
     canvas.setBrush(Qt::NoBrush);
     // The outline fills `srre` up to, not including, its right and bottom edges.
-    const QRect outline = f.srre.toQRect().normalized();
+    const QRect outline = toQRect(f.srre).normalized();
     if (outline.width() > 1 && outline.height() > 1)
         canvas.drawEllipse(outline.adjusted(0, 0, -1, -1));
     else
@@ -202,7 +199,7 @@ void TMainForm::PaintBox1MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers shift
         repaintPainted(*this);
     }
 
-    srre = toTRect(OutlineRect(x, y, RadiusED->value(), zoomOf(*this)));
+    srre = OutlineRect(x, y, RadiusED->value(), zoomOf(*this));
     if (LinieBtn->isChecked() && inpaint) {
         const PixelPoint end = LineToolEnd({amx, amy}, {x, y}, shift.testFlag(Qt::ShiftModifier),
                                            shift.testFlag(Qt::ControlModifier));
@@ -247,7 +244,7 @@ void TMainForm::BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_
     RebuildRowOffsets(di);
     const PixelRect changed =
         PaintBrushLine(di, outdi, rowoffsets, x1, y1, x2, y2, currentAction(*this, hue, sat));
-    paintedRect = toTRect(toPixelRect(paintedRect).united(changed));
+    paintedRect = paintedRect.united(changed);
 }
 
 void TMainForm::DoBrush(int32_t x, int32_t y, int32_t hue, int32_t sat)

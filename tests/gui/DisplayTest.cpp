@@ -196,7 +196,7 @@ private slots:
         const QRect outline(200, 100, 40, 40);
 
         window->havetodel = true;
-        window->srre = TRect::fromQRect(outline);
+        window->srre = toPixelRect(outline);
         window->PaintBox1->repaint(QRect(0, 0, 10, 10));
         QVERIFY(!window->havetodel);
         QTRY_VERIFY(std::any_of(painted.rects.begin(), painted.rects.end(),

@@ -506,14 +506,14 @@ private slots:
     {
         showWindow();
         PaintRecorder painted(window->StatusBar1);
-        const TRect panel = window->sbrect;
+        const PixelRect panel = window->sbrect;
 
         window->SetProStatus(50);
-        QCOMPARE(painted.rects, QList<QRect>{gaugeFilledRect(panel, 50).toQRect()});
+        QCOMPARE(painted.rects, QList<QRect>{toQRect(gaugeFilledRect(panel, 50))});
 
         painted.rects.clear();
         window->SetProStatus(50);
-        QCOMPARE(painted.rects, QList<QRect>{gaugeFilledRect(panel, 50).toQRect()});
+        QCOMPARE(painted.rects, QList<QRect>{toQRect(gaugeFilledRect(panel, 50))});
 
         // A falling value clears what is no longer filled: the whole bar.
         painted.rects.clear();

@@ -269,7 +269,7 @@ private slots:
                                     changed.bottom - changed.top);
         QVERIFY2(repainted.contains(changedOnCanvas), qPrintable(QStringLiteral("%1,%2 %3x%4")
                      .arg(repainted.x()).arg(repainted.y()).arg(repainted.width()).arg(repainted.height())));
-        const QRect outline = w.srre.toQRect().adjusted(-2, -2, 2, 2);
+        const QRect outline = toQRect(w.srre).adjusted(-2, -2, 2, 2);
         QVERIFY(changedOnCanvas.united(outline).contains(repainted));
         QVERIFY(repainted.width() < w.PaintBox1->width() / 2);
         release(to);
@@ -317,7 +317,7 @@ private slots:
         QCOMPARE(bytesOf(w.outdi), bytesOf(outdi.d));
         QVERIFY(w.changed);
         QTRY_VERIFY(w.havetodel);
-        QCOMPARE(w.srre, (TRect{42, 32, 57, 47})); // the outline at the press point, 7.5 each side
+        QCOMPARE(w.srre, (PixelRect{42, 32, 57, 47})); // the outline at the press point, 7.5 each side
         release(QPoint(50, 40));
         QVERIFY(!w.Timer1->isActive());
     }
@@ -481,7 +481,7 @@ private slots:
         const int rz = 10 * zoom / 100;
         const QPoint at(150, 80);
         move(at);
-        QCOMPARE(w.srre, (TRect{at.x() - rz, at.y() - rz, at.x() + rz, at.y() + rz}));
+        QCOMPARE(w.srre, (PixelRect{at.x() - rz, at.y() - rz, at.x() + rz, at.y() + rz}));
         QImage shown = onScreen();
         QVERIFY(w.havetodel);
         const auto inverted = [&](int x, int y) { return shown.pixelColor(x, y) == QColor(0, 0, 0); };
@@ -500,7 +500,7 @@ private slots:
         shown = onScreen();
         QVERIFY(!leftEdgeInverted(at.x() - rz));
         QVERIFY(inverted(40 - rz, 30) || inverted(40 - rz + 1, 30) || inverted(40 - rz, 29));
-        QCOMPARE(w.srre, (TRect{40 - rz, 30 - rz, 40 + rz, 30 + rz}));
+        QCOMPARE(w.srre, (PixelRect{40 - rz, 30 - rz, 40 + rz, 30 + rz}));
         QVERIFY(w.havetodel);
 
         // Any redraw of the canvas takes it off, as does leaving the canvas.
