@@ -6,6 +6,12 @@
 #include <QPaintEvent>
 #include <QStyleOption>
 
+namespace {
+
+const QColor kGaugeColour(0, 0, 128);
+
+} // namespace
+
 int32_t gaugeSplit(const PixelRect &panel, int32_t position)
 {
     return panel.left + (panel.right - panel.left) * position / 100;
@@ -52,9 +58,33 @@ void TStatusBar::paintEvent(QPaintEvent *)
         painter.setPen(palette().color(QPalette::Light));
         painter.drawLine(frame.bottomLeft(), frame.bottomRight());
         painter.drawLine(frame.topRight(), frame.bottomRight());
-        if (panel == 1 && OnDrawPanel)
-            OnDrawPanel(painter, inner);
+        if (panel == 1)
+            drawGauge(painter, inner);
         else
             painter.fillRect(toQRect(inner), face);
     }
+}
+
+void TStatusBar::drawGauge(QPainter &painter, const PixelRect &panel)
+{
+    const PixelRect filled = gaugeFilledRect(panel, position);
+    painter.fillRect(toQRect(filled), kGaugeColour);
+    const PixelRect rest{filled.right, panel.top, panel.right, panel.bottom};
+    painter.fillRect(toQRect(rest), palette().color(QPalette::Button));
+    gaugePanel = panel;
+}
+
+void TStatusBar::setProgress(int32_t percent)
+{
+    const bool falling = percent < position;
+    position = percent;
+    if (falling) {
+        repaint();
+        return;
+    }
+    if (gaugePanel.isEmpty())
+        return;
+    const PixelRect filled = gaugeFilledRect(gaugePanel, position);
+    if (!filled.isEmpty())
+        repaint(toQRect(filled));
 }

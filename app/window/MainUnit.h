@@ -52,9 +52,8 @@ public:
     explicit TMainForm(QWidget *parent = nullptr, std::unique_ptr<UserDialogs> startDialogs = nullptr);
     ~TMainForm() override; // FormDestroy
 
-    // Fields, in their classic order.
-    PixelRect sbrect;
-    int32_t StatusPosition = 0;
+    // Fields, in their classic order; the gauge's position and panel are the
+    // status bar's.
     dib pal24dib = emptydib();
     dib di = emptydib();
     QString afilename;
@@ -273,10 +272,8 @@ public:
     void ReportDisplayFailure(const QString &text);
     bool displayFailurePending = false;
 
-    // Status bar, progress gauge and caption marker.
-    void StatusBar1DrawPanel(QPainter &canvas, const PixelRect &rect);
+    // Progress gauge (drawn by StatusBar1) and caption marker.
     void SetProStatus(int32_t pro);
-    void SBarPaintMore();
     void WMUser(uintptr_t wParam);
     void SetChanged();
     void SetUnChanged();

@@ -3,6 +3,7 @@
 #include "Depth.h"
 #include "MainUnit.h"
 #include "Soften.h"
+#include "StatusBar.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ namespace {
 Progress gaugeOf(TMainForm &form)
 {
     return [&form](int32_t percent) {
-        if (percent != form.StatusPosition)
+        if (percent != form.StatusBar1->progress())
             form.SetProStatus(percent);
     };
 }

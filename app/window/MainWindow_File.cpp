@@ -4,6 +4,7 @@
 #include "MainUnit.h"
 #include "PaintBox.h"
 #include "PictureLoad.h"
+#include "StatusBar.h"
 #include "Stepping.h"
 
 #include <QDir>
@@ -120,7 +121,7 @@ bool TMainForm::openfilenow(const QString &s)
 {
     // Each per-cent value once: every call paints the gauge at once.
     const Progress gauge = [this](int32_t percent) {
-        if (percent != StatusPosition)
+        if (percent != StatusBar1->progress())
             SetProStatus(percent);
     };
     // Both new pictures exist before the old ones go, so a failure at any step

@@ -6,6 +6,7 @@
 #include "FilmBatch.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
+#include "StatusBar.h"
 
 #include <QAction>
 #include <QDir>
@@ -33,7 +34,7 @@ void reportNoMemory(TMainForm &form)
 Progress gaugeOf(TMainForm &form)
 {
     return [&form](int32_t percent) {
-        if (percent != form.StatusPosition)
+        if (percent != form.StatusBar1->progress())
             form.SetProStatus(percent);
     };
 }
@@ -104,7 +105,7 @@ private:
         const int value = int(std::min<int64_t>(100, (int64_t(file) * 200 + half * 100 + percentOfStep) * 100 / steps));
         shown = std::max(shown, value);
         // The loading of palette pictures moves the gauge on its own: put it back.
-        if (shown != form.StatusPosition)
+        if (shown != form.StatusBar1->progress())
             form.SetProStatus(shown);
     }
 

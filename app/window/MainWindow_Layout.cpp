@@ -190,9 +190,6 @@ void TMainForm::buildLayout()
     setCentralWidget(central);
 
     StatusBar1 = named(new TStatusBar(this), "StatusBar1", QStringLiteral("Statusleiste"));
-    StatusBar1->OnDrawPanel = [this](QPainter &canvas, const PixelRect &rect) {
-        StatusBar1DrawPanel(canvas, rect);
-    };
     setStatusBar(StatusBar1);
 
     Timer1 = new QTimer(this);

@@ -3,45 +3,7 @@
 #include "MainUnit.h"
 #include "StatusBar.h"
 
-#include <QPainter>
-
-namespace {
-
-const QColor kGaugeColour(0, 0, 128);
-
-} // namespace
-
-void TMainForm::StatusBar1DrawPanel(QPainter &canvas, const PixelRect &rect)
-{
-    const PixelRect filled = gaugeFilledRect(rect, StatusPosition);
-    canvas.fillRect(toQRect(filled), kGaugeColour);
-    const PixelRect rest{filled.right, rect.top, rect.right, rect.bottom};
-    canvas.fillRect(toQRect(rest), StatusBar1->palette().color(QPalette::Button));
-    sbrect = rect;
-}
-
-void TMainForm::SetProStatus(int32_t pro)
-{
-    if (pro < StatusPosition) {
-        // The whole bar, so the part no longer filled is cleared.
-        StatusPosition = pro;
-        StatusBar1->repaint();
-    } else {
-        StatusPosition = pro;
-        SBarPaintMore();
-    }
-}
-
-void TMainForm::SBarPaintMore()
-{
-    // Long operations do not return to the event loop until they end, so the
-    // filled part is painted now rather than scheduled.
-    if (sbrect.isEmpty())
-        return;
-    const PixelRect filled = gaugeFilledRect(sbrect, StatusPosition);
-    if (!filled.isEmpty())
-        StatusBar1->repaint(toQRect(filled));
-}
+void TMainForm::SetProStatus(int32_t pro) { StatusBar1->setProgress(pro); }
 
 void TMainForm::WMUser(uintptr_t wParam) { SetProStatus(int32_t(wParam)); }
 

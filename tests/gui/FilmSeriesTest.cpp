@@ -95,7 +95,7 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
-            values.append(form->StatusPosition);
+            values.append(form->StatusBar1->progress());
         return false;
     }
 
@@ -219,7 +219,7 @@ private slots:
         QVERIFY(blockOf(window->di) == source);
         QVERIFY(!window->changed);
         QCOMPARE(window->windowTitle(), caption);
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
         if (grey)
             for (int y = 0; y < 30; ++y)
                 for (int x = 0; x < 40; ++x) {
@@ -399,7 +399,7 @@ private slots:
         QCOMPARE(window->Tief->text(), QStringLiteral("16777216"));
         QCOMPARE(window->PaintBox1->size(), canvas);
         QCOMPARE(rowoffsets.size(), size_t(16));
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 
     void batchOverTheCurrentFile()

@@ -9,6 +9,7 @@
 #include "PaintRecorder.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
+#include "StatusBar.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -310,7 +311,7 @@ private slots:
         QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(snapshot() == before);
         QCOMPARE(getpixel(window->outdi, 0, 0), rgb(1, 2, 3));
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 
     // The new result is created before the old pictures go: without memory for
