@@ -74,6 +74,14 @@ void TStatusBar::drawGauge(QPainter &painter, const PixelRect &panel)
     gaugePanel = panel;
 }
 
+Progress TStatusBar::gauge()
+{
+    return [this](int32_t percent) {
+        if (percent != position)
+            setProgress(percent);
+    };
+}
+
 void TStatusBar::setProgress(int32_t percent)
 {
     const bool falling = percent < position;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Rect.h"
+#include "RowProgress.h"
 
 #include <QStatusBar>
 #include <QString>
@@ -40,6 +41,10 @@ public:
     // The gauge panel where the bar last painted it; empty before the first
     // paint, and until then setProgress paints nothing.
     PixelRect gaugeRect() const { return gaugePanel; }
+    // The gauge as the plain code's progress reports. They arrive once per row
+    // and mostly repeat the position shown; as every setProgress paints, only
+    // changes are passed on, which shows the same.
+    Progress gauge();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

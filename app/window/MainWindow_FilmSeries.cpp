@@ -30,15 +30,6 @@ void reportNoMemory(TMainForm &form)
                           QMessageBox::Ok);
 }
 
-// Each per-cent value once: every SetProStatus paints the gauge at once.
-Progress gaugeOf(TMainForm &form)
-{
-    return [&form](int32_t percent) {
-        if (percent != form.StatusBar1->progress())
-            form.SetProStatus(percent);
-    };
-}
-
 // A 24-bit copy of `picture`, or an empty descriptor when memory runs out.
 dib copyOf(const dib &picture)
 {
@@ -58,7 +49,8 @@ dib copyOf(const dib &picture)
 // own sink is back and the gauge is empty.
 class BatchGauge {
 public:
-    BatchGauge(TMainForm &form, int files) : form(form), saved(*form.messageSink()), files(std::max(1, files))
+    BatchGauge(TMainForm &form, int files)
+        : form(form), gauge(form.StatusBar1->gauge()), saved(*form.messageSink()), files(std::max(1, files))
     {
         bk3_sink *sink = form.messageSink();
         sink->target = this;
@@ -105,11 +97,11 @@ private:
         const int value = int(std::min<int64_t>(100, (int64_t(file) * 200 + half * 100 + percentOfStep) * 100 / steps));
         shown = std::max(shown, value);
         // The loading of palette pictures moves the gauge on its own: put it back.
-        if (shown != form.StatusBar1->progress())
-            form.SetProStatus(shown);
+        gauge(shown);
     }
 
     TMainForm &form;
+    const Progress gauge;
     const bk3_sink saved;
     const int files;
     int file = 0;
@@ -203,7 +195,7 @@ void TMainForm::UseColorsFromPicture(const QString &fname)
         return;
     }
     // Widened on its own descriptor: the source picture is not involved.
-    ::DepthUpTo(predecessor, 24, gaugeOf(*this));
+    ::DepthUpTo(predecessor, 24, StatusBar1->gauge());
     if (dibbits(predecessor) != 24) {
         freedib(predecessor);
         refuse();
