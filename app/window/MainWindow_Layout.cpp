@@ -4,6 +4,7 @@
 
 #include "AboutBoxUnit.h"
 #include "ButtonsXP.h"
+#include "CanvasBox.h"
 #include "Glyphs.h"
 #include "ImageBtnUnit.h"
 #include "PaintBox.h"
@@ -468,7 +469,7 @@ QWidget *TMainForm::buildColourPage()
     work->addWidget(ToolBar1);
     work->addWidget(buildColourBar());
 
-    PaintBox1 = named(new TPaintBox, "PaintBox1", QStringLiteral("Arbeitsfläche"));
+    PaintBox1 = named(new TCanvasBox, "PaintBox1", QStringLiteral("Arbeitsfläche"));
     PaintBox1->setCursor(Qt::PointingHandCursor);
     PaintBox1->resize(320, 200);
     ScrollBox1 = pictureScrollBox("ScrollBox1", QStringLiteral("Bildbereich Arbeitsfläche"),

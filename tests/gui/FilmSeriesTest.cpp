@@ -1,10 +1,10 @@
 // Colour transfer, layer shift and batch colourising on the whole window, with
 // the files on disk: what changes, what is written, what comes back.
 #include "FileHelpers.h"
+#include "CanvasBox.h"
 #include "Depth.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "PaintBox.h"
 #include "PixelOps.h"
 #include "RGBHSL.h"
 #include "ReadOnlyFolder.h"

@@ -2,6 +2,7 @@
 // dialog and by stepping through a folder; what a load shows, and that a
 // failed or cancelled load keeps the current work.
 #include "FileHelpers.h"
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"

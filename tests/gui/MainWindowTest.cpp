@@ -2,6 +2,7 @@
 // caption, closing questions and error report, driven through a scripted
 // UserDialogs.
 #include "AboutBoxUnit.h"
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "ImageBtnUnit.h"
 #include "FormatCodes.h"
@@ -139,20 +140,20 @@ private slots:
         window->PageControl2->setCurrentIndex((index + 1) % 3);
         // Let the page paint first: a canvas redraw rightly clears the flag too.
         QCoreApplication::processEvents();
-        window->havetodel = true;
+        window->PaintBox1->setOutlineOnScreen(true);
         QTest::mouseClick(control<QPushButton>(button.toLatin1()), Qt::LeftButton);
         QCOMPARE(window->PageControl2->currentIndex(), index);
-        QVERIFY(window->havetodel);
+        QVERIFY(window->PaintBox1->outlineOnScreen());
     }
 
     void tabChangeClearsOutlineFlag()
     {
         showWindow();
-        window->havetodel = true;
+        window->PaintBox1->setOutlineOnScreen(true);
         QTabBar *tabs = window->PageControl2->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
         QCOMPARE(window->PageControl2->currentIndex(), 2);
-        QVERIFY(!window->havetodel);
+        QVERIFY(!window->PaintBox1->outlineOnScreen());
     }
 
     void controls_data()
