@@ -1,25 +1,14 @@
-// A rectangle as the classic four integers. Right and bottom lie just outside
-// the rectangle, so width = right - left.
+// Rectangles of pixels between the program's code and Qt: the program keeps
+// them as PixelRect (right and bottom just outside), Qt paints and repaints QRect.
 #pragma once
 
+#include "PixelRect.h"
+
 #include <QRect>
-#include <cstdint>
 
-struct TRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
+inline QRect toQRect(const PixelRect &r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
-    bool isEmpty() const { return right <= left || bottom <= top; }
-    QRect toQRect() const { return QRect(left, top, right - left, bottom - top); }
-    static TRect fromQRect(const QRect &r)
-    {
-        return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-    }
-    bool operator==(const TRect &o) const
-    {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-    bool operator!=(const TRect &o) const { return !(*this == o); }
-};
+inline PixelRect toPixelRect(const QRect &r)
+{
+    return PixelRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}

@@ -6,14 +6,20 @@
 #include <QPaintEvent>
 #include <QStyleOption>
 
-int32_t gaugeSplit(const TRect &panel, int32_t position)
+namespace {
+
+const QColor kGaugeColour(0, 0, 128);
+
+} // namespace
+
+int32_t gaugeSplit(const PixelRect &panel, int32_t position)
 {
     return panel.left + (panel.right - panel.left) * position / 100;
 }
 
-TRect gaugeFilledRect(const TRect &panel, int32_t position)
+PixelRect gaugeFilledRect(const PixelRect &panel, int32_t position)
 {
-    return TRect{panel.left, panel.top, gaugeSplit(panel, position), panel.bottom};
+    return PixelRect{panel.left, panel.top, gaugeSplit(panel, position), panel.bottom};
 }
 
 QString captionText(const QString &maincap, const QString &afilename, bool changed)
@@ -29,14 +35,14 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
     setSizeGripEnabled(false);
 }
 
-TRect TStatusBar::panelRect(int panel) const
+PixelRect TStatusBar::panelRect(int panel) const
 {
     // Each panel sits in a one-pixel sunken frame, two pixels below the bar's top.
     const int top = 3;
     const int bottom = height() - 1;
     if (panel == 0)
-        return TRect{1, top, kPanel0Width - 1, bottom};
-    return TRect{kPanel0Width + 3, top, width() - 1, bottom};
+        return PixelRect{1, top, kPanel0Width - 1, bottom};
+    return PixelRect{kPanel0Width + 3, top, width() - 1, bottom};
 }
 
 void TStatusBar::paintEvent(QPaintEvent *)
@@ -44,17 +50,49 @@ void TStatusBar::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QColor face = palette().color(QPalette::Button);
     for (int panel = 0; panel < 2; ++panel) {
-        const TRect inner = panelRect(panel);
-        const QRect frame = inner.toQRect().adjusted(-1, -1, 1, 1);
+        const PixelRect inner = panelRect(panel);
+        const QRect frame = toQRect(inner).adjusted(-1, -1, 1, 1);
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawLine(frame.topLeft(), frame.topRight());
         painter.drawLine(frame.topLeft(), frame.bottomLeft());
         painter.setPen(palette().color(QPalette::Light));
         painter.drawLine(frame.bottomLeft(), frame.bottomRight());
         painter.drawLine(frame.topRight(), frame.bottomRight());
-        if (panel == 1 && OnDrawPanel)
-            OnDrawPanel(painter, inner);
+        if (panel == 1)
+            drawGauge(painter, inner);
         else
-            painter.fillRect(inner.toQRect(), face);
+            painter.fillRect(toQRect(inner), face);
     }
+}
+
+void TStatusBar::drawGauge(QPainter &painter, const PixelRect &panel)
+{
+    const PixelRect filled = gaugeFilledRect(panel, position);
+    painter.fillRect(toQRect(filled), kGaugeColour);
+    const PixelRect rest{filled.right, panel.top, panel.right, panel.bottom};
+    painter.fillRect(toQRect(rest), palette().color(QPalette::Button));
+    gaugePanel = panel;
+}
+
+Progress TStatusBar::gauge()
+{
+    return [this](int32_t percent) {
+        if (percent != position)
+            setProgress(percent);
+    };
+}
+
+void TStatusBar::setProgress(int32_t percent)
+{
+    const bool falling = percent < position;
+    position = percent;
+    if (falling) {
+        repaint();
+        return;
+    }
+    if (gaugePanel.isEmpty())
+        return;
+    const PixelRect filled = gaugeFilledRect(gaugePanel, position);
+    if (!filled.isEmpty())
+        repaint(toQRect(filled));
 }

@@ -3,24 +3,24 @@
 #pragma once
 
 #include "Rect.h"
+#include "RowProgress.h"
 
 #include <QStatusBar>
 #include <QString>
-#include <functional>
 
 class QPainter;
 
 // Right end of the filled part of a gauge panel at `position` per cent.
-int32_t gaugeSplit(const TRect &panel, int32_t position);
+int32_t gaugeSplit(const PixelRect &panel, int32_t position);
 // The filled part of a gauge panel at `position` per cent.
-TRect gaugeFilledRect(const TRect &panel, int32_t position);
+PixelRect gaugeFilledRect(const PixelRect &panel, int32_t position);
 
 // The window caption: the base caption and the current file name, with "*" for
 // unsaved changes; "unbenannt.jpg" stands in while no file name is known.
 QString captionText(const QString &maincap, const QString &afilename, bool changed);
 
-// Two panels: panel 0 (250 pixels, empty) and panel 1, owner-drawn, reaching to
-// the right end of the bar.
+// Two panels: panel 0 (250 pixels, empty) and panel 1, the progress gauge,
+// reaching to the right end of the bar.
 class TStatusBar : public QStatusBar {
     Q_OBJECT
 public:
@@ -30,11 +30,28 @@ public:
     explicit TStatusBar(QWidget *parent = nullptr);
 
     // Inner rectangles of the two panels at the bar's present size.
-    TRect panelRect(int panel) const;
+    PixelRect panelRect(int panel) const;
 
-    // Owner-draw of panel 1, run from every paint of the bar.
-    std::function<void(QPainter &, const TRect &)> OnDrawPanel;
+    // The gauge's position in per cent.
+    int32_t progress() const { return position; }
+    // Moves the gauge and paints it at once: long operations do not return to
+    // the event loop until they end. A rising position paints only the filled
+    // part; a falling one the whole bar, so the part no longer filled is cleared.
+    void setProgress(int32_t percent);
+    // The gauge panel where the bar last painted it; empty before the first
+    // paint, and until then setProgress paints nothing.
+    PixelRect gaugeRect() const { return gaugePanel; }
+    // The gauge as the plain code's progress reports. They arrive once per row
+    // and mostly repeat the position shown; as every setProgress paints, only
+    // changes are passed on, which shows the same.
+    Progress gauge();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    void drawGauge(QPainter &painter, const PixelRect &panel);
+
+    int32_t position = 0;
+    PixelRect gaugePanel;
 };

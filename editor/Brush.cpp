@@ -84,16 +84,6 @@ bool sameGeometry(const dib &a, const dib &b)
 
 } // namespace
 
-PixelRect PixelRect::united(const PixelRect &o) const
-{
-    if (o.isEmpty())
-        return *this;
-    if (isEmpty())
-        return o;
-    return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right),
-            std::max(bottom, o.bottom)};
-}
-
 int CanvasToPicture(int canvas, double zoom)
 {
     return cutTowardZero(double(canvas) / usableZoom(zoom) * 100.0);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "PixelOps.h"
+#include "PixelRect.h"
 
 #include <vector>
 
@@ -11,22 +12,6 @@ struct PixelPoint {
     int x = 0;
     int y = 0;
     bool operator==(const PixelPoint &o) const { return x == o.x && y == o.y; }
-};
-
-// Right and bottom lie just outside the rectangle.
-struct PixelRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    bool isEmpty() const { return right <= left || bottom <= top; }
-    // The smallest rectangle holding both; an empty one adds nothing.
-    PixelRect united(const PixelRect &o) const;
-    bool operator==(const PixelRect &o) const
-    {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
 };
 
 // A canvas coordinate shown at `zoom` per cent as a picture coordinate: divided by

@@ -1,9 +1,9 @@
 // Produces the README's picture of the window: loads a grey photograph, tints
 // part of it with the presets through real mouse strokes on the work canvas, and
 // saves what the window shows on "Foto colorieren". Run by scripts/screenshot.
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "PaintBox.h"
 #include "Startup.h"
 
 #include <QApplication>

@@ -4,6 +4,7 @@
 #include "FormatCodes.h"
 
 #include "AboutBoxUnit.h"
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "PaintBox.h"
 #include "Startup.h"
@@ -163,7 +164,7 @@ void TMainForm::Button1Click() { selectPage(2); }
 void TMainForm::PageControl2Change()
 {
     // The canvas is drawn afresh when its page returns, outline included.
-    havetodel = false;
+    PaintBox1->setOutlineOnScreen(false);
 }
 
 void TMainForm::EndeBtnClick() { close(); }

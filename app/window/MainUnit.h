@@ -36,6 +36,7 @@ class QToolButton;
 class QTreeView;
 class QTreeWidget;
 class TBitBtnXP;
+class TCanvasBox;
 class TImageBtn;
 class TPaintBox;
 class TShape;
@@ -52,9 +53,8 @@ public:
     explicit TMainForm(QWidget *parent = nullptr, std::unique_ptr<UserDialogs> startDialogs = nullptr);
     ~TMainForm() override; // FormDestroy
 
-    // Fields, in their classic order.
-    TRect sbrect;
-    int32_t StatusPosition = 0;
+    // Fields, in their classic order. The gauge's position and panel are the
+    // status bar's; the brush outline and havetodel are the canvas's.
     Picture pal24dib;
     Picture di;
     QString afilename;
@@ -70,9 +70,7 @@ public:
     int32_t amx = 0;
     int32_t amy = 0;
     bool changed = false;
-    bool havetodel = false;
     bool inpaint = false;
-    TRect srre;
 
     // Initial folder and chosen filter entry (from 1) of the picture save dialog.
     QString saveDialog1Folder;
@@ -159,7 +157,7 @@ public:
 
     // Page "Foto colorieren": canvas, tools, swatch, colour list.
     QScrollArea *ScrollBox1 = nullptr;
-    TPaintBox *PaintBox1 = nullptr;
+    TCanvasBox *PaintBox1 = nullptr;
     QWidget *SpeedBar1 = nullptr;
     QButtonGroup *toolGroup = nullptr;
     QToolButton *ColorierenBtn = nullptr;
@@ -262,9 +260,8 @@ public:
 
     // Picture display (MainWindow_Display.cpp): the paint handlers of the
     // preview, the work canvas and the result view; each draws only `exposed`.
-    // PaintBox1Paint draws the canvas afresh, which takes a shown brush outline
-    // off it, and clears havetodel; a tool that shows an outline draws it after
-    // this in the same paint event and sets havetodel again.
+    // PaintBox1Paint draws the picture only: the canvas takes a shown brush
+    // outline off before it and draws a requested one after it.
     void DibPrevPaintPaint(QPainter &canvas, const QRect &exposed);
     void PaintBox1Paint(QPainter &canvas, const QRect &exposed);
     void ErgPaintBoxPaint(QPainter &canvas, const QRect &exposed);
@@ -273,10 +270,8 @@ public:
     void ReportDisplayFailure(const QString &text);
     bool displayFailurePending = false;
 
-    // Status bar, progress gauge and caption marker.
-    void StatusBar1DrawPanel(QPainter &canvas, const TRect &rect);
+    // Progress gauge (drawn by StatusBar1) and caption marker.
     void SetProStatus(int32_t pro);
-    void SBarPaintMore();
     void WMUser(uintptr_t wParam);
     void SetChanged();
     void SetUnChanged();
@@ -361,14 +356,7 @@ public:
     // Takes the hue and saturation of result pixel (x, y) into HueED and SatEd.
     void Pipette(int32_t x, int32_t y);
     // Picture pixels changed since the canvas last repainted them.
-    TRect paintedRect;
-    // The tools have asked the canvas to draw the outline `srre` (and the rubber
-    // band, when shown) in its next paint; that paint sets havetodel. Any other
-    // paint of the canvas takes the outline off, as every redraw does.
-    bool outlinePending = false;
-    // The line tool's rubber band (canvas pixels), from the line's start.
-    bool bandShown = false;
-    QPoint bandFrom, bandTo;
+    PixelRect paintedRect;
 
     // ---- Hue/saturation picker (MainWindow_Picker.cpp) ----
     // Creates and fills the swatch `pal24dib`; reports a lack of memory.

@@ -3,25 +3,11 @@
 #include "Depth.h"
 #include "MainUnit.h"
 #include "Soften.h"
-
-namespace {
-
-// The gauge of `form`. Values arrive once per row, and most rows repeat the
-// value already shown; each SetProStatus paints at once, so only changes are
-// passed on, which shows exactly the same.
-Progress gaugeOf(TMainForm &form)
-{
-    return [&form](int32_t percent) {
-        if (percent != form.StatusPosition)
-            form.SetProStatus(percent);
-    };
-}
-
-} // namespace
+#include "StatusBar.h"
 
 void TMainForm::DepthUpTo(int32_t nbpp)
 {
-    ::DepthUpTo(di.get(), nbpp, gaugeOf(*this));
+    ::DepthUpTo(di.get(), nbpp, StatusBar1->gauge());
 }
 
 int32_t TMainForm::zweihoch(int32_t i)
@@ -32,14 +18,14 @@ int32_t TMainForm::zweihoch(int32_t i)
 void TMainForm::GrrayBtnClick()
 {
     // The result only; no change marker, as for every whole-picture command.
-    ConvertToGrey(outdi.get(), gaugeOf(*this));
+    ConvertToGrey(outdi.get(), StatusBar1->gauge());
     RedrawCanvas();
 }
 
 void TMainForm::SoftenBtnClick()
 {
     const FilterKernel kernel = SoftenKernel;
-    if (FilterDib(outdi.get(), kernel, gaugeOf(*this)) == FilterResult::OutOfMemory)
+    if (FilterDib(outdi.get(), kernel, StatusBar1->gauge()) == FilterResult::OutOfMemory)
         dialogs->message(this, QStringLiteral("Fehler: Nicht genügent Speicher für diese Aktion!"),
                          QStringLiteral("Fehler"), QMessageBox::Critical, QMessageBox::Ok);
     RedrawCanvas();

@@ -1,5 +1,6 @@
 // The paint handlers of the picture boxes: the preview of the loaded picture, the
 // work canvas at the zoom of ZoomEd and the result view at 100 %.
+#include "CanvasBox.h"
 #include "DrawDib.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
@@ -27,21 +28,12 @@ void TMainForm::DibPrevPaintPaint(QPainter &canvas, const QRect &exposed)
 
 void TMainForm::PaintBox1Paint(QPainter &canvas, const QRect &exposed)
 {
-    if (havetodel) {
-        // The outline was inverted onto the canvas. Drawing the picture afresh
-        // takes it off where this paint reaches; the rest of it is repainted next.
-        const QRect outline = srre.toQRect().normalized().adjusted(-2, -2, 2, 2);
-        if (!exposed.contains(outline))
-            PaintBox1->update(outline);
-        havetodel = false;
-    }
     const double zoom = ZoomEd->value();
     const int32_t pw = dibwidth(outdi), ph = dibheight(outdi);
     const auto w = int32_t(pw * zoom / 100), h = int32_t(ph * zoom / 100);
     canvas.setClipRect(exposed);
     DrawDib(canvas, 0, 0, w, h, outdi, 0, 0, pw, ph, true, SRCCOPY,
             [this](const QString &text) { ReportDisplayFailure(text); });
-    havetodel = false;
 }
 
 void TMainForm::ErgPaintBoxPaint(QPainter &canvas, const QRect &exposed)

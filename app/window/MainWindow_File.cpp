@@ -4,6 +4,7 @@
 #include "MainUnit.h"
 #include "PaintBox.h"
 #include "PictureLoad.h"
+#include "StatusBar.h"
 #include "Stepping.h"
 
 #include <QDir>
@@ -118,11 +119,7 @@ void TMainForm::wireLoading()
 
 bool TMainForm::openfilenow(const QString &s)
 {
-    // Each per-cent value once: every call paints the gauge at once.
-    const Progress gauge = [this](int32_t percent) {
-        if (percent != StatusPosition)
-            SetProStatus(percent);
-    };
+    const Progress gauge = StatusBar1->gauge();
     // Both new pictures exist before the old ones go, so a failure at any step
     // leaves the current work as it is.
     LoadedPicture loaded = readPicture(QFile::encodeName(s), messageSink(), gauge);

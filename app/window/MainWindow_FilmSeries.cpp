@@ -6,6 +6,7 @@
 #include "FilmBatch.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
+#include "StatusBar.h"
 
 #include <QAction>
 #include <QDir>
@@ -29,15 +30,6 @@ void reportNoMemory(TMainForm &form)
                           QMessageBox::Ok);
 }
 
-// Each per-cent value once: every SetProStatus paints the gauge at once.
-Progress gaugeOf(TMainForm &form)
-{
-    return [&form](int32_t percent) {
-        if (percent != form.StatusPosition)
-            form.SetProStatus(percent);
-    };
-}
-
 // A 24-bit copy of `picture`, or an empty picture when memory runs out.
 Picture copyOf(const Picture &picture)
 {
@@ -54,7 +46,8 @@ Picture copyOf(const Picture &picture)
 // own sink is back and the gauge is empty.
 class BatchGauge {
 public:
-    BatchGauge(TMainForm &form, int files) : form(form), saved(*form.messageSink()), files(std::max(1, files))
+    BatchGauge(TMainForm &form, int files)
+        : form(form), gauge(form.StatusBar1->gauge()), saved(*form.messageSink()), files(std::max(1, files))
     {
         bk3_sink *sink = form.messageSink();
         sink->target = this;
@@ -101,11 +94,11 @@ private:
         const int value = int(std::min<int64_t>(100, (int64_t(file) * 200 + half * 100 + percentOfStep) * 100 / steps));
         shown = std::max(shown, value);
         // The loading of palette pictures moves the gauge on its own: put it back.
-        if (shown != form.StatusPosition)
-            form.SetProStatus(shown);
+        gauge(shown);
     }
 
     TMainForm &form;
+    const Progress gauge;
     const bk3_sink saved;
     const int files;
     int file = 0;
@@ -196,7 +189,7 @@ void TMainForm::UseColorsFromPicture(const QString &fname)
     }
     Picture predecessor(record);
     // Widened on its own descriptor: the source picture is not involved.
-    ::DepthUpTo(predecessor.get(), 24, gaugeOf(*this));
+    ::DepthUpTo(predecessor.get(), 24, StatusBar1->gauge());
     if (predecessor.bits() != 24) {
         refuse();
         return;

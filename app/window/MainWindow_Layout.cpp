@@ -4,6 +4,7 @@
 
 #include "AboutBoxUnit.h"
 #include "ButtonsXP.h"
+#include "CanvasBox.h"
 #include "Glyphs.h"
 #include "ImageBtnUnit.h"
 #include "PaintBox.h"
@@ -190,9 +191,6 @@ void TMainForm::buildLayout()
     setCentralWidget(central);
 
     StatusBar1 = named(new TStatusBar(this), "StatusBar1", QStringLiteral("Statusleiste"));
-    StatusBar1->OnDrawPanel = [this](QPainter &canvas, const TRect &rect) {
-        StatusBar1DrawPanel(canvas, rect);
-    };
     setStatusBar(StatusBar1);
 
     Timer1 = new QTimer(this);
@@ -471,7 +469,7 @@ QWidget *TMainForm::buildColourPage()
     work->addWidget(ToolBar1);
     work->addWidget(buildColourBar());
 
-    PaintBox1 = named(new TPaintBox, "PaintBox1", QStringLiteral("Arbeitsfläche"));
+    PaintBox1 = named(new TCanvasBox, "PaintBox1", QStringLiteral("Arbeitsfläche"));
     PaintBox1->setCursor(Qt::PointingHandCursor);
     PaintBox1->resize(320, 200);
     ScrollBox1 = pictureScrollBox("ScrollBox1", QStringLiteral("Bildbereich Arbeitsfläche"),

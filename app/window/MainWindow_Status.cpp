@@ -3,45 +3,7 @@
 #include "MainUnit.h"
 #include "StatusBar.h"
 
-#include <QPainter>
-
-namespace {
-
-const QColor kGaugeColour(0, 0, 128);
-
-} // namespace
-
-void TMainForm::StatusBar1DrawPanel(QPainter &canvas, const TRect &rect)
-{
-    const TRect filled = gaugeFilledRect(rect, StatusPosition);
-    canvas.fillRect(filled.toQRect(), kGaugeColour);
-    const TRect rest{filled.right, rect.top, rect.right, rect.bottom};
-    canvas.fillRect(rest.toQRect(), StatusBar1->palette().color(QPalette::Button));
-    sbrect = rect;
-}
-
-void TMainForm::SetProStatus(int32_t pro)
-{
-    if (pro < StatusPosition) {
-        // The whole bar, so the part no longer filled is cleared.
-        StatusPosition = pro;
-        StatusBar1->repaint();
-    } else {
-        StatusPosition = pro;
-        SBarPaintMore();
-    }
-}
-
-void TMainForm::SBarPaintMore()
-{
-    // Long operations do not return to the event loop until they end, so the
-    // filled part is painted now rather than scheduled.
-    if (sbrect.isEmpty())
-        return;
-    const TRect filled = gaugeFilledRect(sbrect, StatusPosition);
-    if (!filled.isEmpty())
-        StatusBar1->repaint(filled.toQRect());
-}
+void TMainForm::SetProStatus(int32_t pro) { StatusBar1->setProgress(pro); }
 
 void TMainForm::WMUser(uintptr_t wParam) { SetProStatus(int32_t(wParam)); }
 

@@ -1,17 +1,16 @@
 // The canvas tools: colourising brush, eraser, pipette and line, the brush
 // radius and the repeat timer. A press begins a stroke, each move or timer tick
 // paints one segment and repaints only what it changed, the release ends it.
-// The brush outline and the rubber band are drawn inverted over the picture in
-// the canvas's paint event that a move asks for, from the state these handlers
-// keep (`srre`, `bandShown`); like every redraw, any other paint takes them off.
+// Each move shows the brush outline (and the line tool's rubber band) on the
+// canvas, which draws it inverted over the picture.
 #include "Brush.h"
+#include "CanvasBox.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
-#include <QPainter>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
@@ -22,70 +21,17 @@ double zoomOf(const TMainForm &f) { return f.ZoomEd->value(); }
 
 int toPicture(const TMainForm &f, int canvas) { return CanvasToPicture(canvas, zoomOf(f)); }
 
-TRect toTRect(const PixelRect &r) { return TRect{r.left, r.top, r.right, r.bottom}; }
-PixelRect toPixelRect(const TRect &r) { return PixelRect{r.left, r.top, r.right, r.bottom}; }
-
-// The canvas area an outline covers, with room for the pen; the display code
-// repaints the same area when it has to take an outline off.
-QRect outlineArea(const TRect &outline) { return outline.toQRect().normalized().adjusted(-2, -2, 2, 2); }
-
-QRect bandArea(const QPoint &from, const QPoint &to)
-{
-    return QRect(from, to).normalized().adjusted(-2, -2, 2, 2);
-}
-
-// Takes the outline and the rubber band off the canvas. The band is repainted
-// whenever it was drawn: a paint that reached only part of it left the rest.
-void removeOverlay(TMainForm &f)
-{
-    if (f.havetodel || f.outlinePending)
-        f.PaintBox1->update(outlineArea(f.srre));
-    if (f.bandShown)
-        f.PaintBox1->update(bandArea(f.bandFrom, f.bandTo));
-    f.havetodel = false;
-    f.outlinePending = false;
-    f.bandShown = false;
-}
-
-// Asks the next paint of the canvas to draw the outline (and the band).
-void requestOverlay(TMainForm &f)
-{
-    f.outlinePending = true;
-    f.PaintBox1->update(outlineArea(f.srre));
-    if (f.bandShown)
-        f.PaintBox1->update(bandArea(f.bandFrom, f.bandTo));
-}
-
 // Repaints the picture pixels changed since the last repaint, on the canvas at
 // its zoom and in the result view at 100 %.
 void repaintPainted(TMainForm &f)
 {
-    const PixelRect painted = toPixelRect(f.paintedRect);
-    f.paintedRect = TRect{};
+    const PixelRect painted = f.paintedRect;
+    f.paintedRect = PixelRect{};
     if (painted.isEmpty())
         return;
     const PixelRect canvas = PictureToCanvas(painted, zoomOf(f));
-    f.PaintBox1->update(toTRect(canvas).toQRect());
-    f.ErgPaintBox->update(toTRect(painted).toQRect());
-}
-
-void drawOverlay(const TMainForm &f, QPainter &canvas)
-{
-    canvas.save();
-    canvas.setRenderHint(QPainter::Antialiasing, false);
-    canvas.setCompositionMode(QPainter::RasterOp_NotDestination);
-    QPen pen(Qt::black, 0); // cosmetic, one pixel at any transform
-    canvas.setPen(pen);
-    canvas.setBrush(Qt::NoBrush);
-    // The outline fills `srre` up to, not including, its right and bottom edges.
-    const QRect outline = f.srre.toQRect().normalized();
-    if (outline.width() > 1 && outline.height() > 1)
-        canvas.drawEllipse(outline.adjusted(0, 0, -1, -1));
-    else
-        canvas.drawPoint(outline.topLeft());
-    if (f.bandShown)
-        canvas.drawLine(f.bandFrom, f.bandTo);
-    canvas.restore();
+    f.PaintBox1->update(toQRect(canvas));
+    f.ErgPaintBox->update(toQRect(painted));
 }
 
 BrushAction currentAction(const TMainForm &f, int hue, int sat)
@@ -125,7 +71,7 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Leave && !form->inpaint)
-            removeOverlay(*form);
+            form->PaintBox1->removeOverlay();
         return false;
     }
 
@@ -147,27 +93,7 @@ void TMainForm::wireTools()
 
     // A zoom change redraws the whole canvas; the outline comes back with the
     // next move, at the new size.
-    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] { removeOverlay(*this); });
-
-    // The picture first, which takes a shown outline off and clears havetodel;
-    // then the outline a move asked for. The request stays until a paint has
-    // reached all of the outline that lies on the canvas.
-    auto drawPicture = PaintBox1->OnPaint;
-    PaintBox1->OnPaint = [this, drawPicture](QPainter &canvas, const QRect &exposed) {
-        if (drawPicture)
-            drawPicture(canvas, exposed);
-        if (!outlinePending)
-            return;
-        canvas.setClipRect(exposed);
-        drawOverlay(*this, canvas);
-        havetodel = true;
-        QRect area = outlineArea(srre);
-        if (bandShown)
-            area |= bandArea(bandFrom, bandTo);
-        const QRect onCanvas = area & PaintBox1->rect();
-        if (onCanvas.isEmpty() || exposed.contains(onCanvas))
-            outlinePending = false;
-    };
+    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] { PaintBox1->removeOverlay(); });
 }
 
 void TMainForm::PaintBox1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
@@ -180,12 +106,12 @@ void TMainForm::PaintBox1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x
     // The canvas keeps the mouse until the release (Qt's implicit grab), so
     // moves and the release outside it still arrive here.
     Timer1->start();
-    removeOverlay(*this);
+    PaintBox1->removeOverlay();
 }
 
 void TMainForm::PaintBox1MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers shift, int x, int y)
 {
-    removeOverlay(*this);
+    PaintBox1->removeOverlay();
     if (inpaint) {
         if (PipetteBtn->isChecked()) {
             Pipette(toPicture(*this, x), toPicture(*this, y));
@@ -202,15 +128,14 @@ void TMainForm::PaintBox1MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers shift
         repaintPainted(*this);
     }
 
-    srre = toTRect(OutlineRect(x, y, RadiusED->value(), zoomOf(*this)));
+    const PixelRect outline = OutlineRect(x, y, RadiusED->value(), zoomOf(*this));
     if (LinieBtn->isChecked() && inpaint) {
         const PixelPoint end = LineToolEnd({amx, amy}, {x, y}, shift.testFlag(Qt::ShiftModifier),
                                            shift.testFlag(Qt::ControlModifier));
-        bandFrom = QPoint(amx, amy);
-        bandTo = QPoint(end.x, end.y);
-        bandShown = true;
+        PaintBox1->showOverlay(outline, QLine(amx, amy, end.x, end.y));
+    } else {
+        PaintBox1->showOverlay(outline);
     }
-    requestOverlay(*this);
 }
 
 void TMainForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers shift, int x, int y)
@@ -224,7 +149,7 @@ void TMainForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers shift, i
                                            shift.testFlag(Qt::ControlModifier));
         BrushLine(toPicture(*this, amx), toPicture(*this, amy), toPicture(*this, end.x),
                   toPicture(*this, end.y), ghue, gsat);
-        removeOverlay(*this);
+        PaintBox1->removeOverlay();
         repaintPainted(*this);
     }
     amx = x;
@@ -246,7 +171,7 @@ void TMainForm::BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_
 {
     const PixelRect changed =
         PaintBrushLine(di.get(), outdi.get(), di.rows(), x1, y1, x2, y2, currentAction(*this, hue, sat));
-    paintedRect = toTRect(toPixelRect(paintedRect).united(changed));
+    paintedRect = paintedRect.united(changed);
 }
 
 void TMainForm::DoBrush(int32_t x, int32_t y, int32_t hue, int32_t sat)

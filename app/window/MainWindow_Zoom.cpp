@@ -1,5 +1,6 @@
 // Zoom of the work canvas, the mouse wheel over the pictures, and dragging the
 // result view by hand.
+#include "CanvasBox.h"
 #include "EventHook.h"
 #include "MainUnit.h"
 #include "PaintBox.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 struct GaugeCase {
-    TRect panel;
+    PixelRect panel;
     int32_t position;
     int32_t split;
 };
@@ -16,8 +16,8 @@ TEST_P(GaugeSplit, FillsFromTheLeftEdgeTruncating)
 {
     const GaugeCase &c = GetParam();
     EXPECT_EQ(gaugeSplit(c.panel, c.position), c.split);
-    const TRect filled = gaugeFilledRect(c.panel, c.position);
-    EXPECT_EQ(filled, (TRect{c.panel.left, c.panel.top, c.split, c.panel.bottom}));
+    const PixelRect filled = gaugeFilledRect(c.panel, c.position);
+    EXPECT_EQ(filled, (PixelRect{c.panel.left, c.panel.top, c.split, c.panel.bottom}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Panels, GaugeSplit, testing::Values(

@@ -1,9 +1,9 @@
 // "Alles einfärben" through the real main window: the button, the brightness
 // field, the current colour and the start pictures.
 #include "ButtonsXP.h"
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "PaintBox.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 

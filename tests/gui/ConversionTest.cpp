@@ -23,7 +23,7 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
-            shown.push_back(window->StatusPosition);
+            shown.push_back(window->StatusBar1->progress());
         return false;
     }
 
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(pixelBytes(window->di), source);
         QVERIFY(!window->changed);
         QCOMPARE(window->windowTitle(), caption);
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
         QVERIFY(dialogs->messages.isEmpty());
     }
 
@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(dialogs->messages[0].icon, QMessageBox::Critical);
         QCOMPARE(dialogs->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(pixelBytes(window->outdi), before);
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 
     void gaugeRisesWithTheRowsAndEmptiesAtTheEnd_data()
@@ -146,7 +146,7 @@ private slots:
         QVERIFY(std::is_sorted(shown.begin(), shown.end() - 1));
         // 300 rows, but a row repeating the value shown paints nothing.
         QVERIFY2(shown.size() <= 102, qPrintable(QString::number(shown.size())));
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 
     void depthUpToWidensTheSourcePicture()
@@ -162,7 +162,7 @@ private slots:
         QCOMPARE(getpixel(window->di, 4, 2), 10u + 256u * 20u + 65536u * 30u);
         QCOMPARE(getpixel(window->di, 0, 0), 0u);
         QCOMPARE(window->zweihoch(dibbits(window->di)), 16777216);
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 };
 

@@ -1,5 +1,6 @@
 // The paint handlers of the preview, the work canvas and the result view,
 // driven through the real main window.
+#include "CanvasBox.h"
 #include "DrawDib.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
@@ -190,21 +191,24 @@ private slots:
     void redrawTakesTheOutlineOff()
     {
         showPage(1);
-        PaintRecorder painted(window->PaintBox1);
+        TCanvasBox *canvas = window->PaintBox1;
+        PaintRecorder painted(canvas);
         const QRect outline(200, 100, 40, 40);
 
-        window->havetodel = true;
-        window->srre = TRect::fromQRect(outline);
-        window->PaintBox1->repaint(QRect(0, 0, 10, 10));
-        QVERIFY(!window->havetodel);
+        canvas->showOverlay(toPixelRect(outline));
+        QTRY_VERIFY(canvas->outlineOnScreen());
+        painted.rects.clear();
+        canvas->repaint(QRect(0, 0, 10, 10));
+        QVERIFY(!canvas->outlineOnScreen());
         QTRY_VERIFY(std::any_of(painted.rects.begin(), painted.rects.end(),
                                 [&](const QRect &r) { return r.contains(outline); }));
 
         // A full redraw reaches it: no second paint is needed.
+        canvas->showOverlay(toPixelRect(outline));
+        QTRY_VERIFY(canvas->outlineOnScreen());
         painted.rects.clear();
-        window->havetodel = true;
-        window->PaintBox1->repaint();
-        QVERIFY(!window->havetodel);
+        canvas->repaint();
+        QVERIFY(!canvas->outlineOnScreen());
         QCoreApplication::processEvents();
         QCOMPARE(painted.rects.size(), 1);
     }

@@ -2,9 +2,9 @@
 // the files on disk: what changes, what is written, what comes back.
 #include "ColourRule.h"
 #include "FileHelpers.h"
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "PaintBox.h"
 #include "ReadOnlyFolder.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
@@ -36,7 +36,7 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
-            values.append(form->StatusPosition);
+            values.append(form->StatusBar1->progress());
         return false;
     }
 
@@ -153,7 +153,7 @@ private slots:
         QVERIFY(blockOf(window->di) == source);
         QVERIFY(!window->changed);
         QCOMPARE(window->windowTitle(), caption);
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
         if (grey)
             for (int y = 0; y < 30; ++y)
                 for (int x = 0; x < 40; ++x) {
@@ -326,7 +326,7 @@ private slots:
         QCOMPARE(window->Tief->text(), QStringLiteral("16777216"));
         QCOMPARE(window->PaintBox1->size(), canvas);
         QCOMPARE(window->di.rows().size(), size_t(16));
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 
     void batchOverTheCurrentFile()

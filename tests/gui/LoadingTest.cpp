@@ -2,6 +2,7 @@
 // dialog and by stepping through a folder; what a load shows, and that a
 // failed or cancelled load keeps the current work.
 #include "FileHelpers.h"
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
@@ -9,6 +10,7 @@
 #include "PaintRecorder.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
+#include "StatusBar.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -306,7 +308,7 @@ private slots:
         QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(snapshot() == before);
         QCOMPARE(getpixel(window->outdi, 0, 0), rgb(1, 2, 3));
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 
     // The new result is created before the old pictures go: without memory for

@@ -2,6 +2,7 @@
 // caption, closing questions and error report, driven through a scripted
 // UserDialogs.
 #include "AboutBoxUnit.h"
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "ImageBtnUnit.h"
 #include "FormatCodes.h"
@@ -139,20 +140,20 @@ private slots:
         window->PageControl2->setCurrentIndex((index + 1) % 3);
         // Let the page paint first: a canvas redraw rightly clears the flag too.
         QCoreApplication::processEvents();
-        window->havetodel = true;
+        window->PaintBox1->setOutlineOnScreen(true);
         QTest::mouseClick(control<QPushButton>(button.toLatin1()), Qt::LeftButton);
         QCOMPARE(window->PageControl2->currentIndex(), index);
-        QVERIFY(window->havetodel);
+        QVERIFY(window->PaintBox1->outlineOnScreen());
     }
 
     void tabChangeClearsOutlineFlag()
     {
         showWindow();
-        window->havetodel = true;
+        window->PaintBox1->setOutlineOnScreen(true);
         QTabBar *tabs = window->PageControl2->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
         QCOMPARE(window->PageControl2->currentIndex(), 2);
-        QVERIFY(!window->havetodel);
+        QVERIFY(!window->PaintBox1->outlineOnScreen());
     }
 
     void controls_data()
@@ -431,7 +432,7 @@ private slots:
         QCOMPARE(window->PaintBox1->size(), QSize(320, 200));
         QCOMPARE(window->ghue, 20);
         QCOMPARE(window->gsat, 141);
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
         QVERIFY(!window->changed);
 
         const QString programFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
@@ -488,16 +489,16 @@ private slots:
     {
         showWindow();
         TStatusBar *bar = window->StatusBar1;
-        QVERIFY(!window->sbrect.isEmpty());
-        QCOMPARE(window->sbrect, bar->panelRect(1));
-        QVERIFY(window->sbrect.left >= TStatusBar::kPanel0Width);
-        QVERIFY(bar->width() - window->sbrect.right <= 2);
+        QVERIFY(!bar->gaugeRect().isEmpty());
+        QCOMPARE(bar->gaugeRect(), bar->panelRect(1));
+        QVERIFY(bar->gaugeRect().left >= TStatusBar::kPanel0Width);
+        QVERIFY(bar->width() - bar->gaugeRect().right <= 2);
 
         window->SetProStatus(37);
-        const int split = gaugeSplit(window->sbrect, 37);
+        const int split = gaugeSplit(bar->gaugeRect(), 37);
         const QImage image = bar->grab().toImage();
-        const int y = (window->sbrect.top + window->sbrect.bottom) / 2;
-        QCOMPARE(image.pixelColor(window->sbrect.left, y), QColor(0, 0, 128));
+        const int y = (bar->gaugeRect().top + bar->gaugeRect().bottom) / 2;
+        QCOMPARE(image.pixelColor(bar->gaugeRect().left, y), QColor(0, 0, 128));
         QCOMPARE(image.pixelColor(split - 1, y), QColor(0, 0, 128));
         QCOMPARE(image.pixelColor(split, y), bar->palette().color(QPalette::Button));
     }
@@ -506,19 +507,19 @@ private slots:
     {
         showWindow();
         PaintRecorder painted(window->StatusBar1);
-        const TRect panel = window->sbrect;
+        const PixelRect panel = window->StatusBar1->gaugeRect();
 
         window->SetProStatus(50);
-        QCOMPARE(painted.rects, QList<QRect>{gaugeFilledRect(panel, 50).toQRect()});
+        QCOMPARE(painted.rects, QList<QRect>{toQRect(gaugeFilledRect(panel, 50))});
 
         painted.rects.clear();
         window->SetProStatus(50);
-        QCOMPARE(painted.rects, QList<QRect>{gaugeFilledRect(panel, 50).toQRect()});
+        QCOMPARE(painted.rects, QList<QRect>{toQRect(gaugeFilledRect(panel, 50))});
 
         // A falling value clears what is no longer filled: the whole bar.
         painted.rects.clear();
         window->SetProStatus(20);
-        QCOMPARE(window->StatusPosition, 20);
+        QCOMPARE(window->StatusBar1->progress(), 20);
         QCOMPARE(painted.rects, QList<QRect>{window->StatusBar1->rect()});
     }
 
@@ -526,8 +527,8 @@ private slots:
     {
         PaintRecorder painted(window->StatusBar1);
         window->SetProStatus(50);
-        QCOMPARE(window->StatusPosition, 50);
-        QVERIFY(window->sbrect.isEmpty());
+        QCOMPARE(window->StatusBar1->progress(), 50);
+        QVERIFY(window->StatusBar1->gaugeRect().isEmpty());
         QVERIFY(painted.rects.isEmpty());
     }
 
@@ -535,9 +536,9 @@ private slots:
     {
         bk3_sink *sink = window->messageSink();
         sink->send(sink->target, BK3_WM_USER, 42, 0);
-        QCOMPARE(window->StatusPosition, 42);
+        QCOMPARE(window->StatusBar1->progress(), 42);
         sink->send(sink->target, BK3_WM_USER + 1, 77, 0);
-        QCOMPARE(window->StatusPosition, 42);
+        QCOMPARE(window->StatusBar1->progress(), 42);
     }
 
     void captionMarksChanges()

@@ -7,6 +7,7 @@
 #include "MainUnit.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
+#include "StatusBar.h"
 
 #include <QAction>
 #include <QDir>
@@ -143,7 +144,7 @@ private slots:
         for (const QString &name : expected)
             QCOMPARE(compareWithFile(window->outdi, path(name)), QString());
         QCOMPARE(window->LastSavedWithPathEd->text(), path(expected.last()));
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
         QVERIFY(!window->BildfolgeForm->isVisible());
     }
 
@@ -153,12 +154,12 @@ private slots:
         // then shows how far the sequence is, not the library's progress within a file.
         QList<int> gauge;
         connect(window->LastSavedWithPathEd, &QLineEdit::textChanged, this,
-                [&] { gauge << window->StatusPosition; });
+                [&] { gauge << window->StatusBar1->progress(); });
         answerDialog(1, 5, 4);
         chooseName(QStringLiteral("Bild.bmp"));
         run();
         QCOMPARE(gauge, QList<int>({0, 25, 50, 75, 100}));
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 
     void writesInTheFormatOfTheExtension()
@@ -250,7 +251,7 @@ private slots:
         QVERIFY(QFile::exists(path(QStringLiteral("Bild0001.bmp"))));
         QVERIFY(!QFile::exists(path(QStringLiteral("Bild0003.bmp"))));
         QCOMPARE(window->LastSavedWithPathEd->text(), path(QStringLiteral("Bild0001.bmp")));
-        QCOMPARE(window->StatusPosition, 0);
+        QCOMPARE(window->StatusBar1->progress(), 0);
     }
 
     void extensionWithoutFormatIsRefused()

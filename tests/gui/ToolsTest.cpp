@@ -5,6 +5,7 @@
 // dab of the segment in turn, every pixel of its square tested against the radius.
 #include "Brush.h"
 #include "BrushRule.h"
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
@@ -244,7 +245,7 @@ private slots:
                                     changed.bottom - changed.top);
         QVERIFY2(repainted.contains(changedOnCanvas), qPrintable(QStringLiteral("%1,%2 %3x%4")
                      .arg(repainted.x()).arg(repainted.y()).arg(repainted.width()).arg(repainted.height())));
-        const QRect outline = w.srre.toQRect().adjusted(-2, -2, 2, 2);
+        const QRect outline = toQRect(w.PaintBox1->outline()).adjusted(-2, -2, 2, 2);
         QVERIFY(changedOnCanvas.united(outline).contains(repainted));
         QVERIFY(repainted.width() < w.PaintBox1->width() / 2);
         release(to);
@@ -291,8 +292,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(bytesOf(w.outdi) != before, 3000);
         QCOMPARE(bytesOf(w.outdi), bytesOf(outdi.d));
         QVERIFY(w.changed);
-        QTRY_VERIFY(w.havetodel);
-        QCOMPARE(w.srre, (TRect{42, 32, 57, 47})); // the outline at the press point, 7.5 each side
+        QTRY_VERIFY(w.PaintBox1->outlineOnScreen());
+        QCOMPARE(w.PaintBox1->outline(), (PixelRect{42, 32, 57, 47})); // the outline at the press point, 7.5 each side
         release(QPoint(50, 40));
         QVERIFY(!w.Timer1->isActive());
     }
@@ -430,15 +431,15 @@ private slots:
         move(pointer, keys);
         // Dragging only shows the rubber band from the start.
         QCOMPARE(bytesOf(w.outdi), before);
-        QVERIFY(w.bandShown);
-        QCOMPARE(w.bandFrom, QPoint(0, 0));
-        QCOMPARE(w.bandTo, QPoint(end.x() * zoom / 100, end.y() * zoom / 100));
+        QVERIFY(w.PaintBox1->band().has_value());
+        QCOMPARE(w.PaintBox1->band()->p1(), QPoint(0, 0));
+        QCOMPARE(w.PaintBox1->band()->p2(), QPoint(end.x() * zoom / 100, end.y() * zoom / 100));
         QCOMPARE(QPoint(w.amx, w.amy), QPoint(0, 0));
 
         release(pointer, keys);
         QCOMPARE(bytesOf(w.outdi), bytesOf(outdi.d));
-        QVERIFY(!w.bandShown);
-        QVERIFY(!w.havetodel);
+        QVERIFY(!w.PaintBox1->band().has_value());
+        QVERIFY(!w.PaintBox1->outlineOnScreen());
         QVERIFY(w.changed);
     }
 
@@ -456,9 +457,9 @@ private slots:
         const int rz = 10 * zoom / 100;
         const QPoint at(150, 80);
         move(at);
-        QCOMPARE(w.srre, (TRect{at.x() - rz, at.y() - rz, at.x() + rz, at.y() + rz}));
+        QCOMPARE(w.PaintBox1->outline(), (PixelRect{at.x() - rz, at.y() - rz, at.x() + rz, at.y() + rz}));
         QImage shown = onScreen();
-        QVERIFY(w.havetodel);
+        QVERIFY(w.PaintBox1->outlineOnScreen());
         const auto inverted = [&](int x, int y) { return shown.pixelColor(x, y) == QColor(0, 0, 0); };
         const auto leftEdgeInverted = [&](int left) {
             for (int y = at.y() - 3; y <= at.y() + 3; ++y)
@@ -475,13 +476,13 @@ private slots:
         shown = onScreen();
         QVERIFY(!leftEdgeInverted(at.x() - rz));
         QVERIFY(inverted(40 - rz, 30) || inverted(40 - rz + 1, 30) || inverted(40 - rz, 29));
-        QCOMPARE(w.srre, (TRect{40 - rz, 30 - rz, 40 + rz, 30 + rz}));
-        QVERIFY(w.havetodel);
+        QCOMPARE(w.PaintBox1->outline(), (PixelRect{40 - rz, 30 - rz, 40 + rz, 30 + rz}));
+        QVERIFY(w.PaintBox1->outlineOnScreen());
 
         // Any redraw of the canvas takes it off, as does leaving the canvas.
         w.RedrawCanvas();
         shown = onScreen();
-        QVERIFY(!w.havetodel);
+        QVERIFY(!w.PaintBox1->outlineOnScreen());
         QVERIFY(!inverted(40 - rz, 30) && !inverted(40 - rz + 1, 30) && !inverted(40 - rz, 29));
         move(at);
         shown = onScreen();
@@ -489,15 +490,15 @@ private slots:
         QEvent leave(QEvent::Leave);
         QCoreApplication::sendEvent(w.PaintBox1, &leave);
         shown = onScreen();
-        QVERIFY(!w.havetodel);
+        QVERIFY(!w.PaintBox1->outlineOnScreen());
         QVERIFY(!leftEdgeInverted(at.x() - rz));
 
         // A page change forgets it; the canvas comes back without it.
         move(at);
         onScreen();
-        QVERIFY(w.havetodel);
+        QVERIFY(w.PaintBox1->outlineOnScreen());
         w.PageControl2->setCurrentIndex(2);
-        QVERIFY(!w.havetodel);
+        QVERIFY(!w.PaintBox1->outlineOnScreen());
         w.PageControl2->setCurrentIndex(1);
         shown = onScreen();
         QVERIFY(!leftEdgeInverted(at.x() - rz));
@@ -506,7 +507,7 @@ private slots:
         move(at);
         onScreen();
         press(at);
-        QVERIFY(!w.havetodel);
+        QVERIFY(!w.PaintBox1->outlineOnScreen());
         shown = onScreen();
         QVERIFY(!leftEdgeInverted(at.x() - rz));
         release(at);
@@ -521,10 +522,10 @@ private slots:
         PaintRecorder canvas(w.PaintBox1);
         move(QPoint(2, 2));
         QTest::qWait(200);
-        QVERIFY(w.havetodel);
+        QVERIFY(w.PaintBox1->outlineOnScreen());
         w.PaintBox1->update(QRect(100, 50, 10, 10));
         QTest::qWait(200);
-        QVERIFY(!w.havetodel);
+        QVERIFY(!w.PaintBox1->outlineOnScreen());
         QVERIFY2(canvas.rects.size() < 6, qPrintable(QString::number(canvas.rects.size())));
         move(QPoint(2, 2));
         const QImage shown = onScreen();

@@ -4,11 +4,11 @@
 // camera's movement, touch up and save; then colour two more frames in one
 // batch. Every written file is compared with a model of the colour rules kept
 // here, written out plainly and apart from the program's own pixel code.
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "FileHelpers.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
-#include "PaintBox.h"
 #include "RGBHSL.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"

@@ -1,5 +1,6 @@
 // Zoom of the work canvas, the wheel over the two pictures and dragging the
 // result view, on the whole window.
+#include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
