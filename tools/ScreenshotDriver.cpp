@@ -4,6 +4,7 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "Startup.h"
 
 #include <QApplication>
@@ -23,7 +24,7 @@ constexpr int kZoom = 60;
 
 void mouse(TMainForm &window, QEvent::Type type, QPoint picturePoint, Qt::MouseButtons held)
 {
-    QWidget *canvas = window.PaintBox1;
+    QWidget *canvas = control<TCanvasBox>(window, "PaintBox1");
     const QPoint at = picturePoint * kZoom / 100;
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, at, canvas->mapToGlobal(at), button, held, Qt::NoModifier);
@@ -43,7 +44,7 @@ void stroke(TMainForm &window, QPoint from, QPoint to)
 // Horizontal strokes covering a band of rows.
 void band(TMainForm &window, int left, int right, int top, int bottom, int radius)
 {
-    window.RadiusED->setValue(radius);
+    control<QSpinBox>(window, "RadiusED")->setValue(radius);
     for (int y = top; y <= bottom; y += radius)
         stroke(window, QPoint(left, y), QPoint(right, y));
 }
@@ -51,7 +52,7 @@ void band(TMainForm &window, int left, int right, int top, int bottom, int radiu
 // Strokes inside an ellipse, kept `radius` away from its edge.
 void ellipse(TMainForm &window, QPoint centre, double rx, double ry, int radius)
 {
-    window.RadiusED->setValue(radius);
+    control<QSpinBox>(window, "RadiusED")->setValue(radius);
     for (double dy = -ry + radius; dy <= ry - radius; dy += radius) {
         const double half = rx * std::sqrt(1.0 - (dy * dy) / (ry * ry)) - radius;
         if (half < 0)
@@ -63,8 +64,8 @@ void ellipse(TMainForm &window, QPoint centre, double rx, double ry, int radius)
 
 void keepColour(TMainForm &window, const QString &name)
 {
-    window.Edit1->setText(name);
-    window.SaveColorinListBtn->click();
+    control<QLineEdit>(window, "Edit1")->setText(name);
+    control<QPushButton>(window, "SaveColorinListBtn")->click();
 }
 
 } // namespace
@@ -88,25 +89,25 @@ int main(int argc, char *argv[])
     window.Button2Click();
     QTest::qWait(200);
 
-    window.ZoomEd->setValue(kZoom);
-    window.ToolButton2->click(); // Himmel
+    control<QSpinBox>(window, "ZoomEd")->setValue(kZoom);
+    control<QToolButton>(window, "ToolButton2")->click(); // Himmel
     keepColour(window, QStringLiteral("Himmel"));
     band(window, 0, 959, 0, 420, 40);
-    window.ToolButton5->click(); // Gras
+    control<QToolButton>(window, "ToolButton5")->click(); // Gras
     keepColour(window, QStringLiteral("Wiese"));
     band(window, 0, 520, 470, 639, 30);
-    window.ToolButton10->click(); // Wald
+    control<QToolButton>(window, "ToolButton10")->click(); // Wald
     keepColour(window, QStringLiteral("Baumkrone"));
     ellipse(window, QPoint(620, 300), 70, 90, 10);
     ellipse(window, QPoint(575, 345), 50, 45, 10);
     ellipse(window, QPoint(665, 345), 50, 45, 10);
-    window.ToolButton9->click(); // Holz
+    control<QToolButton>(window, "ToolButton9")->click(); // Holz
     band(window, 618, 622, 395, 555, 4);
-    window.ToolButton7->click(); // Haut 2
+    control<QToolButton>(window, "ToolButton7")->click(); // Haut 2
     keepColour(window, QStringLiteral("Sonne"));
     ellipse(window, QPoint(180, 120), 38, 38, 12);
-    window.ToolButton5->click();
-    window.RadiusED->setValue(30);
+    control<QToolButton>(window, "ToolButton5")->click();
+    control<QSpinBox>(window, "RadiusED")->setValue(30);
 
     // The brush outline where the user would go on painting.
     mouse(window, QEvent::MouseMove, QPoint(700, 560), Qt::NoButton);

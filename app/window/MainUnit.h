@@ -3,13 +3,17 @@
 // are defined in MainWindow_<concern>.cpp beside this file.
 #pragma once
 
+#include "Brush.h"
+#include "LayerShift.h"
 #include "Picture.h"
 #include "Rect.h"
+#include "Stepping.h"
 #include "UserDialogs.h"
 
 #include <QList>
 #include <QMainWindow>
 #include <QPersistentModelIndex>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -53,36 +57,319 @@ public:
     explicit TMainForm(QWidget *parent = nullptr, std::unique_ptr<UserDialogs> startDialogs = nullptr);
     ~TMainForm() override; // FormDestroy
 
-    // Fields, in their classic order. The gauge's position and panel are the
-    // status bar's; the brush outline and havetodel are the canvas's.
+    // The document: source and result pictures, the swatch, the file and its
+    // changes mark, the current colour and the program folder.
     Picture pal24dib;
     Picture di;
     QString afilename;
-    QString maincap;
     QString progpath;
-    bool inch = false;
-    bool ziehen = false;
-    int32_t ziehx = 0;
-    int32_t ziehy = 0;
     Picture outdi;
     int32_t ghue = 0;
     int32_t gsat = 0;
-    int32_t amx = 0;
-    int32_t amy = 0;
     bool changed = false;
-    bool inpaint = false;
 
-    // Initial folder and chosen filter entry (from 1) of the picture save dialog.
-    QString saveDialog1Folder;
-    int saveDialog1FilterIndex = 1;
-
-    // Every modal interaction goes through this; tests install a scripted one.
-    std::unique_ptr<UserDialogs> dialogs;
     void setDialogs(std::unique_ptr<UserDialogs> replacement);
 
     // Where the imaging library sends its progress reports.
     bk3_sink *messageSink() { return &sink; }
 
+    // What the tools are doing, for the canvas's own tests: a stroke under way,
+    // its last point (canvas pixels), a drag of the result view and its start.
+    bool painting() const { return inpaint; }
+    QPoint lastStrokePoint() const { return QPoint(amx, amy); }
+    bool draggingResult() const { return ziehen; }
+    QPoint dragStart() const { return QPoint(ziehx, ziehy); }
+    // The base of every caption, and the save dialog's starting folder.
+    const QString &captionBase() const { return maincap; }
+    const QString &saveFolder() const { return saveDialog1Folder; }
+
+    // The handlers, with their classic names; controls are reached by their
+    // object names (WindowControls.h).
+
+    // Start and end.
+    void FormCreate();
+    // Asks the closing questions; true when the window may close.
+    bool FormCloseQuery();
+    // With unsaved changes, asks whether to save them first. True when the
+    // caller may go on: Yes and a successful save, or No.
+    bool QuerySaveChanges();
+
+    // Saving (MainWindow_Save.cpp). SaveTheFile writes `outdi` to `tempfile` in the format of
+    // its extension; on success it clears the changes mark and names the file in
+    // the last-saved fields. Failures are reported and change nothing.
+    bool SaveTheFile(const QString &tempfile);
+    // "Speichern": to `afilename`, or through the save dialog when it is empty.
+    bool SaveFile();
+    // The save dialog; the chosen name, completed by the entry's extension when
+    // it has none, is written and becomes `afilename`. False when cancelled or failed.
+    bool SaveWithDialog();
+    void BitBtn1Click();      // "Speichern unter..."
+    void MySaveAsBtnClick();
+    void SaveBtnClick();
+
+
+    // Pages and the bottom bar.
+    void Button3Click();
+    void Button2Click();
+    void Button1Click();
+    void PageControl2Change();
+    void EndeBtnClick();
+    void ueberbtnClick();
+    void wwwBtnClick();
+
+    // Top-bar menu buttons: each opens its menu below itself.
+    void FarbenBtnClick();
+    void BildfolgeBtnClick();
+    void StapelverarbeitungBtnClick();
+
+    // Folder tree and file list.
+    void FilterComboBox1Change();
+    void JamShellTree1Change();
+    // Selects `folder` in the folder tree; the file list follows.
+    void SelectTreeFolder(const QString &folder);
+
+    // Repaints the work canvas and the result view after an operation on `outdi`.
+    void RedrawCanvas();
+
+    // Picture display (MainWindow_Display.cpp): the paint handlers of the
+    // preview, the work canvas and the result view; each draws only `exposed`.
+    // PaintBox1Paint draws the picture only: the canvas takes a shown brush
+    // outline off before it and draws a requested one after it.
+    void DibPrevPaintPaint(QPainter &canvas, const QRect &exposed);
+    void PaintBox1Paint(QPainter &canvas, const QRect &exposed);
+    void ErgPaintBoxPaint(QPainter &canvas, const QRect &exposed);
+    // Shows a drawing failure once the paint event is over (a modal box cannot
+    // open inside one); further failures are dropped while one is waiting.
+    void ReportDisplayFailure(const QString &text);
+
+    // Progress gauge (drawn by StatusBar1) and caption marker.
+    void SetProStatus(int32_t pro);
+    void WMUser(uintptr_t wParam);
+    void SetChanged();
+    void SetUnChanged();
+
+    // "Alles einfärben" (MainWindow_Pixels.cpp), grey conversion and soften
+    // filter (MainWindow_Conversions.cpp).
+    void ColorAllBtnClick();
+    int32_t zweihoch(int32_t i);
+    void GrrayBtnClick();
+    void SoftenBtnClick();
+
+
+    // ---- Loading and folder stepping (MainWindow_File.cpp) ----
+    // Loads `s` (full path) as the new source and result picture. False after a
+    // failure, which has been reported; the current pictures then stay.
+    bool openfilenow(const QString &s);
+    // The open dialog, then openfilenow of the chosen file; false when cancelled.
+    bool OpenFile();
+    void OpenPictureBtnClick();
+    // Opens the selected item of the file list: a folder in the list, a file as
+    // the new picture (after the unsaved-changes question).
+    void JamShellList1DblClick();
+    // Enter (13) on the list, unless a label is being edited, opens the selected
+    // item and becomes 0; other keys pass unchanged.
+    void JamShellList1KeyPress(QChar &Key);
+    void NextPictureBtnClick();
+    void PreviousPictureBtnClick();
+
+    // ---- Zoom, wheel and result view (MainWindow_Zoom.cpp) ----
+    // Sizes the work canvas to the picture at the zoom of ZoomEd and redraws it.
+    void ZoomEdChange();
+    // One call per wheel notch over the work canvas or the result view: the
+    // picture of the active page scrolls 20 pixels, never sideways, never zooms.
+    void FormMouseWheelDown();
+    void FormMouseWheelUp();
+    // Dragging the result view; x and y are in ErgPaintBox's own pixels.
+    void ErgPaintBoxMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
+    void ErgPaintBoxMouseMove(Qt::KeyboardModifiers shift, int32_t x, int32_t y);
+    void ErgPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
+
+    // ---- Favourite folders (MainWindow_Favourites.cpp) ----
+    void AddToPrefFolders(const QString &s);
+    // Reads "folders.dat" in the program folder into the list; silent when missing.
+    void LoadPrefFolders();
+    // Shows the selected favourite in the folder tree; nothing without a selection.
+    void PrefListBoxDblClick();
+    // Enter (character 13) acts as a double-click; other keys stay with the list.
+    void PrefListBoxKeyPress(QChar &Key);
+
+    // ---- Form storage (MainWindow_Placement.cpp) ----
+    // Window placement and the two last-saved texts, kept per user.
+    void RestoreFormPlacement();
+    void StoreFormPlacement();
+
+    // ---- Painting tools (MainWindow_Tools.cpp) ----
+    // The canvas mouse handlers; x and y are canvas pixels and every button acts
+    // alike. A press begins a stroke, each move or tick of Timer1 paints one
+    // segment, the release ends it.
+    void PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void PaintBox1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    void PaintBox1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void Timer1Timer();
+    void RadiusEDChange();
+    void Radius2EdChange();
+    // Takes the hue and saturation of result pixel (x, y) into HueED and SatEd.
+    void Pipette(int32_t x, int32_t y);
+
+    // ---- Hue/saturation picker (MainWindow_Picker.cpp) ----
+    // Shows the current colour `ghue`/`gsat`: samples, labels and the two fields
+    // (without their change signals), and repaints the swatch with its marker. Callers that set
+    // `ghue`/`gsat` themselves call this afterwards.
+    void PalPaintBoxPaint();
+    // The swatch's paint event: border, swatch and marker, then the colour shown
+    // as above, so the first paint brings the fields to `ghue`/`gsat`.
+    void PalPaintBoxPaint(QPainter &canvas, const QRect &exposed);
+    void PalPaintBoxMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void PalPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
+    // Takes HueED and SatEd into `ghue`/`gsat`; BrightEd runs it too.
+    void HueEDChange();
+    void SatEdChange();
+    // The colour dialog for the flat-paint colour.
+    void Shape5MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+
+    // ---- Data folder and settings (MainWindow_Settings.cpp) ----
+    QString GetProgramDir(bool create);
+    void OpenSettings(const QString &fname);
+    void SaveSettings(const QString &fname);
+
+    // ---- Colour list and its file (MainWindow_ColourList.cpp, editor/ColourListFile.cpp) ----
+    void OpenFarbListe(const QString &fname);
+    void SaveFarbListe(const QString &fname);
+    // Saves the colour list into the data folder; runs at every close.
+    void FormClose();
+    // The list control is the only store of the entries: name, hue text, saturation text.
+    void ListView1Click(); // a click applies the selected entry; the arrow keys do not
+    void SaveColorinListBtnClick();
+    void ChangeColorBtnClick();
+    void DelColorBtnClick();
+    void MoveColorUpBtnClick();
+    void MoveColorDownBtnClick();
+    void Farblisteneu1Click();
+    void Farblisteffnen1Click();
+    void Farblistespeichern1Click();
+    // ToolButton1Click .. ToolButton10Click: the preset colour and the colouring tool.
+    void SetPresetColour(int32_t hue, int32_t sat);
+
+    // ---- Film series: transfer, layer shift, batch (MainWindow_FilmSeries.cpp) ----
+    // Colour transfer: the result takes hue and saturation of the picture in
+    // `fname` (top-left aligned, overlap only) and keeps the source's shading.
+    // A predecessor that cannot be read is reported; nothing changes then.
+    void UseColorsFromPicture(const QString &fname);
+    void FarbenvomVorgngerbildbernehmen1Click();     // the picture saved last
+    void FarbenvoneinemVorgngerbildbernehmen1Click(); // a predecessor chosen in OpenDialog1
+    // Layer shift by MovePixelEd pixels (MainWindow_LayerShift.cpp).
+    void MoveUpBtnClick();
+    void MoveDownBtnClick();
+    void MoveLeftBtnClick();
+    void MoveRightBtnClick();
+    // Batch: the selected files of OpenDialog3 take the colours of the current
+    // result and are written over themselves; the current picture comes back.
+    void AlleBilderimOrdnercolorieren1Click();
+
+    // ---- Print and numbered sequence (MainWindow_Print.cpp) ----
+    void CreateBildfolgeForm();
+    void PrintBtnClick();
+    // Prints `outdi` on the print dialog's printer with the dialog's layout.
+    // False when nothing was printed; failures have been reported.
+    bool PrintResult();
+    void SpeichernalsBildfolgemitNummerierung1Click();
+    // Writes `outdi` once for every number of the sequence, in order, through
+    // SaveTheFile, with the progress on the gauge. Stops at the first failure
+    // (reported by the saving). Returns how many files were written.
+    int64_t SaveSequenceFiles(const struct NumberedSequence &sequence);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildLayout();
+    QWidget *buildTopBar();
+    QWidget *buildPageButtonBar();
+    QWidget *buildLoadPage();
+    QWidget *buildColourPage();
+    QWidget *buildColourBar();
+    QWidget *buildSpeedBar();
+    QWidget *buildSwatchPanel();
+    QWidget *buildColourListPanel();
+    QWidget *buildResultPage();
+    QWidget *buildBottomBar();
+    void buildMenus();
+    void selectPage(int index);
+
+    void revealTreeFolder();
+
+    static void sinkSend(void *target, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+
+    bk3_sink sink{};
+    bool placementRestored = false; // the stored placement is applied at the first show only
+    bool selectingPage = false; // a page button, not the tabs, is changing the page
+    QPersistentModelIndex revealFolder; // folder of the tree still to be scrolled into view
+
+    // Helpers of the handler files that work on the window's own parts.
+    class BatchGauge;
+    class KeptWork;
+    class LeaveWatcher;
+    void stepPicture(StepDirection direction);
+    void shiftLayer(ShiftDirection direction);
+    void showCurrentColour();
+    void reportNoMemory();
+    // Creates and fills the swatch `pal24dib`; reports a lack of memory.
+    void CreateSwatch();
+    // Dabs the current tool from the first point to the second, adds what it
+    // changed to `paintedRect` and leaves the redraw to its caller.
+    void BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t hue, int32_t sat);
+    // The tool of the speed bar with its settings, in `hue` and `sat`.
+    BrushAction currentAction(int hue, int sat) const;
+    double zoom() const;
+    int toPicture(int canvas) const;
+    // Repaints the picture pixels changed since the last repaint, on the canvas
+    // at its zoom and in the result view at 100 %.
+    void repaintPainted();
+    // The scroll box of the active page, if that page shows a picture.
+    QScrollArea *activePictureArea() const;
+    void scrollActivePage(int by);
+
+    // Each subsystem connects its own controls in its own file; buildLayout calls
+    // these once every control exists.
+    void wireLoading();        // MainWindow_File.cpp
+    void wireZoomView();       // MainWindow_Zoom.cpp
+    void wirePrefFolders();    // MainWindow_Favourites.cpp
+    void wireTools();          // MainWindow_Tools.cpp
+    void wirePicker();         // MainWindow_Picker.cpp
+    void wireColourList();     // MainWindow_ColourList.cpp
+    void wireFilmSeries();     // MainWindow_FilmSeries.cpp: transfer, shift, batch
+    void wirePrinting();       // MainWindow_Print.cpp: print, numbered sequence
+
+    // Tool and dialog state, in the classic order.
+    QString maincap;
+    bool ziehen = false;
+    int32_t ziehx = 0;
+    int32_t ziehy = 0;
+    int32_t amx = 0;
+    int32_t amy = 0;
+    bool inpaint = false;
+    // Picture pixels changed since the canvas last repainted them.
+    PixelRect paintedRect;
+    bool displayFailurePending = false;
+    // Initial folder and chosen filter entry (from 1) of the picture save dialog.
+    QString saveDialog1Folder;
+    int saveDialog1FilterIndex = 1;
+    // Initial folder of the picture open dialog: where the last file was chosen.
+    QString openDialog1Folder;
+    // Initial folder of the batch's open dialog: where the last batch took its files.
+    QString openDialog3Folder;
+
+    // Every modal interaction goes through this; tests install a scripted one.
+    std::unique_ptr<UserDialogs> dialogs;
+
+    // The numbered-sequence dialog is made at program start (CreateBildfolgeForm,
+    // called by main) and keeps its numbers for the run; the print dialog is made
+    // at the first print and kept, with its printer and choices.
+    class TBildfolgeForm *BildfolgeForm = nullptr;
+    class TPrintForm *PrintForm = nullptr;
+
+    // The controls, found by their object names from outside.
     // Top bar.
     QLabel *LastSavedLabel = nullptr;
     QLineEdit *LastSavedEd = nullptr;
@@ -205,260 +492,4 @@ public:
     QAction *SpeichernalsBildfolgemitNummerierung1 = nullptr;
     QMenu *StapelverarbeitungPopup = nullptr;
     QAction *AlleausgewhltenBildercolorieren1 = nullptr;
-
-    // Start and end.
-    void FormCreate();
-    // Asks the closing questions; true when the window may close.
-    bool FormCloseQuery();
-    // With unsaved changes, asks whether to save them first. True when the
-    // caller may go on: Yes and a successful save, or No.
-    bool QuerySaveChanges();
-
-    // Saving (MainWindow_Save.cpp). SaveTheFile writes `outdi` to `tempfile` in the format of
-    // its extension; on success it clears the changes mark and names the file in
-    // the last-saved fields. Failures are reported and change nothing.
-    bool SaveTheFile(const QString &tempfile);
-    // "Speichern": to `afilename`, or through the save dialog when it is empty.
-    bool SaveFile();
-    // The save dialog; the chosen name, completed by the entry's extension when
-    // it has none, is written and becomes `afilename`. False when cancelled or failed.
-    bool SaveWithDialog();
-    void BitBtn1Click();      // "Speichern unter..."
-    void MySaveAsBtnClick();
-    void SaveBtnClick();
-
-    // Pixel operations and "Alles einfärben" (MainWindow_Pixels.cpp). The
-    // three pixel operations address `di` and `outdi` through the row table of
-    // `di`; they neither redraw nor mark changes.
-    void DoPix(int32_t x, int32_t y, int32_t hue, int32_t sat, int32_t bright);
-    void DoPixDelete(int32_t x, int32_t y);
-    void DoPixMalen(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b, bool fest);
-    void ColorAllBtnClick();
-
-    // Pages and the bottom bar.
-    void Button3Click();
-    void Button2Click();
-    void Button1Click();
-    void PageControl2Change();
-    void EndeBtnClick();
-    void ueberbtnClick();
-    void wwwBtnClick();
-
-    // Top-bar menu buttons: each opens its menu below itself.
-    void FarbenBtnClick();
-    void BildfolgeBtnClick();
-    void StapelverarbeitungBtnClick();
-
-    // Folder tree and file list.
-    void FilterComboBox1Change();
-    void JamShellTree1Change();
-    // Selects `folder` in the folder tree; the file list follows.
-    void SelectTreeFolder(const QString &folder);
-
-    // Repaints the work canvas and the result view after an operation on `outdi`.
-    void RedrawCanvas();
-
-    // Picture display (MainWindow_Display.cpp): the paint handlers of the
-    // preview, the work canvas and the result view; each draws only `exposed`.
-    // PaintBox1Paint draws the picture only: the canvas takes a shown brush
-    // outline off before it and draws a requested one after it.
-    void DibPrevPaintPaint(QPainter &canvas, const QRect &exposed);
-    void PaintBox1Paint(QPainter &canvas, const QRect &exposed);
-    void ErgPaintBoxPaint(QPainter &canvas, const QRect &exposed);
-    // Shows a drawing failure once the paint event is over (a modal box cannot
-    // open inside one); further failures are dropped while one is waiting.
-    void ReportDisplayFailure(const QString &text);
-    bool displayFailurePending = false;
-
-    // Progress gauge (drawn by StatusBar1) and caption marker.
-    void SetProStatus(int32_t pro);
-    void WMUser(uintptr_t wParam);
-    void SetChanged();
-    void SetUnChanged();
-
-    // Depth and grey conversion, soften filter (MainWindow_Conversions.cpp).
-    // DepthUpTo converts `di` in place; every caller passes 24.
-    void DepthUpTo(int32_t nbpp);
-    int32_t zweihoch(int32_t i);
-    void GrrayBtnClick();
-    void SoftenBtnClick();
-
-    // Each subsystem connects its own controls in its own file; buildLayout calls
-    // these once every control exists.
-    void wireLoading();        // MainWindow_File.cpp
-    void wireZoomView();       // MainWindow_Zoom.cpp
-    void wirePrefFolders();    // MainWindow_Favourites.cpp
-    void wireTools();          // MainWindow_Tools.cpp
-    void wirePicker();         // MainWindow_Picker.cpp
-    void wireColourList();     // MainWindow_ColourList.cpp
-    void wireFilmSeries();     // MainWindow_FilmSeries.cpp: transfer, shift, batch
-    void wirePrinting();       // MainWindow_Print.cpp: print, numbered sequence
-
-    // ---- Loading and folder stepping (MainWindow_File.cpp) ----
-    // Loads `s` (full path) as the new source and result picture. False after a
-    // failure, which has been reported; the current pictures then stay.
-    bool openfilenow(const QString &s);
-    // The open dialog, then openfilenow of the chosen file; false when cancelled.
-    bool OpenFile();
-    void OpenPictureBtnClick();
-    // Opens the selected item of the file list: a folder in the list, a file as
-    // the new picture (after the unsaved-changes question).
-    void JamShellList1DblClick();
-    // Enter (13) on the list, unless a label is being edited, opens the selected
-    // item and becomes 0; other keys pass unchanged.
-    void JamShellList1KeyPress(QChar &Key);
-    void NextPictureBtnClick();
-    void PreviousPictureBtnClick();
-    // Initial folder of the picture open dialog: where the last file was chosen.
-    QString openDialog1Folder;
-
-    // ---- Zoom, wheel and result view (MainWindow_Zoom.cpp) ----
-    // Sizes the work canvas to the picture at the zoom of ZoomEd and redraws it.
-    void ZoomEdChange();
-    // One call per wheel notch over the work canvas or the result view: the
-    // picture of the active page scrolls 20 pixels, never sideways, never zooms.
-    void FormMouseWheelDown();
-    void FormMouseWheelUp();
-    // Dragging the result view; x and y are in ErgPaintBox's own pixels.
-    void ErgPaintBoxMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
-    void ErgPaintBoxMouseMove(Qt::KeyboardModifiers shift, int32_t x, int32_t y);
-    void ErgPaintBoxMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
-
-    // ---- Favourite folders (MainWindow_Favourites.cpp) ----
-    void AddToPrefFolders(const QString &s);
-    // Reads "folders.dat" in the program folder into the list; silent when missing.
-    void LoadPrefFolders();
-    // Shows the selected favourite in the folder tree; nothing without a selection.
-    void PrefListBoxDblClick();
-    // Enter (character 13) acts as a double-click; other keys stay with the list.
-    void PrefListBoxKeyPress(QChar &Key);
-
-    // ---- Form storage (MainWindow_Placement.cpp) ----
-    // Window placement and the two last-saved texts, kept per user.
-    void RestoreFormPlacement();
-    void StoreFormPlacement();
-
-    // ---- Painting tools (MainWindow_Tools.cpp) ----
-    // The canvas mouse handlers; x and y are canvas pixels and every button acts
-    // alike. A press begins a stroke, each move or tick of Timer1 paints one
-    // segment, the release ends it.
-    void PaintBox1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void PaintBox1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
-    void PaintBox1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void Timer1Timer();
-    void RadiusEDChange();
-    void Radius2EdChange();
-    // Picture pixels. BrushLine dabs the current tool
-    // from the first point to the second; DoBrush dabs once. Both add what they
-    // changed to `paintedRect` and leave the redraw to their caller.
-    void BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t hue, int32_t sat);
-    void DoBrush(int32_t x, int32_t y, int32_t hue, int32_t sat);
-    // Takes the hue and saturation of result pixel (x, y) into HueED and SatEd.
-    void Pipette(int32_t x, int32_t y);
-    // Picture pixels changed since the canvas last repainted them.
-    PixelRect paintedRect;
-
-    // ---- Hue/saturation picker (MainWindow_Picker.cpp) ----
-    // Creates and fills the swatch `pal24dib`; reports a lack of memory.
-    void CreateSwatch();
-    // Shows the current colour `ghue`/`gsat`: samples, labels and the two fields
-    // (under `inch`), and repaints the swatch with its marker. Callers that set
-    // `ghue`/`gsat` themselves call this afterwards.
-    void PalPaintBoxPaint();
-    // The swatch's paint event: border, swatch and marker, then the colour shown
-    // as above, so the first paint brings the fields to `ghue`/`gsat`.
-    void PalPaintBoxPaint(QPainter &canvas, const QRect &exposed);
-    void PalPaintBoxMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void PalPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y);
-    // Takes HueED and SatEd into `ghue`/`gsat`; BrightEd runs it too.
-    void HueEDChange();
-    void SatEdChange();
-    // The colour dialog for the flat-paint colour.
-    void Shape5MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-
-    // ---- Data folder and settings (MainWindow_Settings.cpp) ----
-    QString GetProgramDir(bool create);
-    void OpenSettings(const QString &fname);
-    void SaveSettings(const QString &fname);
-
-    // ---- Colour list and its file (MainWindow_ColourList.cpp, editor/ColourListFile.cpp) ----
-    void OpenFarbListe(const QString &fname);
-    void SaveFarbListe(const QString &fname);
-    // Saves the colour list into the data folder; runs at every close.
-    void FormClose();
-    // The list control is the only store of the entries: name, hue text, saturation text.
-    void ListView1Click(); // a click applies the selected entry; the arrow keys do not
-    void SaveColorinListBtnClick();
-    void ChangeColorBtnClick();
-    void DelColorBtnClick();
-    void MoveColorUpBtnClick();
-    void MoveColorDownBtnClick();
-    void Farblisteneu1Click();
-    void Farblisteffnen1Click();
-    void Farblistespeichern1Click();
-    // ToolButton1Click .. ToolButton10Click: the preset colour and the colouring tool.
-    void SetPresetColour(int32_t hue, int32_t sat);
-
-    // ---- Film series: transfer, layer shift, batch (MainWindow_FilmSeries.cpp) ----
-    // Colour transfer: the result takes hue and saturation of the picture in
-    // `fname` (top-left aligned, overlap only) and keeps the source's shading.
-    // A predecessor that cannot be read is reported; nothing changes then.
-    void UseColorsFromPicture(const QString &fname);
-    void FarbenvomVorgngerbildbernehmen1Click();     // the picture saved last
-    void FarbenvoneinemVorgngerbildbernehmen1Click(); // a predecessor chosen in OpenDialog1
-    // Layer shift by MovePixelEd pixels (MainWindow_LayerShift.cpp).
-    void MoveUpBtnClick();
-    void MoveDownBtnClick();
-    void MoveLeftBtnClick();
-    void MoveRightBtnClick();
-    // Batch: the selected files of OpenDialog3 take the colours of the current
-    // result and are written over themselves; the current picture comes back.
-    void AlleBilderimOrdnercolorieren1Click();
-    // Initial folder of the batch's open dialog: where the last batch took its files.
-    QString openDialog3Folder;
-
-    // ---- Print and numbered sequence (MainWindow_Print.cpp) ----
-    // The numbered-sequence dialog is made at program start (CreateBildfolgeForm,
-    // called by main) and keeps its numbers for the run; the print dialog is made
-    // at the first print and kept, with its printer and choices.
-    class TBildfolgeForm *BildfolgeForm = nullptr;
-    class TPrintForm *PrintForm = nullptr;
-    void CreateBildfolgeForm();
-    void PrintBtnClick();
-    // Prints `outdi` on the print dialog's printer with the dialog's layout.
-    // False when nothing was printed; failures have been reported.
-    bool PrintResult();
-    void SpeichernalsBildfolgemitNummerierung1Click();
-    // Writes `outdi` once for every number of the sequence, in order, through
-    // SaveTheFile, with the progress on the gauge. Stops at the first failure
-    // (reported by the saving). Returns how many files were written.
-    int64_t SaveSequenceFiles(const struct NumberedSequence &sequence);
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-
-private:
-    void buildLayout();
-    QWidget *buildTopBar();
-    QWidget *buildPageButtonBar();
-    QWidget *buildLoadPage();
-    QWidget *buildColourPage();
-    QWidget *buildColourBar();
-    QWidget *buildSpeedBar();
-    QWidget *buildSwatchPanel();
-    QWidget *buildColourListPanel();
-    QWidget *buildResultPage();
-    QWidget *buildBottomBar();
-    void buildMenus();
-    void selectPage(int index);
-
-    void revealTreeFolder();
-
-    static void sinkSend(void *target, uint32_t msg, uintptr_t wParam, intptr_t lParam);
-
-    bk3_sink sink{};
-    bool placementRestored = false; // the stored placement is applied at the first show only
-    bool selectingPage = false; // a page button, not the tabs, is changing the page
-    QPersistentModelIndex revealFolder; // folder of the tree still to be scrolled into view
 };

@@ -83,21 +83,8 @@ private:
 
 // The ten presets in the order of the bar.
 struct Preset {
-    QToolButton *TMainForm::*button;
     int hue;
     int sat;
-};
-const Preset kPresets[] = {
-    {&TMainForm::ToolButton1, 20, 141}, // Haut, also the start colour
-    {&TMainForm::ToolButton7, 17, 190}, // Haut 2
-    {&TMainForm::ToolButton2, 143, 157}, // Himmel
-    {&TMainForm::ToolButton3, 147, 101}, // Wasser
-    {&TMainForm::ToolButton4, 23, 117}, // Sand
-    {&TMainForm::ToolButton5, 55, 60},  // Gras
-    {&TMainForm::ToolButton6, 0, 24},   // Steine
-    {&TMainForm::ToolButton8, 139, 64}, // Berg
-    {&TMainForm::ToolButton9, 23, 76},  // Holz
-    {&TMainForm::ToolButton10, 89, 48}, // Wald
 };
 
 } // namespace
@@ -117,9 +104,20 @@ void TMainForm::wireColourList()
     connect(Farblisteneu1, &QAction::triggered, this, &TMainForm::Farblisteneu1Click);
     connect(Farblisteffnen1, &QAction::triggered, this, &TMainForm::Farblisteffnen1Click);
     connect(Farblistespeichern1, &QAction::triggered, this, &TMainForm::Farblistespeichern1Click);
-    for (const Preset &preset : kPresets)
-        connect(this->*preset.button, &QToolButton::clicked, this,
-                [this, preset] { SetPresetColour(preset.hue, preset.sat); });
+    const std::pair<QToolButton *, Preset> presets[] = {
+        {ToolButton1, {20, 141}}, // Haut, also the start colour
+        {ToolButton7, {17, 190}}, // Haut 2
+        {ToolButton2, {143, 157}}, // Himmel
+        {ToolButton3, {147, 101}}, // Wasser
+        {ToolButton4, {23, 117}}, // Sand
+        {ToolButton5, {55, 60}},  // Gras
+        {ToolButton6, {0, 24}},   // Steine
+        {ToolButton8, {139, 64}}, // Berg
+        {ToolButton9, {23, 76}},  // Holz
+        {ToolButton10, {89, 48}}, // Wald
+    };
+    for (const auto &[button, preset] : presets)
+        connect(button, &QToolButton::clicked, this, [this, preset = preset] { SetPresetColour(preset.hue, preset.sat); });
 }
 
 void TMainForm::ListView1Click()

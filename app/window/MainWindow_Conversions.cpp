@@ -1,14 +1,9 @@
-// The main window's depth and grey conversion and soften filter: thin forwards
-// to the plain functions of Depth and Soften, with the progress gauge.
+// The main window's grey conversion and soften filter: thin forwards to the
+// plain functions of Depth and Soften, with the progress gauge.
 #include "Depth.h"
 #include "MainUnit.h"
 #include "Soften.h"
 #include "StatusBar.h"
-
-void TMainForm::DepthUpTo(int32_t nbpp)
-{
-    ::DepthUpTo(di.get(), nbpp, StatusBar1->gauge());
-}
 
 int32_t TMainForm::zweihoch(int32_t i)
 {

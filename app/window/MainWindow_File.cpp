@@ -200,30 +200,26 @@ void TMainForm::JamShellList1KeyPress(QChar &Key)
     Key = QChar(0);
 }
 
-namespace {
-
-void stepPicture(TMainForm &form, StepDirection direction)
+void TMainForm::stepPicture(StepDirection direction)
 {
-    FileListStepping list(form.JamShellList1, form.fileModel);
+    FileListStepping list(JamShellList1, fileModel);
     if (!stepToPicture(list, direction)) {
-        form.dialogs->message(&form, QStringLiteral("Alle Bilder in dem Ordner wurden abgearbeitet."),
+        dialogs->message(this, QStringLiteral("Alle Bilder in dem Ordner wurden abgearbeitet."),
                               direction == StepDirection::Next
                                   ? QStringLiteral("Kein nächstes Bild vorhanden")
                                   : QStringLiteral("Kein vorheriges Bild vorhanden"),
                               QMessageBox::Information, QMessageBox::Ok);
         return;
     }
-    form.JamShellList1DblClick();
-    const int row = firstSelectedRow(form.JamShellList1);
+    JamShellList1DblClick();
+    const int row = firstSelectedRow(JamShellList1);
     if (row < 0)
         return;
-    const QModelIndex item = form.fileModel->index(row, 0, form.JamShellList1->rootIndex());
-    QScrollBar *bar = form.JamShellList1->verticalScrollBar();
-    bar->setValue(bar->value() + form.JamShellList1->visualRect(item).top() - kSteppedItemTop);
+    const QModelIndex item = fileModel->index(row, 0, JamShellList1->rootIndex());
+    QScrollBar *bar = JamShellList1->verticalScrollBar();
+    bar->setValue(bar->value() + JamShellList1->visualRect(item).top() - kSteppedItemTop);
 }
 
-} // namespace
+void TMainForm::NextPictureBtnClick() { stepPicture(StepDirection::Next); }
 
-void TMainForm::NextPictureBtnClick() { stepPicture(*this, StepDirection::Next); }
-
-void TMainForm::PreviousPictureBtnClick() { stepPicture(*this, StepDirection::Previous); }
+void TMainForm::PreviousPictureBtnClick() { stepPicture(StepDirection::Previous); }

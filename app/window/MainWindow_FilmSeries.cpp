@@ -24,11 +24,6 @@ namespace {
 
 const QString kNoMemory = QStringLiteral("Fehler: Nicht genügent Speicher für diese Aktion!");
 
-void reportNoMemory(TMainForm &form)
-{
-    form.dialogs->message(&form, kNoMemory, QStringLiteral("Fehler"), QMessageBox::Critical,
-                          QMessageBox::Ok);
-}
 
 // A 24-bit copy of `picture`, or an empty picture when memory runs out.
 Picture copyOf(const Picture &picture)
@@ -44,7 +39,14 @@ Picture copyOf(const Picture &picture)
 // the gauge through that file's share of the whole batch, so the gauge shows
 // the batch, file by file, and never runs backwards. At the end the window's
 // own sink is back and the gauge is empty.
-class BatchGauge {
+} // namespace
+
+void TMainForm::reportNoMemory()
+{
+    dialogs->message(this, kNoMemory, QStringLiteral("Fehler"), QMessageBox::Critical, QMessageBox::Ok);
+}
+
+class TMainForm::BatchGauge {
 public:
     BatchGauge(TMainForm &form, int files)
         : form(form), gauge(form.StatusBar1->gauge()), saved(*form.messageSink()), files(std::max(1, files))
@@ -109,7 +111,7 @@ private:
 // The window's state around a batch: taken at the start, given back at the
 // end, also when the batch ends early, so no later "Speichern" can overwrite
 // the last file of the batch with another picture.
-class KeptWork {
+class TMainForm::KeptWork {
 public:
     explicit KeptWork(TMainForm &form)
         : form(form), caption(form.windowTitle()), fileName(form.afilename), changed(form.changed),
@@ -154,6 +156,8 @@ private:
     Picture source;
     Picture result;
 };
+
+namespace {
 
 QString folderOf(const QString &file) { return QDir::toNativeSeparators(QFileInfo(file).absolutePath()); }
 
@@ -242,7 +246,7 @@ void TMainForm::AlleBilderimOrdnercolorieren1Click()
         // converted once, they serve every file.
         ColourModel model;
         if (!kept.complete() || !model.build(kept.colours())) {
-            reportNoMemory(*this);
+            reportNoMemory();
             return; // before any file is touched
         }
         BatchGauge gauge(*this, int(answer.fileNames.size()));

@@ -5,19 +5,15 @@
 
 #include <QSpinBox>
 
-namespace {
-
-void shiftLayer(TMainForm &form, ShiftDirection direction)
+void TMainForm::shiftLayer(ShiftDirection direction)
 {
-    const int n = form.MovePixelEd->value();
+    const int n = MovePixelEd->value();
     // No progress and no change marker, as for every whole-picture command.
-    ShiftColourLayer(form.di, form.outdi.get(), form.di.rows(), direction, n);
-    form.RedrawCanvas();
+    ShiftColourLayer(di, outdi.get(), di.rows(), direction, n);
+    RedrawCanvas();
 }
 
-} // namespace
-
-void TMainForm::MoveUpBtnClick() { shiftLayer(*this, ShiftDirection::Up); }
-void TMainForm::MoveDownBtnClick() { shiftLayer(*this, ShiftDirection::Down); }
-void TMainForm::MoveLeftBtnClick() { shiftLayer(*this, ShiftDirection::Left); }
-void TMainForm::MoveRightBtnClick() { shiftLayer(*this, ShiftDirection::Right); }
+void TMainForm::MoveUpBtnClick() { shiftLayer(ShiftDirection::Up); }
+void TMainForm::MoveDownBtnClick() { shiftLayer(ShiftDirection::Down); }
+void TMainForm::MoveLeftBtnClick() { shiftLayer(ShiftDirection::Left); }
+void TMainForm::MoveRightBtnClick() { shiftLayer(ShiftDirection::Right); }

@@ -581,6 +581,7 @@ QWidget *TMainForm::buildSpeedBar()
     layout->setSpacing(2);
 
     toolGroup = new QButtonGroup(SpeedBar1);
+    toolGroup->setObjectName(QStringLiteral("toolGroup"));
     toolGroup->setExclusive(true);
     QFont bold = SpeedBar1->font();
     bold.setBold(true);

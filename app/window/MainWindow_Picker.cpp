@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <algorithm>
 
@@ -23,23 +24,25 @@ QColor sampleColour(int hue, int sat, int lum)
     return colourOf(HueSatColour(hue, sat, lum));
 }
 
-// Everything of the picker that shows the current colour, apart from the swatch
-// box itself. The fields are written under `inch`: their change handler would
-// otherwise take the new hue together with the old saturation.
-void showCurrentColour(TMainForm &form)
-{
-    form.Shape3->setBrushColor(sampleColour(form.ghue, form.gsat, kMiddleLum));
-    form.HueLabel->setText(QStringLiteral("Hue: ") + QString::number(form.ghue));
-    form.SatLabel->setText(QStringLiteral("Sat: ") + QString::number(form.gsat));
-    form.inch = true;
-    form.HueED->setValue(form.ghue);
-    form.SatEd->setValue(form.gsat);
-    form.inch = false;
-    form.Shape1->setBrushColor(sampleColour(form.ghue, form.gsat, kDarkLum));
-    form.Shape4->setBrushColor(sampleColour(form.ghue, form.gsat, kLightLum));
-}
-
 } // namespace
+
+// Everything of the picker that shows the current colour, apart from the swatch
+// box itself. The fields are written without their change signals: the change
+// handler would otherwise take the new hue together with the old saturation.
+void TMainForm::showCurrentColour()
+{
+    Shape3->setBrushColor(sampleColour(ghue, gsat, kMiddleLum));
+    HueLabel->setText(QStringLiteral("Hue: ") + QString::number(ghue));
+    SatLabel->setText(QStringLiteral("Sat: ") + QString::number(gsat));
+    {
+        const QSignalBlocker hueBlocker(HueED);
+        const QSignalBlocker satBlocker(SatEd);
+        HueED->setValue(ghue);
+        SatEd->setValue(gsat);
+    }
+    Shape1->setBrushColor(sampleColour(ghue, gsat, kDarkLum));
+    Shape4->setBrushColor(sampleColour(ghue, gsat, kLightLum));
+}
 
 void TMainForm::wirePicker()
 {
@@ -70,7 +73,7 @@ void TMainForm::CreateSwatch()
 
 void TMainForm::PalPaintBoxPaint()
 {
-    showCurrentColour(*this);
+    showCurrentColour();
     PalPaintBox->update();
 }
 
@@ -103,7 +106,7 @@ void TMainForm::PalPaintBoxPaint(QPainter &canvas, const QRect &exposed)
     // A one-pixel outline of a w x h rectangle covers w + 1 pixels.
     canvas.drawEllipse(QRect(marker.left, marker.top, kMarkerSize - 1, kMarkerSize - 1));
 
-    showCurrentColour(*this);
+    showCurrentColour();
 }
 
 void TMainForm::PalPaintBoxMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
@@ -129,8 +132,6 @@ void TMainForm::PalPaintBoxMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModif
 
 void TMainForm::HueEDChange()
 {
-    if (inch)
-        return;
     // The fields keep their ranges themselves; the colour model is defined only
     // on 0..255, so the bounds hold here whatever a field allows.
     const int hue = std::clamp(HueED->value(), 0, 255);

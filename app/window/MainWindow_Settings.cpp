@@ -8,16 +8,7 @@
 #include <QSaveFile>
 #include <QSpinBox>
 #include <QStandardPaths>
-
-namespace {
-
-// The fields in the order of the file.
-std::array<QSpinBox *, 4> settingsFields(const TMainForm &form)
-{
-    return {form.RadiusED, form.Radius2Ed, form.BrightEd, form.ZoomEd};
-}
-
-} // namespace
+#include <array>
 
 QString TMainForm::GetProgramDir(bool create)
 {
@@ -39,8 +30,9 @@ void TMainForm::OpenSettings(const QString &fname)
         dialogs->error(this, QStringLiteral("Fehler beim Öffnen der Datei."));
         return;
     }
-    // A short file sets only the fields whose values it holds in full.
-    const auto fields = settingsFields(*this);
+    // The fields in the order of the file; a short file sets only the fields
+    // whose values it holds in full.
+    const std::array<QSpinBox *, 4> fields{RadiusED, Radius2Ed, BrightEd, ZoomEd};
     SettingsValues values{};
     const int count = DecodeSettings(reinterpret_cast<const unsigned char *>(bytes.constData()),
                                      size_t(bytes.size()), values);
@@ -54,7 +46,8 @@ void TMainForm::OpenSettings(const QString &fname)
 void TMainForm::SaveSettings(const QString &fname)
 {
     SettingsValues values{};
-    const auto fields = settingsFields(*this);
+    // The fields in the order of the file.
+    const std::array<QSpinBox *, 4> fields{RadiusED, Radius2Ed, BrightEd, ZoomEd};
     for (size_t i = 0; i < fields.size(); ++i)
         values[i] = fields[i]->value();
     const SettingsBytes bytes = EncodeSettings(values);

@@ -17,50 +17,13 @@
 
 namespace {
 
-double zoomOf(const TMainForm &f) { return f.ZoomEd->value(); }
 
-int toPicture(const TMainForm &f, int canvas) { return CanvasToPicture(canvas, zoomOf(f)); }
 
-// Repaints the picture pixels changed since the last repaint, on the canvas at
-// its zoom and in the result view at 100 %.
-void repaintPainted(TMainForm &f)
-{
-    const PixelRect painted = f.paintedRect;
-    f.paintedRect = PixelRect{};
-    if (painted.isEmpty())
-        return;
-    const PixelRect canvas = PictureToCanvas(painted, zoomOf(f));
-    f.PaintBox1->update(toQRect(canvas));
-    f.ErgPaintBox->update(toQRect(painted));
-}
-
-BrushAction currentAction(const TMainForm &f, int hue, int sat)
-{
-    BrushAction action;
-    action.radius = f.RadiusED->value();
-    action.hue = hue;
-    action.sat = sat;
-    action.bright = f.BrightEd->value();
-    if (f.ColorierenBtn->isChecked() || f.LinieBtn->isChecked()) {
-        if (f.MalenCheck->isChecked()) {
-            const QColor colour = f.Shape5->brushColor();
-            action.mode = BrushMode::Paint;
-            action.red = colour.red();
-            action.green = colour.green();
-            action.blue = colour.blue();
-            action.fest = f.FestMalenCheck->isChecked();
-        } else {
-            action.mode = BrushMode::Colourise;
-        }
-    } else {
-        action.mode = BrushMode::Erase; // the check boxes do not count for the eraser
-    }
-    return action;
-}
+} // namespace
 
 // Takes the outline off when the pointer leaves the canvas with no button held:
 // it stands for the brush under the pointer, and no later move would remove it.
-class LeaveWatcher : public QObject {
+class TMainForm::LeaveWatcher : public QObject {
 public:
     LeaveWatcher(TMainForm *form, QWidget *canvas) : QObject(canvas), form(form)
     {
@@ -79,7 +42,47 @@ private:
     TMainForm *form;
 };
 
-} // namespace
+
+double TMainForm::zoom() const { return ZoomEd->value(); }
+
+int TMainForm::toPicture(int canvas) const { return CanvasToPicture(canvas, zoom()); }
+
+// Repaints the picture pixels changed since the last repaint, on the canvas at
+// its zoom and in the result view at 100 %.
+void TMainForm::repaintPainted()
+{
+    const PixelRect painted = paintedRect;
+    paintedRect = PixelRect{};
+    if (painted.isEmpty())
+        return;
+    const PixelRect canvas = PictureToCanvas(painted, zoom());
+    PaintBox1->update(toQRect(canvas));
+    ErgPaintBox->update(toQRect(painted));
+}
+
+BrushAction TMainForm::currentAction(int hue, int sat) const
+{
+    BrushAction action;
+    action.radius = RadiusED->value();
+    action.hue = hue;
+    action.sat = sat;
+    action.bright = BrightEd->value();
+    if (ColorierenBtn->isChecked() || LinieBtn->isChecked()) {
+        if (MalenCheck->isChecked()) {
+            const QColor colour = Shape5->brushColor();
+            action.mode = BrushMode::Paint;
+            action.red = colour.red();
+            action.green = colour.green();
+            action.blue = colour.blue();
+            action.fest = FestMalenCheck->isChecked();
+        } else {
+            action.mode = BrushMode::Colourise;
+        }
+    } else {
+        action.mode = BrushMode::Erase; // the check boxes do not count for the eraser
+    }
+    return action;
+}
 
 void TMainForm::wireTools()
 {
@@ -114,21 +117,21 @@ void TMainForm::PaintBox1MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers shift
     PaintBox1->removeOverlay();
     if (inpaint) {
         if (PipetteBtn->isChecked()) {
-            Pipette(toPicture(*this, x), toPicture(*this, y));
+            Pipette(toPicture(x), toPicture(y));
             amx = x;
             amy = y;
         } else if (!LinieBtn->isChecked()) {
-            BrushLine(toPicture(*this, amx), toPicture(*this, amy), toPicture(*this, x),
-                      toPicture(*this, y), ghue, gsat);
+            BrushLine(toPicture(amx), toPicture(amy), toPicture(x),
+                      toPicture(y), ghue, gsat);
             amx = x;
             amy = y;
         }
         // The line tool paints at the release; amx, amy keep its start.
         SetChanged();
-        repaintPainted(*this);
+        repaintPainted();
     }
 
-    const PixelRect outline = OutlineRect(x, y, RadiusED->value(), zoomOf(*this));
+    const PixelRect outline = OutlineRect(x, y, RadiusED->value(), zoom());
     if (LinieBtn->isChecked() && inpaint) {
         const PixelPoint end = LineToolEnd({amx, amy}, {x, y}, shift.testFlag(Qt::ShiftModifier),
                                            shift.testFlag(Qt::ControlModifier));
@@ -147,10 +150,10 @@ void TMainForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers shift, i
     if (LinieBtn->isChecked()) {
         const PixelPoint end = LineToolEnd({amx, amy}, {x, y}, shift.testFlag(Qt::ShiftModifier),
                                            shift.testFlag(Qt::ControlModifier));
-        BrushLine(toPicture(*this, amx), toPicture(*this, amy), toPicture(*this, end.x),
-                  toPicture(*this, end.y), ghue, gsat);
+        BrushLine(toPicture(amx), toPicture(amy), toPicture(end.x),
+                  toPicture(end.y), ghue, gsat);
         PaintBox1->removeOverlay();
-        repaintPainted(*this);
+        repaintPainted();
     }
     amx = x;
     amy = y;
@@ -170,15 +173,8 @@ void TMainForm::Radius2EdChange() { RadiusED->setValue(Radius2Ed->value()); }
 void TMainForm::BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t hue, int32_t sat)
 {
     const PixelRect changed =
-        PaintBrushLine(di.get(), outdi.get(), di.rows(), x1, y1, x2, y2, currentAction(*this, hue, sat));
+        PaintBrushLine(di.get(), outdi.get(), di.rows(), x1, y1, x2, y2, currentAction(hue, sat));
     paintedRect = paintedRect.united(changed);
-}
-
-void TMainForm::DoBrush(int32_t x, int32_t y, int32_t hue, int32_t sat)
-{
-    // One dab is the segment from a point to itself. The table is cheap to
-    // rebuild and a stale one would address another picture's rows.
-    BrushLine(x, y, x, y, hue, sat);
 }
 
 void TMainForm::Pipette(int32_t x, int32_t y)

@@ -50,25 +50,25 @@ void hookWheel(TMainForm *window, QScrollArea *area, QWidget *box)
                   });
 }
 
+} // namespace
+
 // The scroll box of the active page, if that page shows a picture.
-QScrollArea *activePictureArea(const TMainForm &window)
+QScrollArea *TMainForm::activePictureArea() const
 {
-    switch (window.PageControl2->currentIndex()) {
-    case 1: return window.ScrollBox1;
-    case 2: return window.ErgScrollBox;
+    switch (PageControl2->currentIndex()) {
+    case 1: return ScrollBox1;
+    case 2: return ErgScrollBox;
     default: return nullptr;
     }
 }
 
-void scrollActivePage(const TMainForm &window, int by)
+void TMainForm::scrollActivePage(int by)
 {
-    if (QScrollArea *area = activePictureArea(window)) {
+    if (QScrollArea *area = activePictureArea()) {
         QScrollBar *bar = area->verticalScrollBar();
         bar->setValue(bar->value() + by); // the bar keeps it within its range
     }
 }
-
-} // namespace
 
 void TMainForm::wireZoomView()
 {
@@ -92,9 +92,9 @@ void TMainForm::ZoomEdChange()
     PaintBox1->update();
 }
 
-void TMainForm::FormMouseWheelDown() { scrollActivePage(*this, kWheelStep); }
+void TMainForm::FormMouseWheelDown() { scrollActivePage(kWheelStep); }
 
-void TMainForm::FormMouseWheelUp() { scrollActivePage(*this, -kWheelStep); }
+void TMainForm::FormMouseWheelUp() { scrollActivePage(-kWheelStep); }
 
 void TMainForm::ErgPaintBoxMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int32_t x, int32_t y)
 {

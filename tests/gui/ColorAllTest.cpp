@@ -4,6 +4,8 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "PixelOps.h"
+#include "WindowControls.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 
@@ -61,8 +63,8 @@ private slots:
         window->setDialogs(std::make_unique<ScriptedDialogs>());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTest::mouseClick(window->Button2, Qt::LeftButton); // page "Foto colorieren"
-        QVERIFY(window->ColorAllBtn->isVisible());
+        QTest::mouseClick(control<QPushButton>(*window, "Button2"), Qt::LeftButton); // page "Foto colorieren"
+        QVERIFY(control<TBitBtnXP>(*window, "ColorAllBtn")->isVisible());
     }
     void cleanup() { window.reset(); }
 
@@ -90,37 +92,22 @@ private slots:
         QCOMPARE(window->gsat, 141);
         // The brightness field takes hue and saturation from their fields, so it
         // comes first and the colour is set after it.
-        window->BrightEd->setValue(bright);
+        control<QSpinBox>(*window, "BrightEd")->setValue(bright);
         window->ghue = hue;
         window->gsat = sat;
 
         // Results of earlier work are replaced, and the luminance comes from the
         // source, not from what the result shows.
-        window->DoPixMalen(0, 0, 0, 0, 0, false);
-        window->DoPixMalen(319, 199, 10, 20, 30, false);
+        DoPixMalen(window->di.get(), window->outdi.get(), window->di.rows(), 0, 0, 0, 0, 0, false);
+        DoPixMalen(window->di.get(), window->outdi.get(), window->di.rows(), 319, 199, 10, 20, 30, false);
 
-        PaintCounter canvasPaints(window->PaintBox1);
-        QTest::mouseClick(window->ColorAllBtn, Qt::LeftButton);
+        PaintCounter canvasPaints(control<TCanvasBox>(*window, "PaintBox1"));
+        QTest::mouseClick(control<TBitBtnXP>(*window, "ColorAllBtn"), Qt::LeftButton);
         QCOMPARE(uniformColour(window->outdi), colour);
         QCOMPARE(uniformColour(window->di), Rgb(255, 255, 255));
         QCOMPARE(window->di.rows().size(), size_t(200));
         QVERIFY(!window->changed);
         QTRY_VERIFY(canvasPaints.paints > 0);
-    }
-
-    void pixelOperationsOfTheWindowUseItsPictures()
-    {
-        QTest::mouseClick(window->ColorAllBtn, Qt::LeftButton);
-        window->DoPixDelete(5, 7);
-        const uint8_t *restored = window->outdi->poi + window->di.rows()[7] + 15;
-        QCOMPARE(Rgb(restored[2], restored[1], restored[0]), Rgb(255, 255, 255));
-
-        window->DoPixMalen(5, 7, 100, 150, 200, true);
-        window->DoPix(5, 7, 0, 255, 0);
-        const uint8_t *coloured = window->outdi->poi + window->di.rows()[7] + 15;
-        QCOMPARE(Rgb(coloured[2], coloured[1], coloured[0]), Rgb(255, 25, 25));
-        window->DoPixDelete(5, 7);
-        QCOMPARE(Rgb(coloured[2], coloured[1], coloured[0]), Rgb(100, 150, 200));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 
@@ -92,6 +93,7 @@ class ColourListTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TMainForm> window;
+    QTreeWidget *colourList() const { return control<QTreeWidget>(*window, "ListView1"); }
     ScriptedDialogs *dialogs = nullptr;
     std::unique_ptr<QTemporaryDir> folder;
 
@@ -106,31 +108,31 @@ class ColourListTest : public QObject {
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))
             return nullptr;
-        QTest::mouseClick(form->Button2, Qt::LeftButton); // page "Foto colorieren"
+        QTest::mouseClick(control<QPushButton>(*form, "Button2"), Qt::LeftButton); // page "Foto colorieren"
         return form;
     }
     void addEntries(const QList<Entry> &entries)
     {
         for (const Entry &entry : entries)
-            window->ListView1->addTopLevelItem(new QTreeWidgetItem(entry));
+            colourList()->addTopLevelItem(new QTreeWidgetItem(entry));
     }
     void clickEntry(int row)
     {
-        QTreeWidgetItem *item = window->ListView1->topLevelItem(row);
-        QTest::mouseClick(window->ListView1->viewport(), Qt::LeftButton, {},
-                          window->ListView1->visualItemRect(item).center());
+        QTreeWidgetItem *item = colourList()->topLevelItem(row);
+        QTest::mouseClick(colourList()->viewport(), Qt::LeftButton, {},
+                          colourList()->visualItemRect(item).center());
     }
     void setFields(int hue, int sat)
     {
-        window->HueED->setValue(hue);
-        window->SatEd->setValue(sat);
+        control<QSpinBox>(*window, "HueED")->setValue(hue);
+        control<QSpinBox>(*window, "SatEd")->setValue(sat);
     }
     void verifyColour(int hue, int sat)
     {
         QCOMPARE(window->ghue, hue);
         QCOMPARE(window->gsat, sat);
-        QCOMPARE(window->HueED->value(), hue);
-        QCOMPARE(window->SatEd->value(), sat);
+        QCOMPARE(control<QSpinBox>(*window, "HueED")->value(), hue);
+        QCOMPARE(control<QSpinBox>(*window, "SatEd")->value(), sat);
     }
     void verifyGeneralError(const QString &text)
     {
@@ -150,13 +152,13 @@ class ColourListTest : public QObject {
     void openThroughMenu(const QString &file)
     {
         dialogs->fileAnswers.push_back({true, {file}, 1});
-        window->Farblisteffnen1->trigger();
+        control<QAction>(*window, "Farblisteffnen1")->trigger();
         QVERIFY(dialogs->fileAnswers.empty());
     }
     void saveThroughMenu(const QString &file)
     {
         dialogs->fileAnswers.push_back({true, {file}, 1});
-        window->Farblistespeichern1->trigger();
+        control<QAction>(*window, "Farblistespeichern1")->trigger();
         QVERIFY(dialogs->fileAnswers.empty());
     }
 
@@ -168,7 +170,7 @@ private slots:
                       + QStringLiteral("/MERIDAN/Nuanza/farbliste.far"));
         window = newWindow();
         QVERIFY(window);
-        QVERIFY(window->ListView1->isVisible());
+        QVERIFY(colourList()->isVisible());
         folder = std::make_unique<QTemporaryDir>(QDir::home().filePath(QStringLiteral("listXXXXXX")));
         QVERIFY(folder->isValid());
     }
@@ -180,20 +182,24 @@ private slots:
 
     void controlsLookAsDesigned()
     {
-        const QTreeWidget *list = window->ListView1;
+        const QTreeWidget *list = colourList();
         QCOMPARE(list->headerItem()->text(0), QStringLiteral("Name"));
         QCOMPARE(list->headerItem()->text(1), QStringLiteral("Farbe"));
         QCOMPARE(list->headerItem()->text(2), QStringLiteral("Sättigung"));
         QCOMPARE(list->columnWidth(0), 75);
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
         QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
-        QCOMPARE(window->Edit1->text(), QStringLiteral("Farbe 1"));
-        QCOMPARE(window->SaveColorinListBtn->text(), QStringLiteral("Farbe in Liste speichern"));
-        QCOMPARE(window->ChangeColorBtn->text(), QStringLiteral("Farbe ändern"));
-        QCOMPARE(window->ChangeColorBtn->toolTip(), QStringLiteral("Farbe in der Farbliste überschreiben"));
-        QCOMPARE(window->DelColorBtn->text(), QStringLiteral("Farbe löschen"));
-        QCOMPARE(window->MoveColorUpBtn->toolTip(), QStringLiteral("Farbe nach oben verschieben"));
-        QCOMPARE(window->MoveColorDownBtn->toolTip(), QStringLiteral("Farbe nach  unten verschieben"));
+        QCOMPARE(control<QLineEdit>(*window, "Edit1")->text(), QStringLiteral("Farbe 1"));
+        QCOMPARE(control<QPushButton>(*window, "SaveColorinListBtn")->text(),
+                 QStringLiteral("Farbe in Liste speichern"));
+        QCOMPARE(control<QPushButton>(*window, "ChangeColorBtn")->text(), QStringLiteral("Farbe ändern"));
+        QCOMPARE(control<QPushButton>(*window, "ChangeColorBtn")->toolTip(),
+                 QStringLiteral("Farbe in der Farbliste überschreiben"));
+        QCOMPARE(control<QPushButton>(*window, "DelColorBtn")->text(), QStringLiteral("Farbe löschen"));
+        QCOMPARE(control<QToolButton>(*window, "MoveColorUpBtn")->toolTip(),
+                 QStringLiteral("Farbe nach oben verschieben"));
+        QCOMPARE(control<QToolButton>(*window, "MoveColorDownBtn")->toolTip(),
+                 QStringLiteral("Farbe nach  unten verschieben"));
     }
 
     // The bar in its order; each preset sets the colour and the colouring tool
@@ -207,56 +213,59 @@ private slots:
             {"ToolButton6", "Steine", 0, 24},   {"ToolButton8", "Berg", 139, 64},
             {"ToolButton9", "Holz", 23, 76},    {"ToolButton10", "Wald", 89, 48},
         };
-        const QList<QAction *> actions = window->ToolBar1->actions();
+        const QList<QAction *> actions = control<QToolBar>(*window, "ToolBar1")->actions();
         QCOMPARE(actions.size(), 10);
         addEntries({{"a", "1", "2"}, {"b", "3", "4"}});
-        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(1));
-        QToolButton *otherTools[] = {window->RadiergummiBtn, window->PipetteBtn, window->LinieBtn};
+        colourList()->setCurrentItem(colourList()->topLevelItem(1));
+        QToolButton *otherTools[] = {control<QToolButton>(*window, "RadiergummiBtn"),
+                                     control<QToolButton>(*window, "PipetteBtn"),
+                                     control<QToolButton>(*window, "LinieBtn")};
         for (int i = 0; i < 10; ++i) {
-            auto *button = qobject_cast<QToolButton *>(window->ToolBar1->widgetForAction(actions[i]));
+            auto *button = qobject_cast<QToolButton *>(
+                control<QToolBar>(*window, "ToolBar1")->widgetForAction(actions[i]));
             QVERIFY(button);
             QCOMPARE(button->objectName(), QString::fromLatin1(presets[i].name));
             QCOMPARE(button->text(), QString::fromUtf8(presets[i].caption));
             otherTools[i % 3]->setChecked(true);
             QTest::mouseClick(button, Qt::LeftButton);
             verifyColour(presets[i].hue, presets[i].sat);
-            QVERIFY2(window->ColorierenBtn->isChecked(), presets[i].caption);
+            QVERIFY2(control<QToolButton>(*window, "ColorierenBtn")->isChecked(), presets[i].caption);
         }
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}, {"b", "3", "4"}}));
-        QCOMPARE(selectedRow(window->ListView1), 1);
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"a", "1", "2"}, {"b", "3", "4"}}));
+        QCOMPARE(selectedRow(colourList()), 1);
         QVERIFY(dialogs->messages.isEmpty());
     }
 
     void saveColourAppendsWithoutMovingSelection()
     {
         addEntries({{"alt", "1", "2"}});
-        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(0));
+        colourList()->setCurrentItem(colourList()->topLevelItem(0));
         setFields(143, 157);
-        QTest::mouseClick(window->SaveColorinListBtn, Qt::LeftButton);
-        QTest::mouseClick(window->SaveColorinListBtn, Qt::LeftButton);
-        window->Edit1->setText(QStringLiteral("Himmel über Wasser"));
+        QTest::mouseClick(control<QPushButton>(*window, "SaveColorinListBtn"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*window, "SaveColorinListBtn"), Qt::LeftButton);
+        control<QLineEdit>(*window, "Edit1")->setText(QStringLiteral("Himmel über Wasser"));
         setFields(147, 101);
-        QTest::mouseClick(window->SaveColorinListBtn, Qt::LeftButton);
-        QCOMPARE(listEntries(window->ListView1),
+        QTest::mouseClick(control<QPushButton>(*window, "SaveColorinListBtn"), Qt::LeftButton);
+        QCOMPARE(listEntries(colourList()),
                  (QList<Entry>{{"alt", "1", "2"},
                                {"Farbe 1", "143", "157"},
                                {"Farbe 1", "143", "157"},
                                {"Himmel über Wasser", "147", "101"}}));
-        QCOMPARE(selectedRow(window->ListView1), 0);
-        QCOMPARE(window->Edit1->text(), QStringLiteral("Himmel über Wasser"));
+        QCOMPARE(selectedRow(colourList()), 0);
+        QCOMPARE(control<QLineEdit>(*window, "Edit1")->text(), QStringLiteral("Himmel über Wasser"));
 
         // Into an empty list nothing becomes selected either.
-        window->Farblisteneu1->trigger();
-        QTest::mouseClick(window->SaveColorinListBtn, Qt::LeftButton);
-        QCOMPARE(window->ListView1->topLevelItemCount(), 1);
-        QCOMPARE(selectedRow(window->ListView1), -1);
+        control<QAction>(*window, "Farblisteneu1")->trigger();
+        QTest::mouseClick(control<QPushButton>(*window, "SaveColorinListBtn"), Qt::LeftButton);
+        QCOMPARE(colourList()->topLevelItemCount(), 1);
+        QCOMPARE(selectedRow(colourList()), -1);
     }
 
     void changeNeedsASelection()
     {
         addEntries({{"a", "1", "2"}, {"b", "3", "4"}});
         setFields(55, 60);
-        QTest::mouseClick(window->ChangeColorBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*window, "ChangeColorBtn"), Qt::LeftButton);
         QCOMPARE(dialogs->messages.size(), 1);
         QCOMPARE(dialogs->messages[0].text,
                  QStringLiteral("Sie müssen zuerst einen Eintrag in der Farbliste (rechts) auswählen, "
@@ -264,13 +273,13 @@ private slots:
         QCOMPARE(dialogs->messages[0].title, QStringLiteral("Kein Eintrag ausgewählt"));
         QCOMPARE(dialogs->messages[0].icon, QMessageBox::Critical);
         QCOMPARE(dialogs->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}, {"b", "3", "4"}}));
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"a", "1", "2"}, {"b", "3", "4"}}));
 
-        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(1));
-        window->Edit1->clear();
-        QTest::mouseClick(window->ChangeColorBtn, Qt::LeftButton);
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}, {"", "55", "60"}}));
-        QCOMPARE(selectedRow(window->ListView1), 1);
+        colourList()->setCurrentItem(colourList()->topLevelItem(1));
+        control<QLineEdit>(*window, "Edit1")->clear();
+        QTest::mouseClick(control<QPushButton>(*window, "ChangeColorBtn"), Qt::LeftButton);
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"a", "1", "2"}, {"", "55", "60"}}));
+        QCOMPARE(selectedRow(colourList()), 1);
         QCOMPARE(dialogs->messages.size(), 1);
     }
 
@@ -279,54 +288,56 @@ private slots:
         const QList<Entry> start = {{"a", "1", "2"}, {"b", "3", "4"}, {"c", "5", "6"}};
         addEntries(start);
         setFields(89, 48);
-        QTest::mouseClick(window->MoveColorDownBtn, Qt::LeftButton); // no selection
-        QCOMPARE(listEntries(window->ListView1), start);
+        QTest::mouseClick(control<QToolButton>(*window, "MoveColorDownBtn"), Qt::LeftButton); // no selection
+        QCOMPARE(listEntries(colourList()), start);
 
-        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(0));
-        QTest::mouseClick(window->MoveColorUpBtn, Qt::LeftButton); // first stays first
-        QCOMPARE(listEntries(window->ListView1), start);
-        QCOMPARE(selectedRow(window->ListView1), 0);
+        colourList()->setCurrentItem(colourList()->topLevelItem(0));
+        QTest::mouseClick(control<QToolButton>(*window, "MoveColorUpBtn"), Qt::LeftButton); // first stays first
+        QCOMPARE(listEntries(colourList()), start);
+        QCOMPARE(selectedRow(colourList()), 0);
 
-        QTest::mouseClick(window->MoveColorDownBtn, Qt::LeftButton);
-        QTest::mouseClick(window->MoveColorDownBtn, Qt::LeftButton);
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"b", "3", "4"}, {"c", "5", "6"}, {"a", "1", "2"}}));
-        QCOMPARE(selectedRow(window->ListView1), 2);
-        QTest::mouseClick(window->MoveColorDownBtn, Qt::LeftButton); // last stays last
-        QCOMPARE(selectedRow(window->ListView1), 2);
+        QTest::mouseClick(control<QToolButton>(*window, "MoveColorDownBtn"), Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*window, "MoveColorDownBtn"), Qt::LeftButton);
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"b", "3", "4"}, {"c", "5", "6"}, {"a", "1", "2"}}));
+        QCOMPARE(selectedRow(colourList()), 2);
+        QTest::mouseClick(control<QToolButton>(*window, "MoveColorDownBtn"), Qt::LeftButton); // last stays last
+        QCOMPARE(selectedRow(colourList()), 2);
 
-        QTest::mouseClick(window->MoveColorUpBtn, Qt::LeftButton);
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"b", "3", "4"}, {"a", "1", "2"}, {"c", "5", "6"}}));
-        QCOMPARE(selectedRow(window->ListView1), 1);
+        QTest::mouseClick(control<QToolButton>(*window, "MoveColorUpBtn"), Qt::LeftButton);
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"b", "3", "4"}, {"a", "1", "2"}, {"c", "5", "6"}}));
+        QCOMPARE(selectedRow(colourList()), 1);
         // Moving does not apply the colour.
         verifyColour(89, 48);
-        QCOMPARE(window->Edit1->text(), QStringLiteral("Farbe 1"));
+        QCOMPARE(control<QLineEdit>(*window, "Edit1")->text(), QStringLiteral("Farbe 1"));
     }
 
     void deleteRemovesTheSelectedOnly()
     {
         addEntries({{"a", "1", "2"}, {"b", "3", "4"}, {"c", "5", "6"}});
-        QTest::mouseClick(window->DelColorBtn, Qt::LeftButton); // no selection
-        QCOMPARE(window->ListView1->topLevelItemCount(), 3);
+        QTest::mouseClick(control<QPushButton>(*window, "DelColorBtn"), Qt::LeftButton); // no selection
+        QCOMPARE(colourList()->topLevelItemCount(), 3);
 
-        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(1));
-        QTest::mouseClick(window->DelColorBtn, Qt::LeftButton);
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}, {"c", "5", "6"}}));
-        QCOMPARE(selectedRow(window->ListView1), -1);
+        colourList()->setCurrentItem(colourList()->topLevelItem(1));
+        QTest::mouseClick(control<QPushButton>(*window, "DelColorBtn"), Qt::LeftButton);
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"a", "1", "2"}, {"c", "5", "6"}}));
+        QCOMPARE(selectedRow(colourList()), -1);
         // A second click finds nothing selected.
-        QTest::mouseClick(window->DelColorBtn, Qt::LeftButton);
-        QCOMPARE(window->ListView1->topLevelItemCount(), 2);
+        QTest::mouseClick(control<QPushButton>(*window, "DelColorBtn"), Qt::LeftButton);
+        QCOMPARE(colourList()->topLevelItemCount(), 2);
     }
 
     void escapeDeletesNothing()
     {
         addEntries({{"a", "1", "2"}, {"b", "3", "4"}});
-        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(0));
-        for (QWidget *target : {static_cast<QWidget *>(window->ListView1), static_cast<QWidget *>(window->Edit1),
-                                static_cast<QWidget *>(window->DelColorBtn), static_cast<QWidget *>(window.get())}) {
+        colourList()->setCurrentItem(colourList()->topLevelItem(0));
+        for (QWidget *target : {static_cast<QWidget *>(colourList()),
+                                static_cast<QWidget *>(control<QLineEdit>(*window, "Edit1")),
+                                static_cast<QWidget *>(control<QPushButton>(*window, "DelColorBtn")),
+                                static_cast<QWidget *>(window.get())}) {
             target->setFocus();
             QTest::keyClick(target, Qt::Key_Escape);
         }
-        QCOMPARE(window->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(colourList()->topLevelItemCount(), 2);
     }
 
     void onlyAClickApplies()
@@ -334,21 +345,21 @@ private slots:
         addEntries({{"Haut", "20", "141"}, {"Himmel", "143", "157"}, {"Wald", "89", "48"}});
         setFields(1, 2);
         clickEntry(1);
-        QCOMPARE(selectedRow(window->ListView1), 1);
-        QCOMPARE(window->Edit1->text(), QStringLiteral("Himmel"));
+        QCOMPARE(selectedRow(colourList()), 1);
+        QCOMPARE(control<QLineEdit>(*window, "Edit1")->text(), QStringLiteral("Himmel"));
         verifyColour(143, 157);
 
-        window->ListView1->setFocus();
-        QTest::keyClick(window->ListView1, Qt::Key_Down);
-        QCOMPARE(selectedRow(window->ListView1), 2);
-        QTest::keyClick(window->ListView1, Qt::Key_Up);
-        QTest::keyClick(window->ListView1, Qt::Key_Up);
-        QCOMPARE(selectedRow(window->ListView1), 0);
-        QCOMPARE(window->Edit1->text(), QStringLiteral("Himmel"));
+        colourList()->setFocus();
+        QTest::keyClick(colourList(), Qt::Key_Down);
+        QCOMPARE(selectedRow(colourList()), 2);
+        QTest::keyClick(colourList(), Qt::Key_Up);
+        QTest::keyClick(colourList(), Qt::Key_Up);
+        QCOMPARE(selectedRow(colourList()), 0);
+        QCOMPARE(control<QLineEdit>(*window, "Edit1")->text(), QStringLiteral("Himmel"));
         verifyColour(143, 157);
 
         clickEntry(2);
-        QCOMPARE(window->Edit1->text(), QStringLiteral("Wald"));
+        QCOMPARE(control<QLineEdit>(*window, "Edit1")->text(), QStringLiteral("Wald"));
         verifyColour(89, 48);
         QVERIFY(dialogs->messages.isEmpty());
     }
@@ -374,7 +385,7 @@ private slots:
         addEntries({entry});
         setFields(100, 10);
         clickEntry(0);
-        QCOMPARE(window->Edit1->text(), QStringLiteral("Name"));
+        QCOMPARE(control<QLineEdit>(*window, "Edit1")->text(), QStringLiteral("Name"));
         verifyColour(hue, sat);
         QVERIFY(dialogs->messages.isEmpty());
     }
@@ -382,9 +393,9 @@ private slots:
     void newListEmptiesIt()
     {
         addEntries({{"a", "1", "2"}, {"b", "3", "4"}});
-        window->ListView1->setCurrentItem(window->ListView1->topLevelItem(0));
-        window->Farblisteneu1->trigger();
-        QCOMPARE(window->ListView1->topLevelItemCount(), 0);
+        colourList()->setCurrentItem(colourList()->topLevelItem(0));
+        control<QAction>(*window, "Farblisteneu1")->trigger();
+        QCOMPARE(colourList()->topLevelItemCount(), 0);
         QVERIFY(dialogs->messages.isEmpty());
     }
 
@@ -407,11 +418,11 @@ private slots:
                  farFile({{"Haut", "20", "141"}, {"", "0", "255"}, {"", "0", "255"},
                           {"S\xE4ttigung", "17", "190"}, {"\xC4rmel \x80 5", "kein", ""}}));
 
-        window->Farblisteneu1->trigger();
+        control<QAction>(*window, "Farblisteneu1")->trigger();
         openThroughMenu(file);
         QCOMPARE(dialogs->fileRequests[1].filter, QStringLiteral("Farbliste (*.far)|*.far"));
         QCOMPARE(dialogs->fileRequests[1].defaultExt, QStringLiteral(".FAR"));
-        QCOMPARE(listEntries(window->ListView1), entries);
+        QCOMPARE(listEntries(colourList()), entries);
         QVERIFY(dialogs->messages.isEmpty());
     }
 
@@ -423,12 +434,12 @@ private slots:
         QCOMPARE(contents(file), QByteArray::fromHex("01000000" "04000000" "48617574" "02000000" "3230"
                                                      "03000000" "313431"));
         // An empty list is its count alone, and opening it empties the list.
-        window->Farblisteneu1->trigger();
+        control<QAction>(*window, "Farblisteneu1")->trigger();
         saveThroughMenu(file);
         QCOMPARE(contents(file), QByteArray::fromHex("00000000"));
         addEntries({{"a", "1", "2"}});
         openThroughMenu(file);
-        QCOMPARE(window->ListView1->topLevelItemCount(), 0);
+        QCOMPARE(colourList()->topLevelItemCount(), 0);
         // A character Windows-1252 lacks is replaced when writing.
         addEntries({{QStringLiteral("Grün \u4e2d"), "1", "2"}});
         saveThroughMenu(file);
@@ -440,11 +451,11 @@ private slots:
         addEntries({{"a", "1", "2"}});
         const QString file = path(QStringLiteral("x.far"));
         dialogs->fileAnswers.push_back({false, {file}, 1});
-        window->Farblistespeichern1->trigger();
+        control<QAction>(*window, "Farblistespeichern1")->trigger();
         dialogs->fileAnswers.push_back({false, {file}, 1});
-        window->Farblisteffnen1->trigger();
+        control<QAction>(*window, "Farblisteffnen1")->trigger();
         QVERIFY(!QFile::exists(file));
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}}));
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"a", "1", "2"}}));
         QVERIFY(dialogs->messages.isEmpty());
     }
 
@@ -454,12 +465,12 @@ private slots:
         QVERIFY(writeFile(file, farFile({{"Holz", "23", "76"}})));
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup));
         openThroughMenu(file);
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"Holz", "23", "76"}}));
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"Holz", "23", "76"}}));
 
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(writeFile(file, int32(-3) + text("x")));
         openThroughMenu(file);
-        QCOMPARE(window->ListView1->topLevelItemCount(), 0);
+        QCOMPARE(colourList()->topLevelItemCount(), 0);
         QVERIFY(dialogs->messages.isEmpty());
     }
 
@@ -476,7 +487,7 @@ private slots:
         addEntries({{"a", "1", "2"}});
         openThroughMenu(path(name));
         verifyFileMessage(kCannotOpen);
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"a", "1", "2"}}));
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"a", "1", "2"}}));
     }
 
     // A damaged file ends with the general error report; the entries read in
@@ -506,12 +517,12 @@ private slots:
         addEntries({{"vorher", "1", "2"}});
         openThroughMenu(file);
         verifyGeneralError(kReadBeyondEnd);
-        QCOMPARE(listEntries(window->ListView1), left);
+        QCOMPARE(listEntries(colourList()), left);
         // The list goes on working, and saving writes it complete.
         saveThroughMenu(file);
         QCOMPARE(dialogs->messages.size(), 1);
         openThroughMenu(file);
-        QCOMPARE(listEntries(window->ListView1), left);
+        QCOMPARE(listEntries(colourList()), left);
     }
 
     void saveFailureKeepsTheOldFile()
@@ -563,8 +574,8 @@ private slots:
         window.reset(); // the old window lets go of the error report before the new one takes it
         window = newWindow();
         QVERIFY(window);
-        QCOMPARE(listEntries(window->ListView1), (QList<Entry>{{"Sand", "23", "117"}, {"Wald", "89", "48"}}));
-        window->Farblisteneu1->trigger();
+        QCOMPARE(listEntries(colourList()), (QList<Entry>{{"Sand", "23", "117"}, {"Wald", "89", "48"}}));
+        control<QAction>(*window, "Farblisteneu1")->trigger();
         dialogs->answers.push_back(QMessageBox::No);
         QVERIFY(window->close());
         QCOMPARE(contents(file), QByteArray::fromHex("00000000"));

@@ -1,5 +1,6 @@
-// "Graustufen", "Weichzeichnen" and DepthUpTo through the real main window.
+// "Graustufen" and "Weichzeichnen" through the real main window.
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "ScriptedDialogs.h"
 #include "StatusBar.h"
 
@@ -23,7 +24,7 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
-            shown.push_back(window->StatusBar1->progress());
+            shown.push_back(control<TStatusBar>(*window, "StatusBar1")->progress());
         return false;
     }
 
@@ -86,7 +87,7 @@ private slots:
         QCOMPARE(pixelBytes(window->di), source);
         QVERIFY(!window->changed);
         QCOMPARE(window->windowTitle(), caption);
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
         QVERIFY(dialogs->messages.isEmpty());
     }
 
@@ -117,7 +118,7 @@ private slots:
         QCOMPARE(dialogs->messages[0].icon, QMessageBox::Critical);
         QCOMPARE(dialogs->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(pixelBytes(window->outdi), before);
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
     }
 
     void gaugeRisesWithTheRowsAndEmptiesAtTheEnd_data()
@@ -134,7 +135,7 @@ private slots:
         window->Button2Click();
         QCoreApplication::processEvents();
         replaceResult(picture24(40, 300, [](int32_t x, int32_t y) { return uint32_t(x * 7 + y); }));
-        const GaugeRecorder recorder(window->StatusBar1, window.get());
+        const GaugeRecorder recorder(control<TStatusBar>(*window, "StatusBar1"), window.get());
         window->findChild<QPushButton *>(button)->click();
 
         const std::vector<int32_t> &shown = recorder.shown;
@@ -146,23 +147,7 @@ private slots:
         QVERIFY(std::is_sorted(shown.begin(), shown.end() - 1));
         // 300 rows, but a row repeating the value shown paints nothing.
         QVERIFY2(shown.size() <= 102, qPrintable(QString::number(shown.size())));
-        QCOMPARE(window->StatusBar1->progress(), 0);
-    }
-
-    void depthUpToWidensTheSourcePicture()
-    {
-        dib eight = emptydib();
-        newdib(&eight, 5, 3, 8, nullptr, 0);
-        eight.pal.rgb0[7] = PALETTEENTRY{10, 20, 30, 0};
-        setpixel(eight, 4, 2, 7);
-        window->di.reset(eight);
-        window->DepthUpTo(24);
-        QCOMPARE(dibbits(window->di), 24);
-        QCOMPARE(dibwidth(window->di), 5);
-        QCOMPARE(getpixel(window->di, 4, 2), 10u + 256u * 20u + 65536u * 30u);
-        QCOMPARE(getpixel(window->di, 0, 0), 0u);
-        QCOMPARE(window->zweihoch(dibbits(window->di)), 16777216);
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "CanvasBox.h"
 #include "DrawDib.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
 #include "ScriptedDialogs.h"
@@ -47,7 +48,7 @@ class DisplayWindowTest : public QObject {
     {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->PageControl2->setCurrentIndex(index);
+        control<QTabWidget>(*window, "PageControl2")->setCurrentIndex(index);
         QCoreApplication::processEvents();
     }
 
@@ -83,11 +84,12 @@ private slots:
         Picture pic(width, height, 24);
         fillPattern(pic.get());
         setPictures(pic.get());
-        window->ZoomEd->setValue(zoom);
+        control<QSpinBox>(*window, "ZoomEd")->setValue(zoom);
         const int w = int(width * double(zoom) / 100), h = int(height * double(zoom) / 100);
-        window->PaintBox1->resize(w + 5, h + 3); // a box larger than the picture shows what is not drawn
+        control<TCanvasBox>(*window, "PaintBox1")
+            ->resize(w + 5, h + 3); // a box larger than the picture shows what is not drawn
         showPage(1);
-        const QImage got = window->PaintBox1->grab().toImage();
+        const QImage got = control<TCanvasBox>(*window, "PaintBox1")->grab().toImage();
         const QRgb behind = got.pixel(w + 2, h + 1);
         QCOMPARE(differences(got, [&](int x, int y) {
                      if (x >= w || y >= h)
@@ -115,7 +117,7 @@ private slots:
         Picture pic(width, height, 24);
         fillPattern(pic.get());
         setPictures(pic.get());
-        window->DibPrevPaint->resize(200, 200);
+        control<TPaintBox>(*window, "DibPrevPaint")->resize(200, 200);
         QImage got = blankImage(200, 200);
         {
             QPainter painter(&got);
@@ -136,7 +138,7 @@ private slots:
         fillPattern(pic.get());
         setPictures(pic.get());
         showPage(0);
-        TPaintBox *box = window->DibPrevPaint;
+        TPaintBox *box = control<TPaintBox>(*window, "DibPrevPaint");
         const int w = box->width(), h = w * 100 / 300; // limited by the width
         QVERIFY(h <= box->height());
         const QImage got = box->grab().toImage();
@@ -157,16 +159,16 @@ private slots:
         setPictures(pic.get());
         showPage(2);
         window->RedrawCanvas();
-        QCOMPARE(window->ErgPaintBox->size(), QSize(1000, 800));
-        const QImage got = window->ErgPaintBox->grab().toImage();
+        QCOMPARE(control<TPaintBox>(*window, "ErgPaintBox")->size(), QSize(1000, 800));
+        const QImage got = control<TPaintBox>(*window, "ErgPaintBox")->grab().toImage();
         QCOMPARE(differences(got, [&](int x, int y) { return pixelColour(pic.get(), x, y); }), QString());
 
         // Its paint handler fits the size too when nothing else did.
         Picture other(120, 90, 24);
         fillPattern(other.get());
         setPictures(other.get());
-        window->ErgPaintBox->grab();
-        QCOMPARE(window->ErgPaintBox->size(), QSize(120, 90));
+        control<TPaintBox>(*window, "ErgPaintBox")->grab();
+        QCOMPARE(control<TPaintBox>(*window, "ErgPaintBox")->size(), QSize(120, 90));
     }
 
     // On a screen of 8 bits the canvas shows the library's halftoned picture.
@@ -176,13 +178,13 @@ private slots:
         Picture pic(90, 60, 24);
         fillPattern(pic.get());
         setPictures(pic.get());
-        window->ZoomEd->setValue(50);
-        window->PaintBox1->resize(45, 30);
+        control<QSpinBox>(*window, "ZoomEd")->setValue(50);
+        control<TCanvasBox>(*window, "PaintBox1")->resize(45, 30);
         showPage(1);
         Picture t(0, 0, 24);
         DIBHalftoneDIBXY(&t.get(), pic.get(), 45, 30);
         QVERIFY(t.get().poi);
-        const QImage got = window->PaintBox1->grab().toImage();
+        const QImage got = control<TCanvasBox>(*window, "PaintBox1")->grab().toImage();
         QCOMPARE(differences(got, [&](int x, int y) { return pixelColour(t.get(), x, y); }), QString());
     }
 
@@ -191,7 +193,7 @@ private slots:
     void redrawTakesTheOutlineOff()
     {
         showPage(1);
-        TCanvasBox *canvas = window->PaintBox1;
+        TCanvasBox *canvas = control<TCanvasBox>(*window, "PaintBox1");
         PaintRecorder painted(canvas);
         const QRect outline(200, 100, 40, 40);
 

@@ -5,6 +5,7 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "ReadOnlyFolder.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
@@ -29,14 +30,14 @@ const QString kCaption = QStringLiteral("MERIDAN Nuanza 1.5");
 // The gauge value at every paint of the status bar.
 class GaugeRecorder : public QObject {
 public:
-    GaugeRecorder(TMainForm *form) : form(form) { form->StatusBar1->installEventFilter(this); }
+    GaugeRecorder(TMainForm *form) : form(form) { control<TStatusBar>(*form, "StatusBar1")->installEventFilter(this); }
     QList<int> values;
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
-            values.append(form->StatusBar1->progress());
+            values.append(control<TStatusBar>(*form, "StatusBar1")->progress());
         return false;
     }
 
@@ -140,20 +141,20 @@ private slots:
 
         if (chosen) {
             dialogs->fileAnswers.push_back({true, {file}, 1});
-            window->FarbenvoneinemVorgngerbildbernehmen1->trigger();
+            control<QAction>(*window, "FarbenvoneinemVorgngerbildbernehmen1")->trigger();
             QCOMPARE(dialogs->fileRequests.size(), 1);
             QCOMPARE(dialogs->fileRequests[0].filter, QString::fromLocal8Bit(GetDIBOpenFilter()));
             QVERIFY(!dialogs->fileRequests[0].multiple);
         } else {
-            window->LastSavedWithPathEd->setText(file);
-            window->FarbenvomVorgngerbildbernehmen1->trigger();
+            control<QLineEdit>(*window, "LastSavedWithPathEd")->setText(file);
+            control<QAction>(*window, "FarbenvomVorgngerbildbernehmen1")->trigger();
         }
         QVERIFY2(dialogs->messages.isEmpty(), qPrintable(dialogs->messages.value(0).text));
         QVERIFY(blockOf(window->outdi) == expected);
         QVERIFY(blockOf(window->di) == source);
         QVERIFY(!window->changed);
         QCOMPARE(window->windowTitle(), caption);
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
         if (grey)
             for (int y = 0; y < 30; ++y)
                 for (int x = 0; x < 40; ++x) {
@@ -181,9 +182,9 @@ private slots:
             notes.write("kein Bild, aber lang genug für einen Kopf");
             text = QStringLiteral("Fehler: Die Datei ") + file + QStringLiteral(" konnte nicht geladen werden!");
         }
-        window->LastSavedWithPathEd->setText(file);
+        control<QLineEdit>(*window, "LastSavedWithPathEd")->setText(file);
         const Block result = blockOf(window->outdi);
-        window->FarbenvomVorgngerbildbernehmen1->trigger();
+        control<QAction>(*window, "FarbenvomVorgngerbildbernehmen1")->trigger();
         QCOMPARE(dialogs->messages.size(), 1);
         QCOMPARE(dialogs->messages[0].text, text);
         QCOMPARE(dialogs->messages[0].title, QStringLiteral("Fehler"));
@@ -193,7 +194,7 @@ private slots:
 
         // A cancelled dialog does nothing at all.
         dialogs->fileAnswers.push_back({false, {}, 1});
-        window->FarbenvoneinemVorgngerbildbernehmen1->trigger();
+        control<QAction>(*window, "FarbenvoneinemVorgngerbildbernehmen1")->trigger();
         QCOMPARE(dialogs->messages.size(), 1);
         QVERIFY(blockOf(window->outdi) == result);
     }
@@ -215,13 +216,13 @@ private slots:
         QFETCH(QString, button);
         QFETCH(int, dx);
         QFETCH(int, dy);
-        QCOMPARE(window->MovePixelEd->value(), 1);
-        QCOMPARE(window->MovePixelEd->minimum(), 1);
-        QCOMPARE(window->MovePixelEd->maximum(), 100);
+        QCOMPARE(control<QSpinBox>(*window, "MovePixelEd")->value(), 1);
+        QCOMPARE(control<QSpinBox>(*window, "MovePixelEd")->minimum(), 1);
+        QCOMPARE(control<QSpinBox>(*window, "MovePixelEd")->maximum(), 100);
         // A grey source; the result bluish with one red pixel in the middle.
         window->di = makePicture(9, 9, [](int, int) { return 0x646464u; });
         window->outdi = makePicture(9, 9, [](int x, int y) { return x == 4 && y == 4 ? 0xFF0000u : 0x64648Cu; });
-        window->MovePixelEd->setValue(3);
+        control<QSpinBox>(*window, "MovePixelEd")->setValue(3);
         QTest::mouseClick(window->findChild<QToolButton *>(button), Qt::LeftButton);
         for (int y = 0; y < 9; ++y)
             for (int x = 0; x < 9; ++x) {
@@ -248,8 +249,8 @@ private slots:
         const QString caption = window->windowTitle();
         QVERIFY(caption.endsWith(QStringLiteral("*]")));
         const Block source = blockOf(window->di), result = blockOf(window->outdi);
-        const QSize canvas = window->PaintBox1->size();
-        window->Breit->setText(QStringLiteral("24 Pixels"));
+        const QSize canvas = control<TCanvasBox>(*window, "PaintBox1")->size();
+        control<QLineEdit>(*window, "Breit")->setText(QStringLiteral("24 Pixels"));
 
         // Three writable files of other sizes and formats, one without a format
         // code, one that does not load, one whose folder refuses the write.
@@ -280,7 +281,7 @@ private slots:
             QSKIP("cannot make a folder refuse new files here");
         dialogs->fileAnswers.push_back({true, {jpeg, tiff, broken, locked, bmp, tga}, 1});
         GaugeRecorder gauge(window.get());
-        window->AlleausgewhltenBildercolorieren1->trigger();
+        control<QAction>(*window, "AlleausgewhltenBildercolorieren1")->trigger();
         lock.release();
 
         // The gauge passes each file's share of the batch.
@@ -321,12 +322,12 @@ private slots:
         QCOMPARE(window->afilename, path(QStringLiteral("aktuell.bmp")));
         QVERIFY(window->changed);
         QCOMPARE(window->windowTitle(), caption);
-        QCOMPARE(window->Breit->text(), QStringLiteral("24 Pixels"));
-        QCOMPARE(window->Hoch->text(), QStringLiteral("16 Pixels"));
-        QCOMPARE(window->Tief->text(), QStringLiteral("16777216"));
-        QCOMPARE(window->PaintBox1->size(), canvas);
+        QCOMPARE(control<QLineEdit>(*window, "Breit")->text(), QStringLiteral("24 Pixels"));
+        QCOMPARE(control<QLineEdit>(*window, "Hoch")->text(), QStringLiteral("16 Pixels"));
+        QCOMPARE(control<QLineEdit>(*window, "Tief")->text(), QStringLiteral("16777216"));
+        QCOMPARE(control<TCanvasBox>(*window, "PaintBox1")->size(), canvas);
         QCOMPARE(window->di.rows().size(), size_t(16));
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
     }
 
     void batchOverTheCurrentFile()
@@ -340,7 +341,7 @@ private slots:
         const Block expected = blockOf(transferredByRule(window->di, window->di, window->outdi));
 
         dialogs->fileAnswers.push_back({true, {current}, 1});
-        window->AlleausgewhltenBildercolorieren1->trigger();
+        control<QAction>(*window, "AlleausgewhltenBildercolorieren1")->trigger();
         QVERIFY(dialogs->messages.isEmpty());
         QVERIFY(blockOf(readPicture24(current)) == expected);
         QVERIFY(blockOf(window->di) == source);
@@ -358,7 +359,7 @@ private slots:
         const Block result = blockOf(window->outdi);
         const QString caption = window->windowTitle();
         dialogs->fileAnswers.push_back({false, {file}, 1});
-        window->AlleausgewhltenBildercolorieren1->trigger();
+        control<QAction>(*window, "AlleausgewhltenBildercolorieren1")->trigger();
         QCOMPARE(contents(file), before);
         QVERIFY(blockOf(window->outdi) == result);
         QCOMPARE(window->windowTitle(), caption);

@@ -6,6 +6,7 @@
 #include "ErrorReport.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
 #include "ScriptedDialogs.h"
@@ -88,29 +89,30 @@ class LoadingTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TMainForm> window;
+    QListView *fileList() const { return control<QListView>(*window, "JamShellList1"); }
     ScriptedDialogs *dialogs = nullptr;
     std::unique_ptr<QTemporaryDir> folder;
 
     QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
     QString folderPath() const { return withTrailingSeparator(QDir::toNativeSeparators(folder->path())); }
 
-    QModelIndex root() const { return window->JamShellList1->rootIndex(); }
+    QModelIndex root() const { return fileList()->rootIndex(); }
     QStringList rowNames() const
     {
         QStringList names;
-        for (int row = 0; row < window->fileModel->rowCount(root()); ++row)
-            names << window->fileModel->index(row, 0, root()).data().toString();
+        for (int row = 0; row < control<QFileSystemModel>(*window, "fileModel")->rowCount(root()); ++row)
+            names << control<QFileSystemModel>(*window, "fileModel")->index(row, 0, root()).data().toString();
         return names;
     }
     QModelIndex item(const QString &name) const
     {
         const int row = int(rowNames().indexOf(name));
-        return row < 0 ? QModelIndex() : window->fileModel->index(row, 0, root());
+        return row < 0 ? QModelIndex() : control<QFileSystemModel>(*window, "fileModel")->index(row, 0, root());
     }
     QStringList selectedNames() const
     {
         QStringList names;
-        for (const QModelIndex &index : window->JamShellList1->selectionModel()->selectedIndexes())
+        for (const QModelIndex &index : fileList()->selectionModel()->selectedIndexes())
             names << index.data().toString();
         return names;
     }
@@ -119,19 +121,20 @@ class LoadingTest : public QObject {
     {
         window->SelectTreeFolder(dir);
         const auto shown = [&] {
-            return QDir(window->fileModel->filePath(root())) == QDir(dir) && rowNames() == rows;
+            return QDir(control<QFileSystemModel>(*window, "fileModel")->filePath(root())) == QDir(dir) &&
+                   rowNames() == rows;
         };
         return QTest::qWaitFor(shown, 10000);
     }
     void select(const QString &name)
     {
-        window->JamShellList1->selectionModel()->setCurrentIndex(item(name),
+        fileList()->selectionModel()->setCurrentIndex(item(name),
                                                                  QItemSelectionModel::ClearAndSelect);
     }
     void pressEnter()
     {
-        window->JamShellList1->setFocus();
-        QTest::keyClick(window->JamShellList1, Qt::Key_Return);
+        fileList()->setFocus();
+        QTest::keyClick(fileList(), Qt::Key_Return);
     }
 
     // A folder with two subfolders and three pictures told apart by their width.
@@ -148,9 +151,9 @@ class LoadingTest : public QObject {
     void verifyLoaded(const QString &name, int32_t width, int32_t height)
     {
         QCOMPARE(window->afilename, path(name));
-        QCOMPARE(window->Breit->text(), QStringLiteral("%1 Pixels").arg(width));
-        QCOMPARE(window->Hoch->text(), QStringLiteral("%1 Pixels").arg(height));
-        QCOMPARE(window->Tief->text(), QStringLiteral("16777216"));
+        QCOMPARE(control<QLineEdit>(*window, "Breit")->text(), QStringLiteral("%1 Pixels").arg(width));
+        QCOMPARE(control<QLineEdit>(*window, "Hoch")->text(), QStringLiteral("%1 Pixels").arg(height));
+        QCOMPARE(control<QLineEdit>(*window, "Tief")->text(), QStringLiteral("16777216"));
         QCOMPARE(window->windowTitle(), kCaption + QStringLiteral(" - [") + name + QLatin1Char(']'));
         QVERIFY(!window->changed);
         QCOMPARE(dibwidth(window->di), width);
@@ -170,8 +173,14 @@ class LoadingTest : public QObject {
     };
     Snapshot snapshot() const
     {
-        return {window->di->poi, window->outdi->poi, window->afilename, window->windowTitle(), window->Breit->text(),
-                window->Hoch->text(), window->Tief->text(), window->changed};
+        return {window->di->poi,
+                window->outdi->poi,
+                window->afilename,
+                window->windowTitle(),
+                control<QLineEdit>(*window, "Breit")->text(),
+                control<QLineEdit>(*window, "Hoch")->text(),
+                control<QLineEdit>(*window, "Tief")->text(),
+                window->changed};
     }
     // Work in progress: a loaded picture with an unsaved stroke.
     void loadAndChange(const QString &name)
@@ -218,15 +227,16 @@ private slots:
         QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("a-ordner")));
         writePicture(path(QStringLiteral("bild.bmp")), 37, 23, bits);
         QVERIFY2(showFolder(folder->path(), {"a-ordner", "bild.bmp"}), qPrintable(rowNames().join(',')));
-        QVERIFY(closeTo(window->DibPrevPaint->grab().toImage().pixelColor(2, 2), rgb(255, 255, 255)));
-        PaintRecorder previewPaints(window->DibPrevPaint);
-        window->ZoomEd->setValue(200);
+        QVERIFY(closeTo(control<TPaintBox>(*window, "DibPrevPaint")->grab().toImage().pixelColor(2, 2),
+                        rgb(255, 255, 255)));
+        PaintRecorder previewPaints(control<TPaintBox>(*window, "DibPrevPaint"));
+        control<QSpinBox>(*window, "ZoomEd")->setValue(200);
 
         if (doubleClick) {
-            const QRect rect = window->JamShellList1->visualRect(item(QStringLiteral("bild.bmp")));
+            const QRect rect = fileList()->visualRect(item(QStringLiteral("bild.bmp")));
             // The press of the first click picks the item the second one opens.
-            QTest::mouseClick(window->JamShellList1->viewport(), Qt::LeftButton, {}, rect.center());
-            QTest::mouseDClick(window->JamShellList1->viewport(), Qt::LeftButton, {}, rect.center());
+            QTest::mouseClick(fileList()->viewport(), Qt::LeftButton, {}, rect.center());
+            QTest::mouseDClick(fileList()->viewport(), Qt::LeftButton, {}, rect.center());
         } else {
             select(QStringLiteral("bild.bmp"));
             pressEnter();
@@ -248,13 +258,14 @@ private slots:
         QCOMPARE(window->di.rows()[0], 22 * window->di->bytew);
 
         // The work canvas takes the new size at the zoom in force.
-        QCOMPARE(window->PaintBox1->size(), QSize(74, 46));
-        QCOMPARE(window->saveDialog1Folder, folderPath());
-        QVERIFY(window->PrefListBox->count() > 0);
-        QCOMPARE(window->PrefListBox->item(0)->text(), folderPath());
+        QCOMPARE(control<TCanvasBox>(*window, "PaintBox1")->size(), QSize(74, 46));
+        QCOMPARE(window->saveFolder(), folderPath());
+        QVERIFY(control<QListWidget>(*window, "PrefListBox")->count() > 0);
+        QCOMPARE(control<QListWidget>(*window, "PrefListBox")->item(0)->text(), folderPath());
 
         QTRY_VERIFY(!previewPaints.rects.isEmpty());
-        QVERIFY(closeTo(window->DibPrevPaint->grab().toImage().pixelColor(2, 2), topColour(bits)));
+        QVERIFY(closeTo(control<TPaintBox>(*window, "DibPrevPaint")->grab().toImage().pixelColor(2, 2),
+                        topColour(bits)));
     }
 
     // kind: what stands at the name; fromList: opened by Enter in the list
@@ -302,13 +313,14 @@ private slots:
         }
         const ShownMessage &message = dialogs->messages[0];
         // The library says why; the title names the file.
-        QCOMPARE(message.title, QStringLiteral("Fehler: Die Datei ") + bad + QStringLiteral(" konnte nicht geladen werden!"));
+        QCOMPARE(message.title, QStringLiteral("Fehler: Die Datei ") + bad +
+                                    QStringLiteral(" konnte nicht geladen werden!"));
         QVERIFY2(message.text.length() > 5 && message.text != message.title, qPrintable(message.text));
         QCOMPARE(message.icon, QMessageBox::NoIcon);
         QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(snapshot() == before);
         QCOMPARE(getpixel(window->outdi, 0, 0), rgb(1, 2, 3));
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
     }
 
     // The new result is created before the old pictures go: without memory for
@@ -395,14 +407,16 @@ private slots:
         QVERIFY(makeSeries());
         if (descending) {
             // Stepping follows the order shown, whatever it is.
-            window->fileModel->sort(0, Qt::DescendingOrder);
+            control<QFileSystemModel>(*window, "fileModel")->sort(0, Qt::DescendingOrder);
             QVERIFY(showFolder(folder->path(), {"bild3.bmp", "bild2.bmp", "bild1.bmp", "b-ordner", "a-ordner"}));
         }
         window->SetChanged(); // no question may come: nothing is to be loaded
         const Snapshot before = snapshot();
         select(selected);
 
-        QTest::mouseClick(next ? window->BitBtn1 : window->PreviousPictureBtn, Qt::LeftButton);
+        QTest::mouseClick(next ? control<QPushButton>(*window, "BitBtn1")
+                               : control<QPushButton>(*window, "PreviousPictureBtn"),
+                          Qt::LeftButton);
         QCOMPARE(dialogs->messages.size(), 1);
         const ShownMessage &message = dialogs->messages[0];
         QCOMPARE(message.text, kEndOfFolder);
@@ -417,8 +431,8 @@ private slots:
     void emptyFolderIsTheEndBothWays()
     {
         QVERIFY(showFolder(folder->path(), {}));
-        QTest::mouseClick(window->NextPictureBtn, Qt::LeftButton);
-        QTest::mouseClick(window->PreviousBtn2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*window, "NextPictureBtn"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*window, "PreviousBtn2"), Qt::LeftButton);
         QCOMPARE(dialogs->messages.size(), 2);
         QCOMPARE(dialogs->messages[0].title, QStringLiteral("Kein nächstes Bild vorhanden"));
         QCOMPARE(dialogs->messages[1].title, QStringLiteral("Kein vorheriges Bild vorhanden"));
@@ -441,18 +455,21 @@ private slots:
         QVERIFY(makeSeries());
         const QString first = path(QStringLiteral("bild1.bmp"));
         const QByteArray firstOnDisk = contents(first);
+        // Opened through the open dialog, which leaves the save dialog's folder
+        // where it was, so only the step can bring it to the list's folder.
         select(QStringLiteral("bild1.bmp"));
-        pressEnter();
+        dialogs->fileAnswers.push_back({true, {first}, 1});
+        window->OpenPictureBtnClick();
         verifyLoaded(QStringLiteral("bild1.bmp"), 11, 7);
+        QVERIFY(window->saveFolder() != folderPath());
         setpixel(window->outdi, 0, 0, rgb(1, 2, 3));
         window->SetChanged();
         if (saveFails)
             window->afilename = path(QStringLiteral("fehlt/bild1.bmp"));
         const Snapshot before = snapshot();
-        window->saveDialog1Folder.clear();
         dialogs->answers.push_back(QMessageBox::StandardButton(answer));
 
-        QTest::mouseClick(window->NextPictureBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*window, "NextPictureBtn"), Qt::LeftButton);
         QVERIFY(!dialogs->messages.isEmpty());
         const ShownMessage &question = dialogs->messages[0];
         QCOMPARE(question.text, kSaveQuestion);
@@ -461,8 +478,8 @@ private slots:
         QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         // The step itself stands, whatever the answer; so does the folder.
         QCOMPARE(selectedNames(), QStringList{"bild2.bmp"});
-        QCOMPARE(window->saveDialog1Folder, folderPath());
-        QCOMPARE(window->PrefListBox->item(0)->text(), folderPath());
+        QCOMPARE(window->saveFolder(), folderPath());
+        QCOMPARE(control<QListWidget>(*window, "PrefListBox")->item(0)->text(), folderPath());
 
         const bool goesOn = answer == QMessageBox::No || (answer == QMessageBox::Yes && !saveFails);
         if (goesOn) {
@@ -489,7 +506,9 @@ private slots:
         pressEnter();
         const QString inner = folder->filePath(QStringLiteral("a-ordner"));
         QVERIFY2(showFolder(inner, {"innen"}), qPrintable(rowNames().join(',')));
-        QCOMPARE(QDir(window->folderModel->filePath(window->JamShellTree1->currentIndex())), QDir(inner));
+        QCOMPARE(QDir(control<QFileSystemModel>(*window, "folderModel")
+                          ->filePath(control<QTreeView>(*window, "JamShellTree1")->currentIndex())),
+                 QDir(inner));
         QVERIFY(dialogs->messages.isEmpty());
         QVERIFY(snapshot() == before);
     }
@@ -497,13 +516,13 @@ private slots:
     void enterWhileEditingALabelLoadsNothing()
     {
         QVERIFY(makeSeries());
-        window->fileModel->setReadOnly(false); // so a label can be edited
+        control<QFileSystemModel>(*window, "fileModel")->setReadOnly(false); // so a label can be edited
         select(QStringLiteral("bild1.bmp"));
-        window->JamShellList1->edit(item(QStringLiteral("bild1.bmp")));
-        const QPointer<QLineEdit> editor = window->JamShellList1->viewport()->findChild<QLineEdit *>();
+        fileList()->edit(item(QStringLiteral("bild1.bmp")));
+        const QPointer<QLineEdit> editor = fileList()->viewport()->findChild<QLineEdit *>();
         QVERIFY(editor && editor->isVisible());
 
-        QTest::keyClick(window->JamShellList1, Qt::Key_Return);
+        QTest::keyClick(fileList(), Qt::Key_Return);
         QVERIFY(window->afilename.isEmpty());
         QVERIFY(dialogs->messages.isEmpty());
 
@@ -512,8 +531,8 @@ private slots:
         pressEnter();
         verifyLoaded(QStringLiteral("bild1.bmp"), 11, 7);
         // Other keys reach the list as before.
-        QTest::keyClick(window->JamShellList1, Qt::Key_Down);
-        QCOMPARE(window->JamShellList1->currentIndex(), item(QStringLiteral("bild2.bmp")));
+        QTest::keyClick(fileList(), Qt::Key_Down);
+        QCOMPARE(fileList()->currentIndex(), item(QStringLiteral("bild2.bmp")));
         QCOMPARE(window->afilename, path(QStringLiteral("bild1.bmp")));
     }
 
@@ -526,10 +545,10 @@ private slots:
         }
         QVERIFY(showFolder(folder->path(), names));
         select(names[20]);
-        QTest::mouseClick(window->NextPictureBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*window, "NextPictureBtn"), Qt::LeftButton);
         QCOMPARE(window->afilename, path(names[21]));
-        const QRect shown = window->JamShellList1->visualRect(item(names[21]));
-        QVERIFY2(window->JamShellList1->viewport()->height() > 3 * shown.height(), "list too small to scroll");
+        const QRect shown = fileList()->visualRect(item(names[21]));
+        QVERIFY2(fileList()->viewport()->height() > 3 * shown.height(), "list too small to scroll");
         QCOMPARE(shown.top(), 50);
     }
 
@@ -559,7 +578,7 @@ private slots:
             dialogs->fileAnswers.push_back({accepted, {path(QStringLiteral("bild2.bmp"))}, 1});
         const Snapshot before = snapshot();
 
-        QTest::mouseClick(window->OpenPictureBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*window, "OpenPictureBtn"), Qt::LeftButton);
         QCOMPARE(dialogs->fileRequests.size(), asked ? 1 : 0);
         if (!asked) {
             QVERIFY(snapshot() == before);

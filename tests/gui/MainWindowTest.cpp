@@ -7,6 +7,7 @@
 #include "ImageBtnUnit.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
 #include "ScriptedDialogs.h"
@@ -54,7 +55,8 @@ class MainWindowTest : public QObject {
     std::unique_ptr<TMainForm> window;
     ScriptedDialogs *dialogs = nullptr;
 
-    template <class W = QWidget> W *control(const char *name)
+    // Null when the window has no such control.
+    template <class W = QWidget> W *child(const char *name)
     {
         return window->findChild<W *>(QLatin1String(name));
     }
@@ -76,7 +78,7 @@ private slots:
     void captionAndClientArea()
     {
         QCOMPARE(window->windowTitle(), QStringLiteral("MERIDAN Nuanza 1.5"));
-        QCOMPARE(window->maincap, QStringLiteral("MERIDAN Nuanza 1.5"));
+        QCOMPARE(window->captionBase(), QStringLiteral("MERIDAN Nuanza 1.5"));
         showWindow();
         QCOMPARE(window->size(), QSize(1060, 583));
     }
@@ -100,7 +102,7 @@ private slots:
         QFETCH(QString, sheet);
         QFETCH(QString, tab);
         QFETCH(QString, header);
-        QTabWidget *pages = window->PageControl2;
+        QTabWidget *pages = control<QTabWidget>(*window, "PageControl2");
         QCOMPARE(pages->count(), 3);
         QCOMPARE(pages->currentIndex(), 0);
         QCOMPARE(pages->widget(index)->objectName(), sheet);
@@ -137,23 +139,23 @@ private slots:
         QFETCH(QString, button);
         QFETCH(int, index);
         showWindow();
-        window->PageControl2->setCurrentIndex((index + 1) % 3);
+        control<QTabWidget>(*window, "PageControl2")->setCurrentIndex((index + 1) % 3);
         // Let the page paint first: a canvas redraw rightly clears the flag too.
         QCoreApplication::processEvents();
-        window->PaintBox1->setOutlineOnScreen(true);
-        QTest::mouseClick(control<QPushButton>(button.toLatin1()), Qt::LeftButton);
-        QCOMPARE(window->PageControl2->currentIndex(), index);
-        QVERIFY(window->PaintBox1->outlineOnScreen());
+        control<TCanvasBox>(*window, "PaintBox1")->setOutlineOnScreen(true);
+        QTest::mouseClick(child<QPushButton>(button.toLatin1()), Qt::LeftButton);
+        QCOMPARE(control<QTabWidget>(*window, "PageControl2")->currentIndex(), index);
+        QVERIFY(control<TCanvasBox>(*window, "PaintBox1")->outlineOnScreen());
     }
 
     void tabChangeClearsOutlineFlag()
     {
         showWindow();
-        window->PaintBox1->setOutlineOnScreen(true);
-        QTabBar *tabs = window->PageControl2->tabBar();
+        control<TCanvasBox>(*window, "PaintBox1")->setOutlineOnScreen(true);
+        QTabBar *tabs = control<QTabWidget>(*window, "PageControl2")->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
-        QCOMPARE(window->PageControl2->currentIndex(), 2);
-        QVERIFY(!window->PaintBox1->outlineOnScreen());
+        QCOMPARE(control<QTabWidget>(*window, "PageControl2")->currentIndex(), 2);
+        QVERIFY(!control<TCanvasBox>(*window, "PaintBox1")->outlineOnScreen());
     }
 
     void controls_data()
@@ -189,7 +191,8 @@ private slots:
         row("JamShellTree1", "QTreeView", "TabSheetMotivLaden", "", "", "Ordner");
         row("JamShellList1", "QListView", "TabSheetMotivLaden", "", "", "Dateien");
         row("FilterComboBox1", "QComboBox", "TabSheetMotivLaden", "",
-            "Hier können Sie die angezeigten Dateitypen wählen", "Hier können Sie die angezeigten Dateitypen wählen");
+            "Hier können Sie die angezeigten Dateitypen wählen",
+            "Hier können Sie die angezeigten Dateitypen wählen");
         row("PreviousBtn2", "QPushButton", "TabSheetMotivLaden", "Vorheriges Bild laden...", "",
             "Vorheriges Bild laden...");
         row("NextPictureBtn", "QPushButton", "TabSheetMotivLaden", "Nächstes Bild laden...", "",
@@ -275,10 +278,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, hint);
         QFETCH(QString, spoken);
-        QWidget *widget = control(name.toLatin1());
+        QWidget *widget = child(name.toLatin1());
         QVERIFY2(widget, qPrintable(name));
         QVERIFY2(widget->inherits(type.toLatin1()), widget->metaObject()->className());
-        QVERIFY(control(place.toLatin1())->isAncestorOf(widget));
+        QVERIFY(child(place.toLatin1())->isAncestorOf(widget));
         if (!text.isEmpty())
             QCOMPARE(widget->property("text").toString(), text);
         QCOMPARE(widget->toolTip(), hint);
@@ -307,7 +310,7 @@ private slots:
         QFETCH(int, maximum);
         QFETCH(int, step);
         QFETCH(int, start);
-        auto *spin = control<QSpinBox>(name.toLatin1());
+        auto *spin = child<QSpinBox>(name.toLatin1());
         QVERIFY(spin);
         QCOMPARE(spin->minimum(), minimum);
         QCOMPARE(spin->maximum(), maximum);
@@ -340,8 +343,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QRect, geometry);
         showWindow();
-        window->PageControl2->setCurrentIndex(1);
-        QWidget *widget = control(name.toLatin1());
+        control<QTabWidget>(*window, "PageControl2")->setCurrentIndex(1);
+        QWidget *widget = child(name.toLatin1());
         QVERIFY(widget);
         if (geometry.x() >= 0)
             QCOMPARE(widget->pos(), geometry.topLeft());
@@ -353,7 +356,7 @@ private slots:
 
     void colourListAndTools()
     {
-        QTreeWidget *list = window->ListView1;
+        QTreeWidget *list = control<QTreeWidget>(*window, "ListView1");
         QCOMPARE(list->columnCount(), 3);
         const QTreeWidgetItem *header = list->headerItem();
         QCOMPARE(header->text(0), QStringLiteral("Name"));
@@ -365,18 +368,18 @@ private slots:
         QCOMPARE(list->topLevelItemCount(), 0);
 
         // One tool is down at a time; the colouring tool at start.
-        QVERIFY(window->ColorierenBtn->isChecked());
+        QVERIFY(control<QToolButton>(*window, "ColorierenBtn")->isChecked());
         showWindow();
-        window->PageControl2->setCurrentIndex(1);
-        QTest::mouseClick(window->PipetteBtn, Qt::LeftButton);
-        QVERIFY(window->PipetteBtn->isChecked());
-        QVERIFY(!window->ColorierenBtn->isChecked());
+        control<QTabWidget>(*window, "PageControl2")->setCurrentIndex(1);
+        QTest::mouseClick(control<QToolButton>(*window, "PipetteBtn"), Qt::LeftButton);
+        QVERIFY(control<QToolButton>(*window, "PipetteBtn")->isChecked());
+        QVERIFY(!control<QToolButton>(*window, "ColorierenBtn")->isChecked());
 
-        QVERIFY(!window->Timer1->isActive());
-        QCOMPARE(window->Timer1->interval(), 1000);
-        QVERIFY(window->LastSavedWithPathEd->isHidden());
-        QCOMPARE(window->Shape5->brushColor(), QColor(255, 0, 255));
-        QVERIFY(window->wwwBtn->isFlat());
+        QVERIFY(!control<QTimer>(*window, "Timer1")->isActive());
+        QCOMPARE(control<QTimer>(*window, "Timer1")->interval(), 1000);
+        QVERIFY(control<QLineEdit>(*window, "LastSavedWithPathEd")->isHidden());
+        QCOMPARE(control<TShape>(*window, "Shape5")->brushColor(), QColor(255, 0, 255));
+        QVERIFY(control<QPushButton>(*window, "wwwBtn")->isFlat());
     }
 
     void popupMenus_data()
@@ -411,7 +414,7 @@ private slots:
             QCOMPARE(actions[i]->objectName() + QLatin1Char('=') + actions[i]->text(), items[i]);
         }
         showWindow();
-        QTest::mouseClick(control(button.toLatin1()), Qt::LeftButton);
+        QTest::mouseClick(child(button.toLatin1()), Qt::LeftButton);
         QTRY_VERIFY(popup->isVisible());
         popup->close();
     }
@@ -429,16 +432,17 @@ private slots:
             QCOMPARE(block.count(char(255)), size);
         }
         QVERIFY(window->di->poi != window->outdi->poi);
-        QCOMPARE(window->PaintBox1->size(), QSize(320, 200));
+        QCOMPARE(control<TCanvasBox>(*window, "PaintBox1")->size(), QSize(320, 200));
         QCOMPARE(window->ghue, 20);
         QCOMPARE(window->gsat, 141);
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
         QVERIFY(!window->changed);
 
         const QString programFolder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
         QCOMPARE(window->progpath, programFolder + QDir::separator());
-        QCOMPARE(window->saveDialog1Folder, window->progpath);
-        QCOMPARE(window->folderModel->filePath(window->JamShellTree1->currentIndex()),
+        QCOMPARE(window->saveFolder(), window->progpath);
+        QCOMPARE(control<QFileSystemModel>(*window, "folderModel")
+                     ->filePath(control<QTreeView>(*window, "JamShellTree1")->currentIndex()),
                  QCoreApplication::applicationDirPath());
     }
 
@@ -446,12 +450,12 @@ private slots:
     {
         const QList<FilterEntry> filter = parseFilter(QString::fromLocal8Bit(GetDIBOpenFilter()));
         QVERIFY(filter.size() > 1);
-        QComboBox *box = window->FilterComboBox1;
+        QComboBox *box = control<QComboBox>(*window, "FilterComboBox1");
         QCOMPARE(box->count(), filter.size());
         QCOMPARE(box->currentIndex(), 0);
         QCOMPARE(box->currentText(), filter[0].description);
-        QCOMPARE(window->fileModel->nameFilters(), filter[0].masks);
-        QVERIFY(!window->fileModel->nameFilterDisables());
+        QCOMPARE(control<QFileSystemModel>(*window, "fileModel")->nameFilters(), filter[0].masks);
+        QVERIFY(!control<QFileSystemModel>(*window, "fileModel")->nameFilterDisables());
 
         // Not in /tmp: the tree may already be reading /tmp (an ancestor of the
         // program folder), and a listing taken before this folder existed would
@@ -466,9 +470,9 @@ private slots:
         window->SelectTreeFolder(folder.path());
         const auto listed = [&] {
             QStringList names;
-            const QModelIndex root = window->JamShellList1->rootIndex();
-            for (int row = 0; row < window->fileModel->rowCount(root); ++row)
-                names << window->fileModel->index(row, 0, root).data().toString();
+            const QModelIndex root = control<QListView>(*window, "JamShellList1")->rootIndex();
+            for (int row = 0; row < control<QFileSystemModel>(*window, "fileModel")->rowCount(root); ++row)
+                names << control<QFileSystemModel>(*window, "fileModel")->index(row, 0, root).data().toString();
             names.sort();
             return names;
         };
@@ -481,14 +485,14 @@ private slots:
         });
         QVERIFY(gif != filter.end());
         box->setCurrentIndex(int(gif - filter.begin()));
-        QCOMPARE(window->fileModel->nameFilters(), gif->masks);
+        QCOMPARE(control<QFileSystemModel>(*window, "fileModel")->nameFilters(), gif->masks);
         QTRY_COMPARE(listed(), QStringList{"sub"});
     }
 
     void gaugeFillsFromPanelLeft()
     {
         showWindow();
-        TStatusBar *bar = window->StatusBar1;
+        TStatusBar *bar = control<TStatusBar>(*window, "StatusBar1");
         QVERIFY(!bar->gaugeRect().isEmpty());
         QCOMPARE(bar->gaugeRect(), bar->panelRect(1));
         QVERIFY(bar->gaugeRect().left >= TStatusBar::kPanel0Width);
@@ -506,8 +510,8 @@ private slots:
     void setProStatusPaintsAtOnce()
     {
         showWindow();
-        PaintRecorder painted(window->StatusBar1);
-        const PixelRect panel = window->StatusBar1->gaugeRect();
+        PaintRecorder painted(control<TStatusBar>(*window, "StatusBar1"));
+        const PixelRect panel = control<TStatusBar>(*window, "StatusBar1")->gaugeRect();
 
         window->SetProStatus(50);
         QCOMPARE(painted.rects, QList<QRect>{toQRect(gaugeFilledRect(panel, 50))});
@@ -519,16 +523,16 @@ private slots:
         // A falling value clears what is no longer filled: the whole bar.
         painted.rects.clear();
         window->SetProStatus(20);
-        QCOMPARE(window->StatusBar1->progress(), 20);
-        QCOMPARE(painted.rects, QList<QRect>{window->StatusBar1->rect()});
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 20);
+        QCOMPARE(painted.rects, QList<QRect>{control<TStatusBar>(*window, "StatusBar1")->rect()});
     }
 
     void setProStatusBeforeFirstPaintDrawsNothing()
     {
-        PaintRecorder painted(window->StatusBar1);
+        PaintRecorder painted(control<TStatusBar>(*window, "StatusBar1"));
         window->SetProStatus(50);
-        QCOMPARE(window->StatusBar1->progress(), 50);
-        QVERIFY(window->StatusBar1->gaugeRect().isEmpty());
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 50);
+        QVERIFY(control<TStatusBar>(*window, "StatusBar1")->gaugeRect().isEmpty());
         QVERIFY(painted.rects.isEmpty());
     }
 
@@ -536,9 +540,9 @@ private slots:
     {
         bk3_sink *sink = window->messageSink();
         sink->send(sink->target, BK3_WM_USER, 42, 0);
-        QCOMPARE(window->StatusBar1->progress(), 42);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 42);
         sink->send(sink->target, BK3_WM_USER + 1, 77, 0);
-        QCOMPARE(window->StatusBar1->progress(), 42);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 42);
     }
 
     void captionMarksChanges()
@@ -615,7 +619,7 @@ private slots:
     {
         showWindow();
         dialogs->answers.push_back(QMessageBox::No);
-        QTest::mouseClick(window->endebtn, Qt::LeftButton);
+        QTest::mouseClick(control<TImageBtn>(*window, "endebtn"), Qt::LeftButton);
         QCOMPARE(dialogs->messages.size(), 1);
         QCOMPARE(dialogs->messages[0].text, kSettingsQuestion);
         QVERIFY(!window->isVisible());
@@ -633,7 +637,7 @@ private slots:
             }
             return int(QDialog::Accepted);
         };
-        QTest::mouseClick(window->ueberbtn, Qt::LeftButton);
+        QTest::mouseClick(control<TImageBtn>(*window, "ueberbtn"), Qt::LeftButton);
         QCOMPARE(dialogs->execs, 1);
         QCOMPARE(title, QStringLiteral("Info"));
         QCOMPARE(owner, window.get());

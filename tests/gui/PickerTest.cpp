@@ -3,6 +3,7 @@
 // labels, and the colour dialog of the flat-paint colour.
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "PaintBox.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
@@ -39,12 +40,12 @@ class PickerTest : public QObject {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->Button2Click();
-        QTRY_VERIFY(window->PalPaintBox->isVisible());
+        QTRY_VERIFY(control<TPaintBox>(*window, "PalPaintBox")->isVisible());
     }
     // A move over the swatch with exactly these buttons held.
     void moveOver(QPoint at, Qt::MouseButtons buttons)
     {
-        TPaintBox *box = window->PalPaintBox;
+        TPaintBox *box = control<TPaintBox>(*window, "PalPaintBox");
         QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(box->mapToGlobal(at)), Qt::NoButton,
                          buttons, Qt::NoModifier);
         QCoreApplication::sendEvent(box, &move);
@@ -63,15 +64,15 @@ class PickerTest : public QObject {
     {
         QCOMPARE(window->ghue, hue);
         QCOMPARE(window->gsat, sat);
-        QCOMPARE(window->HueED->value(), hue);
-        QCOMPARE(window->SatEd->value(), sat);
-        QCOMPARE(window->HueLabel->text(), QStringLiteral("Hue: %1").arg(hue));
-        QCOMPARE(window->SatLabel->text(), QStringLiteral("Sat: %1").arg(sat));
-        QCOMPARE(window->Shape1->brushColor(), swatchColour(hue, sat, 64));
-        QCOMPARE(window->Shape3->brushColor(), swatchColour(hue, sat, 128));
-        QCOMPARE(window->Shape4->brushColor(), swatchColour(hue, sat, 196));
+        QCOMPARE(control<QSpinBox>(*window, "HueED")->value(), hue);
+        QCOMPARE(control<QSpinBox>(*window, "SatEd")->value(), sat);
+        QCOMPARE(control<QLabel>(*window, "HueLabel")->text(), QStringLiteral("Hue: %1").arg(hue));
+        QCOMPARE(control<QLabel>(*window, "SatLabel")->text(), QStringLiteral("Sat: %1").arg(sat));
+        QCOMPARE(control<TShape>(*window, "Shape1")->brushColor(), swatchColour(hue, sat, 64));
+        QCOMPARE(control<TShape>(*window, "Shape3")->brushColor(), swatchColour(hue, sat, 128));
+        QCOMPARE(control<TShape>(*window, "Shape4")->brushColor(), swatchColour(hue, sat, 196));
     }
-    QImage swatchBox() { return window->PalPaintBox->grab().toImage(); }
+    QImage swatchBox() { return control<TPaintBox>(*window, "PalPaintBox")->grab().toImage(); }
 
 private slots:
     void init()
@@ -85,25 +86,25 @@ private slots:
     void firstPaintShowsStartColour()
     {
         // Until the swatch is painted the fields keep their own start value.
-        QCOMPARE(window->HueED->value(), 0);
-        QCOMPARE(window->SatEd->value(), 0);
+        QCOMPARE(control<QSpinBox>(*window, "HueED")->value(), 0);
+        QCOMPARE(control<QSpinBox>(*window, "SatEd")->value(), 0);
         QCOMPARE(window->ghue, 20);
         QCOMPARE(window->gsat, 141);
         showPicker();
-        QTRY_COMPARE(window->HueED->value(), 20);
+        QTRY_COMPARE(control<QSpinBox>(*window, "HueED")->value(), 20);
         verifyColour(20, 141);
-        QCOMPARE(window->Shape1->brushColor(), QColor(101, 63, 29));
-        QCOMPARE(window->Shape3->brushColor(), QColor(198, 124, 58));
-        QCOMPARE(window->Shape4->brushColor(), QColor(228, 194, 163));
+        QCOMPARE(control<TShape>(*window, "Shape1")->brushColor(), QColor(101, 63, 29));
+        QCOMPARE(control<TShape>(*window, "Shape3")->brushColor(), QColor(198, 124, 58));
+        QCOMPARE(control<TShape>(*window, "Shape4")->brushColor(), QColor(228, 194, 163));
     }
 
     void brightnessBeforeFirstPaintTakesTheFields()
     {
-        window->BrightEd->setValue(30);
+        control<QSpinBox>(*window, "BrightEd")->setValue(30);
         QCOMPARE(window->ghue, 0);
         QCOMPARE(window->gsat, 0);
         showPicker();
-        QTRY_COMPARE(window->HueLabel->text(), QStringLiteral("Hue: 0"));
+        QTRY_COMPARE(control<QLabel>(*window, "HueLabel")->text(), QStringLiteral("Hue: 0"));
         verifyColour(0, 0);
     }
 
@@ -112,7 +113,7 @@ private slots:
         showPicker();
         const QImage box = swatchBox();
         QCOMPARE(box.size(), QSize(72, 264));
-        const QColor face = window->PalPaintBox->palette().color(QPalette::Button);
+        const QColor face = control<TPaintBox>(*window, "PalPaintBox")->palette().color(QPalette::Button);
         for (const QPoint border : {QPoint(0, 0), QPoint(71, 263), QPoint(2, 130), QPoint(69, 130),
                                     QPoint(36, 1), QPoint(36, 262)})
             QCOMPARE(box.pixelColor(border), face);
@@ -155,21 +156,22 @@ private slots:
         QFETCH(int, hue);
         QFETCH(int, sat);
         showPicker();
-        clickOn(window->PalPaintBox, at, Qt::MouseButton(button));
+        clickOn(control<TPaintBox>(*window, "PalPaintBox"), at, Qt::MouseButton(button));
         verifyColour(hue, sat);
-        QCOMPARE(window->Shape2->brushColor(), swatchColour(hue, sat));
+        QCOMPARE(control<TShape>(*window, "Shape2")->brushColor(), swatchColour(hue, sat));
     }
 
     void dragWithLeftButtonPicksAndClampsOutside()
     {
         showPicker();
-        QTest::mousePress(window->PalPaintBox, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+        QTest::mousePress(control<TPaintBox>(*window, "PalPaintBox"), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         verifyColour(6, 24);
         moveOver(QPoint(67, 89), Qt::LeftButton);
         verifyColour(85, 255);
         moveOver(QPoint(-40, 900), Qt::LeftButton);
         verifyColour(255, 0);
-        QTest::mouseRelease(window->PalPaintBox, Qt::LeftButton, Qt::NoModifier, QPoint(-40, 900));
+        QTest::mouseRelease(control<TPaintBox>(*window, "PalPaintBox"), Qt::LeftButton, Qt::NoModifier,
+                            QPoint(-40, 900));
     }
 
     void moveWithoutLeftButtonOnlyShowsTheHoverSample_data()
@@ -182,31 +184,31 @@ private slots:
     {
         QFETCH(int, buttons);
         showPicker();
-        QTRY_COMPARE(window->HueED->value(), 20);
+        QTRY_COMPARE(control<QSpinBox>(*window, "HueED")->value(), 20);
         moveOver(QPoint(67, 89), Qt::MouseButtons(buttons));
-        QCOMPARE(window->Shape2->brushColor(), QColor(1, 255, 1));
+        QCOMPARE(control<TShape>(*window, "Shape2")->brushColor(), QColor(1, 255, 1));
         verifyColour(20, 141);
     }
 
     void fieldsDriveThePicker()
     {
         showPicker();
-        QTRY_COMPARE(window->HueED->value(), 20);
-        window->SatEd->setValue(50);
-        window->HueED->setValue(100);
+        QTRY_COMPARE(control<QSpinBox>(*window, "HueED")->value(), 20);
+        control<QSpinBox>(*window, "SatEd")->setValue(50);
+        control<QSpinBox>(*window, "HueED")->setValue(100);
         verifyColour(100, 50);
-        QCOMPARE(window->Shape2->brushColor(), swatchColour(100, 50));
+        QCOMPARE(control<TShape>(*window, "Shape2")->brushColor(), swatchColour(100, 50));
         const QImage box = swatchBox();
         const MarkerPlace marker = SwatchMarker(HueSat{100, 50});
         QCOMPARE(box.pixelColor(marker.left + 4, marker.top + 4),
-                 window->PalPaintBox->palette().color(QPalette::Button));
+                 control<TPaintBox>(*window, "PalPaintBox")->palette().color(QPalette::Button));
     }
 
     void fieldValuesStayInRange()
     {
         showPicker();
-        window->SatEd->setValue(-20);
-        window->HueED->setValue(300);
+        control<QSpinBox>(*window, "SatEd")->setValue(-20);
+        control<QSpinBox>(*window, "HueED")->setValue(300);
         verifyColour(255, 0);
     }
 
@@ -215,23 +217,23 @@ private slots:
         // A preset sets the colour and redraws: writing the hue into its field
         // must not take the old saturation back from the other field.
         showPicker();
-        QTRY_COMPARE(window->HueED->value(), 20);
+        QTRY_COMPARE(control<QSpinBox>(*window, "HueED")->value(), 20);
         const QColor hover(1, 2, 3);
-        window->Shape2->setBrushColor(hover);
+        control<TShape>(*window, "Shape2")->setBrushColor(hover);
         window->ghue = 10;
         window->gsat = 200;
         window->PalPaintBoxPaint();
         verifyColour(10, 200);
-        QCOMPARE(window->Shape2->brushColor(), hover);
+        QCOMPARE(control<TShape>(*window, "Shape2")->brushColor(), hover);
     }
 
     void brightnessChangesNeitherSwatchNorSamples()
     {
         showPicker();
-        QTRY_COMPARE(window->HueED->value(), 20);
+        QTRY_COMPARE(control<QSpinBox>(*window, "HueED")->value(), 20);
         const QImage before = swatchBox();
-        window->BrightEd->setValue(40);
-        window->BrightEd->setValue(-75);
+        control<QSpinBox>(*window, "BrightEd")->setValue(40);
+        control<QSpinBox>(*window, "BrightEd")->setValue(-75);
         QCOMPARE(swatchBox(), before);
         verifyColour(20, 141);
     }
@@ -251,16 +253,16 @@ private slots:
         QFETCH(QColor, result);
         showPicker();
         dialogs->colourAnswers.push_back({accepted, chosen});
-        clickOn(window->Shape5, QPoint(5, 5), Qt::RightButton);
+        clickOn(control<TShape>(*window, "Shape5"), QPoint(5, 5), Qt::RightButton);
         QVERIFY(dialogs->colourAnswers.empty());
-        QCOMPARE(window->Shape5->brushColor(), result);
+        QCOMPARE(control<TShape>(*window, "Shape5")->brushColor(), result);
     }
 
     void pickingWorksWithoutSwatchPicture()
     {
         window->pal24dib = Picture();
         showPicker();
-        clickOn(window->PalPaintBox, QPoint(67, 89), Qt::LeftButton);
+        clickOn(control<TPaintBox>(*window, "PalPaintBox"), QPoint(67, 89), Qt::LeftButton);
         verifyColour(85, 255);
         QCOMPARE(swatchBox().size(), QSize(72, 264)); // painting goes on without it
     }

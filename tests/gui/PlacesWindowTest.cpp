@@ -5,6 +5,7 @@
 #include "ErrorReport.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "ReadOnlyFolder.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
@@ -103,9 +104,9 @@ private slots:
         QFETCH(QStringList, entries);
         if (!file.isNull())
             QVERIFY(writeFile(foldersFile(), file));
-        window->PrefListBox->addItem(QStringLiteral("/von vorher/"));
+        control<QListWidget>(*window, "PrefListBox")->addItem(QStringLiteral("/von vorher/"));
         window->LoadPrefFolders();
-        QCOMPARE(listEntries(window->PrefListBox), entries);
+        QCOMPARE(listEntries(control<QListWidget>(*window, "PrefListBox")), entries);
         QVERIFY(dialogs->messages.isEmpty());
     }
 
@@ -134,7 +135,7 @@ private slots:
             QVERIFY(writeFile(foldersFile(), file));
         window->LoadPrefFolders();
         window->AddToPrefFolders(added);
-        QCOMPARE(listEntries(window->PrefListBox), entries);
+        QCOMPARE(listEntries(control<QListWidget>(*window, "PrefListBox")), entries);
         QCOMPARE(contents(foldersFile()), written);
         QCOMPARE(folderFiles(), QStringList{QStringLiteral("folders.dat")});
         QVERIFY(dialogs->messages.isEmpty());
@@ -145,10 +146,10 @@ private slots:
         const QStringList folders{"/a/", "/b/", "/a/", "/c/", "/b/"};
         for (const QString &added : folders)
             window->AddToPrefFolders(added);
-        QCOMPARE(listEntries(window->PrefListBox), (QStringList{"/b/", "/c/", "/a/"}));
-        window->PrefListBox->clear();
+        QCOMPARE(listEntries(control<QListWidget>(*window, "PrefListBox")), (QStringList{"/b/", "/c/", "/a/"}));
+        control<QListWidget>(*window, "PrefListBox")->clear();
         window->LoadPrefFolders();
-        QCOMPARE(listEntries(window->PrefListBox), (QStringList{"/b/", "/c/", "/a/"}));
+        QCOMPARE(listEntries(control<QListWidget>(*window, "PrefListBox")), (QStringList{"/b/", "/c/", "/a/"}));
     }
 
     void writeProtectedProgramFolderKeepsTheListForTheRun()
@@ -159,7 +160,7 @@ private slots:
         if (!guard.ok())
             QSKIP("cannot make a folder read-only here");
         window->AddToPrefFolders(QStringLiteral("/neu/"));
-        QCOMPARE(listEntries(window->PrefListBox), (QStringList{"/neu/", "/alt/"}));
+        QCOMPARE(listEntries(control<QListWidget>(*window, "PrefListBox")), (QStringList{"/neu/", "/alt/"}));
         QCOMPARE(contents(foldersFile()), QByteArray("/alt/\r\n"));
         QVERIFY(dialogs->messages.isEmpty());
         guard.release();
@@ -170,7 +171,7 @@ private slots:
     {
         window->progpath = withTrailingSeparator(QDir::toNativeSeparators(folder->filePath("fehlt")));
         window->AddToPrefFolders(QStringLiteral("/neu/"));
-        QCOMPARE(listEntries(window->PrefListBox), QStringList{"/neu/"});
+        QCOMPARE(listEntries(control<QListWidget>(*window, "PrefListBox")), QStringList{"/neu/"});
         QVERIFY(!QFileInfo::exists(folder->filePath("fehlt")));
         QVERIFY(dialogs->messages.isEmpty());
     }
@@ -181,14 +182,16 @@ private slots:
         QVERIFY(QDir(folder->path()).mkpath("eins"));
         QVERIFY(QDir(folder->path()).mkpath(QString::fromUtf8("zwei Bäume")));
         const QString one = withTrailingSeparator(QDir::toNativeSeparators(folder->filePath("eins")));
-        const QString two = withTrailingSeparator(QDir::toNativeSeparators(folder->filePath(QString::fromUtf8("zwei Bäume"))));
+        const QString two = withTrailingSeparator(
+            QDir::toNativeSeparators(folder->filePath(QString::fromUtf8("zwei Bäume"))));
         window->AddToPrefFolders(one);
         window->AddToPrefFolders(two); // two first, one second
         showWindow(window.get());
         const auto treeFolder = [this] {
-            return window->folderModel->filePath(window->JamShellTree1->currentIndex());
+            return control<QFileSystemModel>(*window, "folderModel")
+                ->filePath(control<QTreeView>(*window, "JamShellTree1")->currentIndex());
         };
-        QListWidget *list = window->PrefListBox;
+        QListWidget *list = control<QListWidget>(*window, "PrefListBox");
 
         list->setCurrentRow(0);
         // A real double-click: the first click selects, the second opens.
@@ -214,8 +217,8 @@ private slots:
     {
         showWindow(window.get());
         window->setGeometry(QRect(20, 30, 1000, 540));
-        window->LastSavedEd->setText(QString::fromUtf8("Bäume 7.bmp"));
-        window->LastSavedWithPathEd->setText(QString::fromUtf8("/home/jürgen/Bäume 7.bmp"));
+        control<QLineEdit>(*window, "LastSavedEd")->setText(QString::fromUtf8("Bäume 7.bmp"));
+        control<QLineEdit>(*window, "LastSavedWithPathEd")->setText(QString::fromUtf8("/home/jürgen/Bäume 7.bmp"));
         const QRect placed = window->geometry();
         closeWindow();
 
@@ -227,12 +230,13 @@ private slots:
         QCOMPARE(store->value("MainForm/Height").toInt(), placed.height());
 
         window = newWindow();
-        QCOMPARE(window->LastSavedEd->text(), QString());
+        QCOMPARE(control<QLineEdit>(*window, "LastSavedEd")->text(), QString());
         showWindow(window.get());
         QCOMPARE(window->geometry(), placed);
         QVERIFY(!window->isMaximized());
-        QCOMPARE(window->LastSavedEd->text(), QString::fromUtf8("Bäume 7.bmp"));
-        QCOMPARE(window->LastSavedWithPathEd->text(), QString::fromUtf8("/home/jürgen/Bäume 7.bmp"));
+        QCOMPARE(control<QLineEdit>(*window, "LastSavedEd")->text(), QString::fromUtf8("Bäume 7.bmp"));
+        QCOMPARE(control<QLineEdit>(*window, "LastSavedWithPathEd")->text(),
+                 QString::fromUtf8("/home/jürgen/Bäume 7.bmp"));
     }
 
     void maximisedWindowComesBackMaximised()
@@ -289,7 +293,7 @@ private slots:
 
         // A window that never showed has no placement of its own.
         window = newWindow();
-        window->LastSavedEd->setText(QStringLiteral("nie gezeigt.bmp"));
+        control<QLineEdit>(*window, "LastSavedEd")->setText(QStringLiteral("nie gezeigt.bmp"));
         closeWindow();
         QVERIFY(!formStore()->contains("MainForm/Left"));
         QVERIFY(!formStore()->contains("MainForm/LastSavedEd.Text"));

@@ -4,6 +4,7 @@
 #include "ButtonsXP.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
 #include "PrintUnit.h"
@@ -123,7 +124,7 @@ class PrintTest : public QObject {
                 act(form);
             return result;
         };
-        window->PrintBtn->click();
+        control<TBitBtnXP>(*window, "PrintBtn")->click();
     }
     // The printer setup sends the printer to `file` as PDF.
     void setUpPdf(const QString &file)
@@ -329,7 +330,7 @@ private slots:
         QRectF expected(printable.topLeft(), size);
         if (centred)
             expected.moveCenter(paper.center());
-        const double scale = kRasterDpi / double(window->PrintForm->printer().resolution());
+        const double scale = kRasterDpi / double(window->findChild<TPrintForm *>()->printer().resolution());
         const QRect onRaster(QRectF(expected.x() * scale, expected.y() * scale, expected.width() * scale,
                                     expected.height() * scale)
                                  .toRect());

@@ -3,6 +3,7 @@
 #include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 
@@ -48,8 +49,8 @@ class SavingTest : public QObject {
     };
     Snapshot snapshot() const
     {
-        return {window->afilename, window->windowTitle(), window->LastSavedEd->text(),
-                window->LastSavedWithPathEd->text(), window->changed};
+        return {window->afilename, window->windowTitle(), control<QLineEdit>(*window, "LastSavedEd")->text(),
+                control<QLineEdit>(*window, "LastSavedWithPathEd")->text(), window->changed};
     }
     void verifyUnchanged(const Snapshot &before)
     {
@@ -66,14 +67,14 @@ class SavingTest : public QObject {
         QVERIFY(!window->changed);
         QCOMPARE(window->windowTitle(),
                  kCaption + QStringLiteral(" - [") + QFileInfo(file).fileName() + QLatin1Char(']'));
-        QCOMPARE(window->LastSavedWithPathEd->text(), file);
-        QCOMPARE(window->LastSavedEd->text(), QFileInfo(file).fileName());
+        QCOMPARE(control<QLineEdit>(*window, "LastSavedWithPathEd")->text(), file);
+        QCOMPARE(control<QLineEdit>(*window, "LastSavedEd")->text(), QFileInfo(file).fileName());
     }
     // A sample unsaved earlier state: an old last-saved picture, changes pending.
     void markEarlierWork()
     {
-        window->LastSavedEd->setText(QStringLiteral("alt.bmp"));
-        window->LastSavedWithPathEd->setText(QStringLiteral("/woanders/alt.bmp"));
+        control<QLineEdit>(*window, "LastSavedEd")->setText(QStringLiteral("alt.bmp"));
+        control<QLineEdit>(*window, "LastSavedWithPathEd")->setText(QStringLiteral("/woanders/alt.bmp"));
         window->SetChanged();
     }
 
@@ -117,7 +118,7 @@ private slots:
         markEarlierWork();
         showWindow();
 
-        QTest::mouseClick(window->SaveBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*window, "SaveBtn"), Qt::LeftButton);
         QVERIFY(dialogs->fileRequests.isEmpty());
         QVERIFY(dialogs->messages.isEmpty());
         QVERIFY(contents(file).startsWith(magic));
@@ -156,7 +157,7 @@ private slots:
         QCOMPARE(dialogs->fileRequests.size(), 1);
         const FileRequest &request = dialogs->fileRequests[0];
         QCOMPARE(request.title, QStringLiteral("Speichern unter"));
-        QCOMPARE(request.folder, window->saveDialog1Folder);
+        QCOMPARE(request.folder, window->saveFolder());
         QCOMPARE(request.filter, QString::fromLocal8Bit(GetDIBSaveFilter()));
         QCOMPARE(request.filterIndex, 1);
         QVERIFY(request.confirmOverwrite);
@@ -188,7 +189,7 @@ private slots:
         window->afilename = old;
         markEarlierWork();
         showWindow();
-        window->PageControl2->setCurrentIndex(page);
+        control<QTabWidget>(*window, "PageControl2")->setCurrentIndex(page);
         auto *saveAs = window->findChild<QAbstractButton *>(button);
         QVERIFY(saveAs);
 
@@ -202,7 +203,7 @@ private slots:
         // "Speichern" now writes to the new file without asking.
         setpixel(window->outdi, 5, 5, 0x123456);
         window->SetChanged();
-        QTest::mouseClick(window->SaveBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(*window, "SaveBtn"), Qt::LeftButton);
         QCOMPARE(dialogs->fileRequests.size(), 1);
         QCOMPARE(compareWithFile(window->outdi, file, true), QString());
         verifySavedAs(file);

@@ -5,6 +5,7 @@
 #include "ButtonsXP.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "StatusBar.h"
@@ -56,7 +57,7 @@ class SequenceTest : public QObject {
     {
         dialogs->fileAnswers.push_back({true, {path(name)}, filterIndex});
     }
-    void run() { window->SpeichernalsBildfolgemitNummerierung1->trigger(); }
+    void run() { control<QAction>(*window, "SpeichernalsBildfolgemitNummerierung1")->trigger(); }
 
 private slots:
     void init()
@@ -80,7 +81,7 @@ private slots:
 
     void dialogHasItsFieldsAndResults()
     {
-        TBildfolgeForm *form = window->BildfolgeForm;
+        TBildfolgeForm *form = window->findChild<TBildfolgeForm *>();
         QVERIFY(form);
         QVERIFY(!form->isVisible());
         QCOMPARE(form->windowTitle(), kTitle);
@@ -143,9 +144,9 @@ private slots:
         QCOMPARE(files(), sorted);
         for (const QString &name : expected)
             QCOMPARE(compareWithFile(window->outdi, path(name)), QString());
-        QCOMPARE(window->LastSavedWithPathEd->text(), path(expected.last()));
-        QCOMPARE(window->StatusBar1->progress(), 0);
-        QVERIFY(!window->BildfolgeForm->isVisible());
+        QCOMPARE(control<QLineEdit>(*window, "LastSavedWithPathEd")->text(), path(expected.last()));
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
+        QVERIFY(!window->findChild<TBildfolgeForm *>()->isVisible());
     }
 
     void gaugeShowsTheWholeSequence()
@@ -153,13 +154,13 @@ private slots:
         // Each file is recorded as the last saved one when written: the gauge
         // then shows how far the sequence is, not the library's progress within a file.
         QList<int> gauge;
-        connect(window->LastSavedWithPathEd, &QLineEdit::textChanged, this,
-                [&] { gauge << window->StatusBar1->progress(); });
+        connect(control<QLineEdit>(*window, "LastSavedWithPathEd"), &QLineEdit::textChanged, this,
+                [&] { gauge << control<TStatusBar>(*window, "StatusBar1")->progress(); });
         answerDialog(1, 5, 4);
         chooseName(QStringLiteral("Bild.bmp"));
         run();
         QCOMPARE(gauge, QList<int>({0, 25, 50, 75, 100}));
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
     }
 
     void writesInTheFormatOfTheExtension()
@@ -250,8 +251,8 @@ private slots:
         QCOMPARE(failure.icon, QMessageBox::Critical);
         QVERIFY(QFile::exists(path(QStringLiteral("Bild0001.bmp"))));
         QVERIFY(!QFile::exists(path(QStringLiteral("Bild0003.bmp"))));
-        QCOMPARE(window->LastSavedWithPathEd->text(), path(QStringLiteral("Bild0001.bmp")));
-        QCOMPARE(window->StatusBar1->progress(), 0);
+        QCOMPARE(control<QLineEdit>(*window, "LastSavedWithPathEd")->text(), path(QStringLiteral("Bild0001.bmp")));
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
     }
 
     void extensionWithoutFormatIsRefused()
@@ -266,7 +267,7 @@ private slots:
 
     void dialogKeepsItsValuesForTheRun()
     {
-        TBildfolgeForm *first = window->BildfolgeForm;
+        TBildfolgeForm *first = window->findChild<TBildfolgeForm *>();
         answerDialog(3, 4, 2, false);
         run();
         int von = 0, bis = 0, digits = 0;
@@ -278,7 +279,7 @@ private slots:
             return int(QDialog::Rejected);
         };
         run();
-        QCOMPARE(window->BildfolgeForm, first);
+        QCOMPARE(window->findChild<TBildfolgeForm *>(), first);
         QCOMPARE(von, 3);
         QCOMPARE(bis, 4);
         QCOMPARE(digits, 2);

@@ -4,6 +4,7 @@
 #include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "ScriptedDialogs.h"
 #include "SettingsFile.h"
 #include "Startup.h"
@@ -57,8 +58,9 @@ class SettingsTest : public QObject {
     }
     SettingsValues fieldValues() const
     {
-        return {window->RadiusED->value(), window->Radius2Ed->value(), window->BrightEd->value(),
-                window->ZoomEd->value()};
+        return {
+            control<QSpinBox>(*window, "RadiusED")->value(), control<QSpinBox>(*window, "Radius2Ed")->value(),
+            control<QSpinBox>(*window, "BrightEd")->value(), control<QSpinBox>(*window, "ZoomEd")->value()};
     }
     void verifyErrorMessage(const QString &text)
     {
@@ -101,9 +103,9 @@ private slots:
     {
         createWindow();
         const SettingsValues values{37, 37, -45, 250};
-        window->RadiusED->setValue(values[0]);
-        window->BrightEd->setValue(values[2]);
-        window->ZoomEd->setValue(values[3]);
+        control<QSpinBox>(*window, "RadiusED")->setValue(values[0]);
+        control<QSpinBox>(*window, "BrightEd")->setValue(values[2]);
+        control<QSpinBox>(*window, "ZoomEd")->setValue(values[3]);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         dialogs->answers.push_back(QMessageBox::Yes);
@@ -120,8 +122,8 @@ private slots:
     {
         writeSettings(bytesOf({20, 70, 0, 100}));
         createWindow();
-        QCOMPARE(window->RadiusED->value(), 70);
-        QCOMPARE(window->Radius2Ed->value(), 70);
+        QCOMPARE(control<QSpinBox>(*window, "RadiusED")->value(), 70);
+        QCOMPARE(control<QSpinBox>(*window, "Radius2Ed")->value(), 70);
     }
 
     void valuesAreKeptInTheFieldsRanges_data()
@@ -142,9 +144,9 @@ private slots:
         QFETCH(int, zoom);
         writeSettings(file);
         createWindow();
-        QCOMPARE(window->Radius2Ed->value(), radius);
-        QCOMPARE(window->BrightEd->value(), bright);
-        QCOMPARE(window->ZoomEd->value(), zoom);
+        QCOMPARE(control<QSpinBox>(*window, "Radius2Ed")->value(), radius);
+        QCOMPARE(control<QSpinBox>(*window, "BrightEd")->value(), bright);
+        QCOMPARE(control<QSpinBox>(*window, "ZoomEd")->value(), zoom);
     }
 
     void brightnessAtStartDecidesTheStartColour_data()
@@ -162,15 +164,15 @@ private slots:
         QFETCH(int, sat);
         writeSettings(bytesOf({10, 10, bright, 100}));
         createWindow();
-        QCOMPARE(window->BrightEd->value(), bright);
+        QCOMPARE(control<QSpinBox>(*window, "BrightEd")->value(), bright);
         QCOMPARE(window->ghue, hue);
         QCOMPARE(window->gsat, sat);
         // The picker shows the same once its page is painted.
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->Button2Click();
-        QTRY_COMPARE(window->HueED->value(), hue);
-        QCOMPARE(window->SatEd->value(), sat);
+        QTRY_COMPARE(control<QSpinBox>(*window, "HueED")->value(), hue);
+        QCOMPARE(control<QSpinBox>(*window, "SatEd")->value(), sat);
     }
 
     void shortFileSetsOnlyWholeValues_data()
@@ -189,9 +191,9 @@ private slots:
         QFETCH(int, bright);
         writeSettings(bytesOf({55, 66, -77, 880}).left(size));
         createWindow();
-        QCOMPARE(window->RadiusED->value(), radius);
-        QCOMPARE(window->BrightEd->value(), bright);
-        QCOMPARE(window->ZoomEd->value(), 100);
+        QCOMPARE(control<QSpinBox>(*window, "RadiusED")->value(), radius);
+        QCOMPARE(control<QSpinBox>(*window, "BrightEd")->value(), bright);
+        QCOMPARE(control<QSpinBox>(*window, "ZoomEd")->value(), 100);
         QVERIFY(dialogs->messages.isEmpty());
     }
 
@@ -254,8 +256,8 @@ private slots:
         QCOMPARE(old, bytesOf({10, 10, 0, 100}));
 
         // The disk takes only 8 bytes of the new file.
-        window->ZoomEd->setValue(500);
-        window->BrightEd->setValue(-5);
+        control<QSpinBox>(*window, "ZoomEd")->setValue(500);
+        control<QSpinBox>(*window, "BrightEd")->setValue(-5);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
         ::getrlimit(RLIMIT_FSIZE, &saved);

@@ -8,6 +8,7 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
 #include "PixelOps.h"
@@ -73,6 +74,7 @@ class ToolsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TMainForm> window;
+    TCanvasBox *canvasBox() const { return control<TCanvasBox>(*window, "PaintBox1"); }
 
     // A new source picture (a pattern, or white) and a result that starts as its
     // copy, shown at `zoom` per cent.
@@ -87,18 +89,19 @@ class ToolsTest : public QObject {
                 setPixel(w.di, x, y, white ? QColor(255, 255, 255)
                                            : QColor((x * 5) % 256, (y * 7) % 256, ((x + y) * 3) % 256));
         std::memcpy(w.outdi->poi, w.di->poi, blockSize(w.di));
-        w.ZoomEd->setValue(zoom);
+        control<QSpinBox>(w, "ZoomEd")->setValue(zoom);
         // The canvas size the zoom gives.
-        w.PaintBox1->resize(int(kWidth * double(zoom) / 100), int(kHeight * double(zoom) / 100));
+        canvasBox()->resize(int(kWidth * double(zoom) / 100), int(kHeight * double(zoom) / 100));
         w.RedrawCanvas();
         QCoreApplication::processEvents();
     }
 
-    int pic(int canvas) const { return CanvasToPicture(canvas, window->ZoomEd->value()); }
+    int pic(int canvas) const { return CanvasToPicture(canvas, control<QSpinBox>(*window, "ZoomEd")->value()); }
 
     BrushAction colourise(int radius) const
     {
-        return {BrushMode::Colourise, radius, window->ghue, window->gsat, window->BrightEd->value()};
+        return {BrushMode::Colourise, radius, window->ghue, window->gsat,
+                control<QSpinBox>(*window, "BrightEd")->value()};
     }
 
     // Mouse events sent straight to the canvas (QTest would take the point
@@ -106,8 +109,8 @@ class ToolsTest : public QObject {
     void send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
               Qt::KeyboardModifiers keys)
     {
-        QMouseEvent event(type, at, window->PaintBox1->mapToGlobal(at), button, held, keys);
-        QCoreApplication::sendEvent(window->PaintBox1, &event);
+        QMouseEvent event(type, at, canvasBox()->mapToGlobal(at), button, held, keys);
+        QCoreApplication::sendEvent(canvasBox(), &event);
     }
     void press(QPoint at, Qt::KeyboardModifiers keys = {}, Qt::MouseButton button = Qt::LeftButton)
     {
@@ -115,7 +118,7 @@ class ToolsTest : public QObject {
     }
     void move(QPoint at, Qt::KeyboardModifiers keys = {})
     {
-        send(QEvent::MouseMove, at, Qt::NoButton, window->inpaint ? Qt::LeftButton : Qt::NoButton, keys);
+        send(QEvent::MouseMove, at, Qt::NoButton, window->painting() ? Qt::LeftButton : Qt::NoButton, keys);
     }
     void release(QPoint at, Qt::KeyboardModifiers keys = {}, Qt::MouseButton button = Qt::LeftButton)
     {
@@ -127,10 +130,10 @@ class ToolsTest : public QObject {
     {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        const QPoint at = window->PaintBox1->mapTo(window.get(), QPoint(0, 0));
+        const QPoint at = canvasBox()->mapTo(window.get(), QPoint(0, 0));
         return window->screen()
-            ->grabWindow(window->winId(), at.x(), at.y(), window->PaintBox1->width(),
-                         window->PaintBox1->height())
+            ->grabWindow(window->winId(), at.x(), at.y(), canvasBox()->width(),
+                         canvasBox()->height())
             .toImage();
     }
 
@@ -141,24 +144,26 @@ private slots:
         window->setDialogs(std::make_unique<ScriptedDialogs>());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTest::mouseClick(window->Button2, Qt::LeftButton); // page "Foto colorieren"
-        QVERIFY(window->PaintBox1->isVisible());
+        QTest::mouseClick(control<QPushButton>(*window, "Button2"), Qt::LeftButton); // page "Foto colorieren"
+        QVERIFY(canvasBox()->isVisible());
     }
     void cleanup() { window.reset(); }
 
     void toolBarAtStart()
     {
         TMainForm &w = *window;
-        QVERIFY(w.ColorierenBtn->isChecked());
-        QCOMPARE(w.toolGroup->buttons().size(), 4);
-        QVERIFY(w.toolGroup->exclusive());
-        QTest::mouseClick(w.PipetteBtn, Qt::LeftButton);
-        QVERIFY(w.PipetteBtn->isChecked() && !w.ColorierenBtn->isChecked());
-        QCOMPARE(w.Timer1->interval(), 1000);
-        QVERIFY(!w.Timer1->isActive());
-        QVERIFY(!w.MalenCheck->isChecked() && !w.FestMalenCheck->isChecked());
-        QCOMPARE(w.RadiusED->value(), 10);
-        QCOMPARE(w.Radius2Ed->value(), 10);
+        QVERIFY(control<QToolButton>(w, "ColorierenBtn")->isChecked());
+        QCOMPARE(control<QButtonGroup>(w, "toolGroup")->buttons().size(), 4);
+        QVERIFY(control<QButtonGroup>(w, "toolGroup")->exclusive());
+        QTest::mouseClick(control<QToolButton>(w, "PipetteBtn"), Qt::LeftButton);
+        QVERIFY(control<QToolButton>(w, "PipetteBtn")->isChecked() &&
+                !control<QToolButton>(w, "ColorierenBtn")->isChecked());
+        QCOMPARE(control<QTimer>(w, "Timer1")->interval(), 1000);
+        QVERIFY(!control<QTimer>(w, "Timer1")->isActive());
+        QVERIFY(!control<QCheckBox>(w, "MalenCheck")->isChecked() &&
+                !control<QCheckBox>(w, "FestMalenCheck")->isChecked());
+        QCOMPARE(control<QSpinBox>(w, "RadiusED")->value(), 10);
+        QCOMPARE(control<QSpinBox>(w, "Radius2Ed")->value(), 10);
     }
 
     void strokeFollowsTheMouse_data()
@@ -184,7 +189,7 @@ private slots:
         QFETCH(int, radius);
         usePicture(zoom);
         TMainForm &w = *window;
-        w.RadiusED->setValue(radius);
+        control<QSpinBox>(w, "RadiusED")->setValue(radius);
         w.ghue = 170;
         w.gsat = 200;
         Copy di(w.di), outdi(w.outdi);
@@ -196,8 +201,8 @@ private slots:
         const QByteArray before = bytesOf(w.outdi);
 
         press(from);
-        QVERIFY(w.inpaint);
-        QVERIFY(w.Timer1->isActive());
+        QVERIFY(w.painting());
+        QVERIFY(control<QTimer>(w, "Timer1")->isActive());
         QCOMPARE(bytesOf(w.outdi), before); // pressing alone paints nothing
         move(middle);
         move(to);
@@ -205,11 +210,11 @@ private slots:
         QCOMPARE(bytesOf(w.di), bytesOf(di.d));
         QVERIFY(w.changed);
         QVERIFY(w.windowTitle().endsWith(QStringLiteral("*]")));
-        QCOMPARE(QPoint(w.amx, w.amy), to);
+        QCOMPARE(w.lastStrokePoint(), to);
 
         release(to);
-        QVERIFY(!w.inpaint);
-        QVERIFY(!w.Timer1->isActive());
+        QVERIFY(!w.painting());
+        QVERIFY(!control<QTimer>(w, "Timer1")->isActive());
         QCOMPARE(bytesOf(w.outdi), bytesOf(outdi.d)); // the release paints nothing more
     }
 
@@ -224,14 +229,14 @@ private slots:
         QFETCH(int, zoom);
         usePicture(zoom);
         TMainForm &w = *window;
-        w.RadiusED->setValue(2);
+        control<QSpinBox>(w, "RadiusED")->setValue(2);
         const QPoint from(zoom / 5, zoom / 5), to(zoom / 5 + zoom / 10, zoom / 5); // picture (20,20)-(30,20)
         QCOMPARE(QPoint(pic(from.x()), pic(from.y())), QPoint(20, 20));
         QCOMPARE(QPoint(pic(to.x()), pic(to.y())), QPoint(30, 20));
         press(from);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        PaintRecorder canvas(w.PaintBox1);
+        PaintRecorder canvas(canvasBox());
         move(to);
         QTRY_VERIFY(!canvas.rects.isEmpty());
         QCoreApplication::processEvents();
@@ -245,9 +250,9 @@ private slots:
                                     changed.bottom - changed.top);
         QVERIFY2(repainted.contains(changedOnCanvas), qPrintable(QStringLiteral("%1,%2 %3x%4")
                      .arg(repainted.x()).arg(repainted.y()).arg(repainted.width()).arg(repainted.height())));
-        const QRect outline = toQRect(w.PaintBox1->outline()).adjusted(-2, -2, 2, 2);
+        const QRect outline = toQRect(canvasBox()->outline()).adjusted(-2, -2, 2, 2);
         QVERIFY(changedOnCanvas.united(outline).contains(repainted));
-        QVERIFY(repainted.width() < w.PaintBox1->width() / 2);
+        QVERIFY(repainted.width() < canvasBox()->width() / 2);
         release(to);
     }
 
@@ -261,7 +266,7 @@ private slots:
         QCOMPARE(bytesOf(w.outdi), before);
         QVERIFY(w.changed);
         QVERIFY(w.windowTitle().endsWith(QStringLiteral("*]")));
-        QVERIFY(!w.Timer1->isActive());
+        QVERIFY(!control<QTimer>(w, "Timer1")->isActive());
     }
 
     void secondPressWhileHeldIsIgnored()
@@ -270,17 +275,17 @@ private slots:
         TMainForm &w = *window;
         press(QPoint(40, 40));
         press(QPoint(90, 60), {}, Qt::RightButton);
-        QCOMPARE(QPoint(w.amx, w.amy), QPoint(40, 40));
+        QCOMPARE(w.lastStrokePoint(), QPoint(40, 40));
         // Any button's release ends the stroke.
         release(QPoint(90, 60), {}, Qt::RightButton);
-        QVERIFY(!w.inpaint);
+        QVERIFY(!w.painting());
     }
 
     void heldButtonPaintsOnTheTimer()
     {
         usePicture(250);
         TMainForm &w = *window;
-        w.RadiusED->setValue(3);
+        control<QSpinBox>(w, "RadiusED")->setValue(3);
         Copy di(w.di), outdi(w.outdi);
         QCOMPARE(QPoint(pic(50), pic(40)), QPoint(20, 16));
         paintDabByDab(di.d, outdi.d, 20, 16, 20, 16, colourise(3));
@@ -292,24 +297,24 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(bytesOf(w.outdi) != before, 3000);
         QCOMPARE(bytesOf(w.outdi), bytesOf(outdi.d));
         QVERIFY(w.changed);
-        QTRY_VERIFY(w.PaintBox1->outlineOnScreen());
-        QCOMPARE(w.PaintBox1->outline(), (PixelRect{42, 32, 57, 47})); // the outline at the press point, 7.5 each side
+        QTRY_VERIFY(canvasBox()->outlineOnScreen());
+        QCOMPARE(canvasBox()->outline(), (PixelRect{42, 32, 57, 47})); // the outline at the press point, 7.5 each side
         release(QPoint(50, 40));
-        QVERIFY(!w.Timer1->isActive());
+        QVERIFY(!control<QTimer>(w, "Timer1")->isActive());
     }
 
     void timerTickWithTheLineToolKeepsItsStart()
     {
         usePicture(100);
         TMainForm &w = *window;
-        QTest::mouseClick(w.LinieBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(w, "LinieBtn"), Qt::LeftButton);
         const QByteArray before = bytesOf(w.outdi);
         press(QPoint(10, 10));
         move(QPoint(60, 30));
         w.SetUnChanged();
         w.Timer1Timer();
         QCOMPARE(bytesOf(w.outdi), before);
-        QCOMPARE(QPoint(w.amx, w.amy), QPoint(10, 10));
+        QCOMPARE(w.lastStrokePoint(), QPoint(10, 10));
         QVERIFY(w.changed);
         release(QPoint(60, 30));
     }
@@ -319,10 +324,10 @@ private slots:
         usePicture(100);
         TMainForm &w = *window;
         w.ColorAllBtnClick();
-        w.MalenCheck->setChecked(true);
-        w.FestMalenCheck->setChecked(true);
-        QTest::mouseClick(w.RadiergummiBtn, Qt::LeftButton);
-        w.RadiusED->setValue(5);
+        control<QCheckBox>(w, "MalenCheck")->setChecked(true);
+        control<QCheckBox>(w, "FestMalenCheck")->setChecked(true);
+        QTest::mouseClick(control<QToolButton>(w, "RadiergummiBtn"), Qt::LeftButton);
+        control<QSpinBox>(w, "RadiusED")->setValue(5);
         Copy di(w.di), outdi(w.outdi);
         paintDabByDab(di.d, outdi.d, 30, 30, 80, 50, {BrushMode::Erase, 5});
         press(QPoint(30, 30));
@@ -345,10 +350,10 @@ private slots:
         QFETCH(bool, fest);
         usePicture(250);
         TMainForm &w = *window;
-        w.MalenCheck->setChecked(true);
-        w.FestMalenCheck->setChecked(fest);
-        w.Shape5->setBrushColor(QColor(10, 20, 30));
-        w.RadiusED->setValue(2);
+        control<QCheckBox>(w, "MalenCheck")->setChecked(true);
+        control<QCheckBox>(w, "FestMalenCheck")->setChecked(fest);
+        control<TShape>(w, "Shape5")->setBrushColor(QColor(10, 20, 30));
+        control<QSpinBox>(w, "RadiusED")->setValue(2);
         Copy di(w.di), outdi(w.outdi);
         QCOMPARE(QPoint(pic(75), pic(30)), QPoint(30, 12));
         paintDabByDab(di.d, outdi.d, 10, 10, 30, 12, {BrushMode::Paint, 2, 0, 0, 0, 10, 20, 30, fest});
@@ -375,18 +380,18 @@ private slots:
         TMainForm &w = *window;
         setPixel(w.outdi, 40, 20, QColor(0, 0, 255));   // hue 170, saturation 255
         setPixel(w.outdi, 41, 20, QColor(90, 90, 90));  // grey
-        QTest::mouseClick(w.PipetteBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(w, "PipetteBtn"), Qt::LeftButton);
         const QByteArray before = bytesOf(w.outdi);
         const auto canvas = [zoom](int p) { return p * zoom / 100 + (zoom > 100 ? 1 : 0); };
         press(QPoint(canvas(40), canvas(20)));
         move(QPoint(canvas(40), canvas(20)));
-        QCOMPARE(w.HueED->value(), 170);
-        QCOMPARE(w.SatEd->value(), 255);
+        QCOMPARE(control<QSpinBox>(w, "HueED")->value(), 170);
+        QCOMPARE(control<QSpinBox>(w, "SatEd")->value(), 255);
         QCOMPARE(w.ghue, 170);
         QCOMPARE(w.gsat, 255);
         move(QPoint(canvas(41), canvas(20)));
-        QCOMPARE(w.HueED->value(), 0);
-        QCOMPARE(w.SatEd->value(), 0);
+        QCOMPARE(control<QSpinBox>(w, "HueED")->value(), 0);
+        QCOMPARE(control<QSpinBox>(w, "SatEd")->value(), 0);
         QCOMPARE(w.ghue, 0);
         QCOMPARE(w.gsat, 0);
         // Outside the picture the pipette leaves the colour alone.
@@ -394,7 +399,7 @@ private slots:
         QCOMPARE(w.ghue, 0);
         release(QPoint(-40, canvas(20)));
         QCOMPARE(bytesOf(w.outdi), before);
-        QVERIFY(w.PipetteBtn->isChecked());
+        QVERIFY(control<QToolButton>(w, "PipetteBtn")->isChecked());
         QVERIFY(w.changed);
     }
 
@@ -419,8 +424,8 @@ private slots:
         QFETCH(QPoint, end);
         usePicture(zoom);
         TMainForm &w = *window;
-        QTest::mouseClick(w.LinieBtn, Qt::LeftButton);
-        w.RadiusED->setValue(2);
+        QTest::mouseClick(control<QToolButton>(w, "LinieBtn"), Qt::LeftButton);
+        control<QSpinBox>(w, "RadiusED")->setValue(2);
         const QPoint pointer(100 * zoom / 100, 40 * zoom / 100);
         Copy di(w.di), outdi(w.outdi);
         paintDabByDab(di.d, outdi.d, 0, 0, end.x(), end.y(), colourise(2));
@@ -431,15 +436,15 @@ private slots:
         move(pointer, keys);
         // Dragging only shows the rubber band from the start.
         QCOMPARE(bytesOf(w.outdi), before);
-        QVERIFY(w.PaintBox1->band().has_value());
-        QCOMPARE(w.PaintBox1->band()->p1(), QPoint(0, 0));
-        QCOMPARE(w.PaintBox1->band()->p2(), QPoint(end.x() * zoom / 100, end.y() * zoom / 100));
-        QCOMPARE(QPoint(w.amx, w.amy), QPoint(0, 0));
+        QVERIFY(canvasBox()->band().has_value());
+        QCOMPARE(canvasBox()->band()->p1(), QPoint(0, 0));
+        QCOMPARE(canvasBox()->band()->p2(), QPoint(end.x() * zoom / 100, end.y() * zoom / 100));
+        QCOMPARE(w.lastStrokePoint(), QPoint(0, 0));
 
         release(pointer, keys);
         QCOMPARE(bytesOf(w.outdi), bytesOf(outdi.d));
-        QVERIFY(!w.PaintBox1->band().has_value());
-        QVERIFY(!w.PaintBox1->outlineOnScreen());
+        QVERIFY(!canvasBox()->band().has_value());
+        QVERIFY(!canvasBox()->outlineOnScreen());
         QVERIFY(w.changed);
     }
 
@@ -457,9 +462,9 @@ private slots:
         const int rz = 10 * zoom / 100;
         const QPoint at(150, 80);
         move(at);
-        QCOMPARE(w.PaintBox1->outline(), (PixelRect{at.x() - rz, at.y() - rz, at.x() + rz, at.y() + rz}));
+        QCOMPARE(canvasBox()->outline(), (PixelRect{at.x() - rz, at.y() - rz, at.x() + rz, at.y() + rz}));
         QImage shown = onScreen();
-        QVERIFY(w.PaintBox1->outlineOnScreen());
+        QVERIFY(canvasBox()->outlineOnScreen());
         const auto inverted = [&](int x, int y) { return shown.pixelColor(x, y) == QColor(0, 0, 0); };
         const auto leftEdgeInverted = [&](int left) {
             for (int y = at.y() - 3; y <= at.y() + 3; ++y)
@@ -476,30 +481,30 @@ private slots:
         shown = onScreen();
         QVERIFY(!leftEdgeInverted(at.x() - rz));
         QVERIFY(inverted(40 - rz, 30) || inverted(40 - rz + 1, 30) || inverted(40 - rz, 29));
-        QCOMPARE(w.PaintBox1->outline(), (PixelRect{40 - rz, 30 - rz, 40 + rz, 30 + rz}));
-        QVERIFY(w.PaintBox1->outlineOnScreen());
+        QCOMPARE(canvasBox()->outline(), (PixelRect{40 - rz, 30 - rz, 40 + rz, 30 + rz}));
+        QVERIFY(canvasBox()->outlineOnScreen());
 
         // Any redraw of the canvas takes it off, as does leaving the canvas.
         w.RedrawCanvas();
         shown = onScreen();
-        QVERIFY(!w.PaintBox1->outlineOnScreen());
+        QVERIFY(!canvasBox()->outlineOnScreen());
         QVERIFY(!inverted(40 - rz, 30) && !inverted(40 - rz + 1, 30) && !inverted(40 - rz, 29));
         move(at);
         shown = onScreen();
         QVERIFY(leftEdgeInverted(at.x() - rz));
         QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(w.PaintBox1, &leave);
+        QCoreApplication::sendEvent(canvasBox(), &leave);
         shown = onScreen();
-        QVERIFY(!w.PaintBox1->outlineOnScreen());
+        QVERIFY(!canvasBox()->outlineOnScreen());
         QVERIFY(!leftEdgeInverted(at.x() - rz));
 
         // A page change forgets it; the canvas comes back without it.
         move(at);
         onScreen();
-        QVERIFY(w.PaintBox1->outlineOnScreen());
-        w.PageControl2->setCurrentIndex(2);
-        QVERIFY(!w.PaintBox1->outlineOnScreen());
-        w.PageControl2->setCurrentIndex(1);
+        QVERIFY(canvasBox()->outlineOnScreen());
+        control<QTabWidget>(w, "PageControl2")->setCurrentIndex(2);
+        QVERIFY(!canvasBox()->outlineOnScreen());
+        control<QTabWidget>(w, "PageControl2")->setCurrentIndex(1);
         shown = onScreen();
         QVERIFY(!leftEdgeInverted(at.x() - rz));
 
@@ -507,7 +512,7 @@ private slots:
         move(at);
         onScreen();
         press(at);
-        QVERIFY(!w.PaintBox1->outlineOnScreen());
+        QVERIFY(!canvasBox()->outlineOnScreen());
         shown = onScreen();
         QVERIFY(!leftEdgeInverted(at.x() - rz));
         release(at);
@@ -518,14 +523,13 @@ private slots:
         // The outline reaches past the canvas; showing it must not keep the
         // canvas repainting, nor must the redraws that take it off.
         usePicture(100, true);
-        TMainForm &w = *window;
-        PaintRecorder canvas(w.PaintBox1);
+        PaintRecorder canvas(canvasBox());
         move(QPoint(2, 2));
         QTest::qWait(200);
-        QVERIFY(w.PaintBox1->outlineOnScreen());
-        w.PaintBox1->update(QRect(100, 50, 10, 10));
+        QVERIFY(canvasBox()->outlineOnScreen());
+        canvasBox()->update(QRect(100, 50, 10, 10));
         QTest::qWait(200);
-        QVERIFY(!w.PaintBox1->outlineOnScreen());
+        QVERIFY(!canvasBox()->outlineOnScreen());
         QVERIFY2(canvas.rects.size() < 6, qPrintable(QString::number(canvas.rects.size())));
         move(QPoint(2, 2));
         const QImage shown = onScreen();
@@ -536,8 +540,8 @@ private slots:
     {
         usePicture(100, true);
         TMainForm &w = *window;
-        QTest::mouseClick(w.LinieBtn, Qt::LeftButton);
-        w.RadiusED->setValue(1);
+        QTest::mouseClick(control<QToolButton>(w, "LinieBtn"), Qt::LeftButton);
+        control<QSpinBox>(w, "RadiusED")->setValue(1);
         press(QPoint(10, 50));
         move(QPoint(120, 50));
         QImage shown = onScreen();
@@ -557,17 +561,18 @@ private slots:
     {
         usePicture(100, true);
         TMainForm &w = *window;
-        QSignalSpy first(w.RadiusED, &QSpinBox::valueChanged), second(w.Radius2Ed, &QSpinBox::valueChanged);
-        w.Radius2Ed->setValue(35);
-        QCOMPARE(w.RadiusED->value(), 35);
+        QSignalSpy first(control<QSpinBox>(w, "RadiusED"), &QSpinBox::valueChanged),
+            second(control<QSpinBox>(w, "Radius2Ed"), &QSpinBox::valueChanged);
+        control<QSpinBox>(w, "Radius2Ed")->setValue(35);
+        QCOMPARE(control<QSpinBox>(w, "RadiusED")->value(), 35);
         QCOMPARE(first.count(), 1);
         QCOMPARE(second.count(), 1);
-        w.RadiusED->setValue(50);
-        QCOMPARE(w.Radius2Ed->value(), 50);
+        control<QSpinBox>(w, "RadiusED")->setValue(50);
+        QCOMPARE(control<QSpinBox>(w, "Radius2Ed")->value(), 50);
         QCOMPARE(first.count(), 2);
         QCOMPARE(second.count(), 2);
 
-        w.Radius2Ed->setValue(35);
+        control<QSpinBox>(w, "Radius2Ed")->setValue(35);
         press(QPoint(80, 50));
         w.Timer1Timer();
         release(QPoint(80, 50));
@@ -582,7 +587,7 @@ private slots:
     {
         usePicture(250);
         TMainForm &w = *window;
-        w.RadiusED->setValue(1);
+        control<QSpinBox>(w, "RadiusED")->setValue(1);
         Copy di(w.di), outdi(w.outdi);
         // -2 at 250 % is -0.8 picture pixels, cut toward zero to 0.
         paintDabByDab(di.d, outdi.d, 2, 2, 0, 0, colourise(1));
@@ -592,7 +597,7 @@ private slots:
         move(QPoint(-50, -50));
         release(QPoint(-50, -50));
         QCOMPARE(bytesOf(w.outdi), bytesOf(outdi.d));
-        QVERIFY(!w.inpaint);
+        QVERIFY(!w.painting());
     }
 };
 

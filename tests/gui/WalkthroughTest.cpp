@@ -9,6 +9,7 @@
 #include "FileHelpers.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "RGBHSL.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
@@ -234,7 +235,8 @@ double meanDeviation(const RgbPicture &actual, const RgbPicture &expected)
 {
     double sum = 0;
     for (size_t i = 0; i < expected.pixels.size(); ++i)
-        sum += std::abs(actual.pixels[i].r - expected.pixels[i].r) + std::abs(actual.pixels[i].g - expected.pixels[i].g) +
+        sum += std::abs(actual.pixels[i].r - expected.pixels[i].r) +
+               std::abs(actual.pixels[i].g - expected.pixels[i].g) +
                std::abs(actual.pixels[i].b - expected.pixels[i].b);
     return sum / (3.0 * double(expected.pixels.size()));
 }
@@ -255,12 +257,12 @@ class WalkthroughTest : public QObject {
     std::unique_ptr<QTemporaryDir> folder;
 
     QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
-    QModelIndex root() const { return window->JamShellList1->rootIndex(); }
+    QModelIndex root() const { return control<QListView>(*window, "JamShellList1")->rootIndex(); }
     QStringList rowNames() const
     {
         QStringList names;
-        for (int row = 0; row < window->fileModel->rowCount(root()); ++row)
-            names << window->fileModel->index(row, 0, root()).data().toString();
+        for (int row = 0; row < control<QFileSystemModel>(*window, "fileModel")->rowCount(root()); ++row)
+            names << control<QFileSystemModel>(*window, "fileModel")->index(row, 0, root()).data().toString();
         return names;
     }
     QString caption(const QString &file, bool changed = false) const
@@ -270,9 +272,9 @@ class WalkthroughTest : public QObject {
 
     void send(QEvent::Type type, QPoint at, Qt::MouseButtons held)
     {
-        QMouseEvent event(type, at, window->PaintBox1->mapToGlobal(at),
+        QMouseEvent event(type, at, control<TCanvasBox>(*window, "PaintBox1")->mapToGlobal(at),
                           type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, {});
-        QCoreApplication::sendEvent(window->PaintBox1, &event);
+        QCoreApplication::sendEvent(control<TCanvasBox>(*window, "PaintBox1"), &event);
     }
     // A drag over the canvas through `canvas` points; returns them in picture pixels.
     std::vector<QPoint> drag(const std::vector<QPoint> &canvas)
@@ -283,7 +285,7 @@ class WalkthroughTest : public QObject {
         send(QEvent::MouseButtonRelease, canvas.back(), Qt::NoButton);
         std::vector<QPoint> picture;
         for (const QPoint &p : canvas)
-            picture.push_back(toPicture(p, window->ZoomEd->value()));
+            picture.push_back(toPicture(p, control<QSpinBox>(*window, "ZoomEd")->value()));
         return picture;
     }
     // Opens the menu of a top-bar button and clicks its item `caption`.
@@ -302,9 +304,9 @@ class WalkthroughTest : public QObject {
     {
         QCOMPARE(button->text(), name);
         QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(window->ColorierenBtn->isChecked());
-        QCOMPARE(window->HueED->value(), hue);
-        QCOMPARE(window->SatEd->value(), sat);
+        QVERIFY(control<QToolButton>(*window, "ColorierenBtn")->isChecked());
+        QCOMPARE(control<QSpinBox>(*window, "HueED")->value(), hue);
+        QCOMPARE(control<QSpinBox>(*window, "SatEd")->value(), sat);
     }
 
 private slots:
@@ -336,69 +338,71 @@ private slots:
         // 1, 2: the first frame, double-clicked in the file list.
         w.SelectTreeFolder(folder->path());
         QVERIFY2(QTest::qWaitFor([&] { return rowNames() == names; }, 10000), qPrintable(rowNames().join(',')));
-        const QRect item = w.JamShellList1->visualRect(w.fileModel->index(0, 0, root()));
-        QTest::mouseClick(w.JamShellList1->viewport(), Qt::LeftButton, {}, item.center());
-        QTest::mouseDClick(w.JamShellList1->viewport(), Qt::LeftButton, {}, item.center());
+        const QRect item = control<QListView>(w, "JamShellList1")
+                               ->visualRect(control<QFileSystemModel>(w, "fileModel")->index(0, 0, root()));
+        QTest::mouseClick(control<QListView>(w, "JamShellList1")->viewport(), Qt::LeftButton, {}, item.center());
+        QTest::mouseDClick(control<QListView>(w, "JamShellList1")->viewport(), Qt::LeftButton, {}, item.center());
         QCOMPARE(w.afilename, path(names[0]));
         QCOMPARE(w.windowTitle(), caption(names[0]));
-        QCOMPARE(w.Breit->text(), QStringLiteral("120 Pixels"));
-        QCOMPARE(w.Tief->text(), QStringLiteral("16777216"));
-        QCOMPARE(w.PrefListBox->item(0)->text(), withTrailingSeparator(folder->path()));
+        QCOMPARE(control<QLineEdit>(w, "Breit")->text(), QStringLiteral("120 Pixels"));
+        QCOMPARE(control<QLineEdit>(w, "Tief")->text(), QStringLiteral("16777216"));
+        QCOMPARE(control<QListWidget>(w, "PrefListBox")->item(0)->text(), withTrailingSeparator(folder->path()));
         QCOMPARE(difference(fromDib(w.outdi), frame(0)), QString());
 
         // 3, 4: two presets and brush strokes at zoom 200; the second stroke
         // runs back against its axis and past the picture's corner.
-        QTest::mouseClick(w.Button2, Qt::LeftButton); // "Foto colorieren"
-        QVERIFY(w.PaintBox1->isVisible());
-        w.ZoomEd->setValue(200);
-        QCOMPARE(w.PaintBox1->size(), QSize(240, 160));
+        QTest::mouseClick(control<QPushButton>(w, "Button2"), Qt::LeftButton); // "Foto colorieren"
+        QVERIFY(control<TCanvasBox>(w, "PaintBox1")->isVisible());
+        control<QSpinBox>(w, "ZoomEd")->setValue(200);
+        QCOMPARE(control<TCanvasBox>(w, "PaintBox1")->size(), QSize(240, 160));
         RgbPicture expected = frame(0);
-        pickPreset(w.ToolButton2, QStringLiteral("Himmel"), 143, 157);
-        w.RadiusED->setValue(6);
+        pickPreset(control<QToolButton>(w, "ToolButton2"), QStringLiteral("Himmel"), 143, 157);
+        control<QSpinBox>(w, "RadiusED")->setValue(6);
         brush(frame(0), expected, drag({{20, 20}, {90, 37}, {150, 30}, {151, 31}}), 6, 143, 157, 0);
         QCOMPARE(w.windowTitle(), caption(names[0], true));
-        pickPreset(w.ToolButton5, QStringLiteral("Gras"), 55, 60);
-        w.Radius2Ed->setValue(4);
-        w.BrightEd->setValue(25);
+        pickPreset(control<QToolButton>(w, "ToolButton5"), QStringLiteral("Gras"), 55, 60);
+        control<QSpinBox>(w, "Radius2Ed")->setValue(4);
+        control<QSpinBox>(w, "BrightEd")->setValue(25);
         brush(frame(0), expected, drag({{61, 140}, {60, 100}, {200, 150}, {120, 119}, {250, 171}}), 4, 55, 60, 25);
-        w.BrightEd->setValue(0);
+        control<QSpinBox>(w, "BrightEd")->setValue(0);
 
         // 5: "Speichern" writes over the frame, without a dialog.
-        QTest::mouseClick(w.SaveBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(w, "SaveBtn"), Qt::LeftButton);
         QVERIFY2(dialogs->messages.isEmpty(), qPrintable(dialogs->messages.value(0).text));
         QVERIFY(dialogs->fileRequests.isEmpty());
         QCOMPARE(difference(readFile(path(names[0])), expected), QString());
-        QCOMPARE(w.LastSavedWithPathEd->text(), path(names[0]));
+        QCOMPARE(control<QLineEdit>(w, "LastSavedWithPathEd")->text(), path(names[0]));
         QCOMPARE(w.windowTitle(), caption(names[0]));
 
         // 6: the next frame, the colours of the one saved, the layer moved after
         // the camera (2 left, 1 up), touched up and saved.
-        QTest::mouseClick(w.BitBtn1, Qt::LeftButton); // "Nächstes Bild laden..."
+        QTest::mouseClick(control<QPushButton>(w, "BitBtn1"), Qt::LeftButton); // "Nächstes Bild laden..."
         QVERIFY(dialogs->messages.isEmpty());
         QCOMPARE(w.afilename, path(names[1]));
         QCOMPARE(difference(fromDib(w.outdi), frame(1)), QString());
-        choose(w.FarbenBtn, w.FarbenPopup, QStringLiteral("Farben direkt vom Vorgängerbild übernehmen..."));
+        choose(control<QPushButton>(w, "FarbenBtn"), control<QMenu>(w, "FarbenPopup"),
+               QStringLiteral("Farben direkt vom Vorgängerbild übernehmen..."));
         QVERIFY(dialogs->messages.isEmpty());
         expected = transfer(frame(1), expected);
         QCOMPARE(difference(fromDib(w.outdi), expected), QString());
         QVERIFY(!w.changed);
 
-        w.MovePixelEd->setValue(2);
-        QTest::mouseClick(w.MoveLeftBtn, Qt::LeftButton);
+        control<QSpinBox>(w, "MovePixelEd")->setValue(2);
+        QTest::mouseClick(control<QToolButton>(w, "MoveLeftBtn"), Qt::LeftButton);
         expected = shift(frame(1), expected, -1, 0, 2);
-        w.MovePixelEd->setValue(1);
-        QTest::mouseClick(w.MoveUpBtn, Qt::LeftButton);
+        control<QSpinBox>(w, "MovePixelEd")->setValue(1);
+        QTest::mouseClick(control<QToolButton>(w, "MoveUpBtn"), Qt::LeftButton);
         expected = shift(frame(1), expected, 0, -1, 1);
         QCOMPARE(difference(fromDib(w.outdi), expected), QString());
 
         // Touching up: an erased spot, and darker wood along the grey edge the
         // shift uncovered.
-        QTest::mouseClick(w.RadiergummiBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(w, "RadiergummiBtn"), Qt::LeftButton);
         brush(frame(1), expected, drag({{100, 60}, {112, 66}}), 4, 0, 0, 0, true);
-        pickPreset(w.ToolButton9, QStringLiteral("Holz"), 23, 76);
-        w.BrightEd->setValue(-30);
+        pickPreset(control<QToolButton>(w, "ToolButton9"), QStringLiteral("Holz"), 23, 76);
+        control<QSpinBox>(w, "BrightEd")->setValue(-30);
         brush(frame(1), expected, drag({{237, 150}, {235, 10}}), 4, 23, 76, -30);
-        QTest::mouseClick(w.SaveBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(w, "SaveBtn"), Qt::LeftButton);
         QVERIFY(dialogs->messages.isEmpty());
         QCOMPARE(difference(readFile(path(names[1])), expected), QString());
         QCOMPARE(w.windowTitle(), caption(names[1]));
@@ -407,7 +411,7 @@ private slots:
         // The batch: two more frames with the colours of the current result,
         // each written over itself in its own format; the work comes back.
         dialogs->fileAnswers.push_back({true, {path(names[2]), path(names[3])}, 1});
-        choose(w.StapelverarbeitungBtn, w.StapelverarbeitungPopup,
+        choose(control<QPushButton>(w, "StapelverarbeitungBtn"), control<QMenu>(w, "StapelverarbeitungPopup"),
                QStringLiteral("Alle ausgewählten Bilder colorieren..."));
         QVERIFY2(dialogs->messages.isEmpty(), qPrintable(dialogs->messages.value(0).text));
         QCOMPARE(dialogs->fileRequests.size(), 1);

@@ -3,6 +3,7 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowControls.h"
 #include "PaintBox.h"
 #include "ScriptedDialogs.h"
 #include "Startup.h"
@@ -18,6 +19,9 @@ class ZoomViewTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TMainForm> window;
+    QScrollArea *resultArea() const { return control<QScrollArea>(*window, "ErgScrollBox"); }
+    TPaintBox *resultBox() const { return control<TPaintBox>(*window, "ErgPaintBox"); }
+    QScrollArea *canvasArea() const { return control<QScrollArea>(*window, "ScrollBox1"); }
 
     void setPictures(int width, int height)
     {
@@ -36,7 +40,7 @@ class ZoomViewTest : public QObject {
         }
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCOMPARE(window->PageControl2->currentIndex(), page);
+        QCOMPARE(control<QTabWidget>(*window, "PageControl2")->currentIndex(), page);
     }
     static void wheel(QWidget *over, QPoint angle, Qt::KeyboardModifiers shift = Qt::NoModifier)
     {
@@ -47,22 +51,22 @@ class ZoomViewTest : public QObject {
     }
     // A hand on the result view at a point of the visible area, in the box's
     // own pixels, as the box reports it wherever it has been scrolled to.
-    QPoint onBox(QPoint inView) const { return inView - window->ErgPaintBox->pos(); }
+    QPoint onBox(QPoint inView) const { return inView - resultBox()->pos(); }
     void moveHand(QPoint inView, Qt::MouseButtons buttons = Qt::LeftButton)
     {
-        QMouseEvent event(QEvent::MouseMove, QPointF(onBox(inView)), window->ErgPaintBox->mapToGlobal(QPointF(onBox(inView))),
+        QMouseEvent event(QEvent::MouseMove, QPointF(onBox(inView)), resultBox()->mapToGlobal(QPointF(onBox(inView))),
                           Qt::NoButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(window->ErgPaintBox, &event);
+        QApplication::sendEvent(resultBox(), &event);
     }
     QPoint resultScroll() const
     {
-        return {window->ErgScrollBox->horizontalScrollBar()->value(),
-                window->ErgScrollBox->verticalScrollBar()->value()};
+        return {resultArea()->horizontalScrollBar()->value(),
+                resultArea()->verticalScrollBar()->value()};
     }
     void scrollResult(QPoint to)
     {
-        window->ErgScrollBox->horizontalScrollBar()->setValue(to.x());
-        window->ErgScrollBox->verticalScrollBar()->setValue(to.y());
+        resultArea()->horizontalScrollBar()->setValue(to.x());
+        resultArea()->verticalScrollBar()->setValue(to.y());
         QCOMPARE(resultScroll(), to);
     }
 
@@ -92,22 +96,22 @@ private slots:
         QFETCH(QSize, canvas);
         setPictures(picture.width(), picture.height());
         // Through the field, as the user changes it.
-        window->ZoomEd->setValue(zoom == 10 ? 20 : 10);
-        window->ZoomEd->setValue(zoom);
-        QCOMPARE(window->PaintBox1->size(), canvas);
+        control<QSpinBox>(*window, "ZoomEd")->setValue(zoom == 10 ? 20 : 10);
+        control<QSpinBox>(*window, "ZoomEd")->setValue(zoom);
+        QCOMPARE(control<TCanvasBox>(*window, "PaintBox1")->size(), canvas);
         showPage(1);
-        const QScrollBar *vertical = window->ScrollBox1->verticalScrollBar();
-        QCOMPARE(vertical->maximum(), std::max(0, canvas.height() - window->ScrollBox1->viewport()->height()));
+        const QScrollBar *vertical = canvasArea()->verticalScrollBar();
+        QCOMPARE(vertical->maximum(), std::max(0, canvas.height() - canvasArea()->viewport()->height()));
     }
 
     void zoomKeepsTheScrollPosition()
     {
         setPictures(320, 200);
-        window->ZoomEd->setValue(500);
+        control<QSpinBox>(*window, "ZoomEd")->setValue(500);
         showPage(1);
-        window->ScrollBox1->verticalScrollBar()->setValue(300);
-        window->ZoomEd->setValue(400);
-        QCOMPARE(window->ScrollBox1->verticalScrollBar()->value(), 300);
+        canvasArea()->verticalScrollBar()->setValue(300);
+        control<QSpinBox>(*window, "ZoomEd")->setValue(400);
+        QCOMPARE(canvasArea()->verticalScrollBar()->value(), 300);
     }
 
     // The wheel scrolls the picture of the active page 20 pixels a notch,
@@ -150,10 +154,10 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(int, expected);
         setPictures(1600, 1000);
-        window->ZoomEd->setValue(200); // the canvas is 3200 x 2000
+        control<QSpinBox>(*window, "ZoomEd")->setValue(200); // the canvas is 3200 x 2000
         showPage(page);
-        QScrollArea *area = page == 1 ? window->ScrollBox1 : window->ErgScrollBox;
-        QScrollArea *other = page == 1 ? window->ErgScrollBox : window->ScrollBox1;
+        QScrollArea *area = page == 1 ? canvasArea() : resultArea();
+        QScrollArea *other = page == 1 ? resultArea() : canvasArea();
         QWidget *target = over == QLatin1String("box") ? area->widget()
                         : over == QLatin1String("viewport") ? area->viewport()
                                                              : static_cast<QWidget *>(area->verticalScrollBar());
@@ -169,7 +173,7 @@ private slots:
         QCOMPARE(vertical->value(), expected < 0 ? vertical->maximum() : expected);
         QCOMPARE(area->horizontalScrollBar()->value(), 50);
         QCOMPARE(other->verticalScrollBar()->value(), 0);
-        QCOMPARE(window->ZoomEd->value(), 200);
+        QCOMPARE(control<QSpinBox>(*window, "ZoomEd")->value(), 200);
     }
 
     void wheelOnTheLoadPageDoesNothing()
@@ -178,17 +182,17 @@ private slots:
         showPage(1); // both pictures laid out once, so both can scroll
         showPage(2);
         showPage(0);
-        window->ScrollBox1->verticalScrollBar()->setValue(40);
-        window->ErgScrollBox->verticalScrollBar()->setValue(40);
-        QCOMPARE(window->ScrollBox1->verticalScrollBar()->value(), 40);
-        QCOMPARE(window->ErgScrollBox->verticalScrollBar()->value(), 40);
-        wheel(window->PaintBox1, QPoint(0, -120));
-        wheel(window->ErgPaintBox, QPoint(0, 120));
+        canvasArea()->verticalScrollBar()->setValue(40);
+        resultArea()->verticalScrollBar()->setValue(40);
+        QCOMPARE(canvasArea()->verticalScrollBar()->value(), 40);
+        QCOMPARE(resultArea()->verticalScrollBar()->value(), 40);
+        wheel(control<TCanvasBox>(*window, "PaintBox1"), QPoint(0, -120));
+        wheel(resultBox(), QPoint(0, 120));
         window->FormMouseWheelDown();
         window->FormMouseWheelUp();
         window->FormMouseWheelUp();
-        QCOMPARE(window->ScrollBox1->verticalScrollBar()->value(), 40);
-        QCOMPARE(window->ErgScrollBox->verticalScrollBar()->value(), 40);
+        QCOMPARE(canvasArea()->verticalScrollBar()->value(), 40);
+        QCOMPARE(resultArea()->verticalScrollBar()->value(), 40);
     }
 
     // The picture follows the hand; the limits apply to each direction alone.
@@ -217,20 +221,20 @@ private slots:
         QFETCH(QPoint, expected);
         setPictures(1600, 1000);
         showPage(2);
-        const int bottom = window->ErgScrollBox->verticalScrollBar()->maximum();
+        const int bottom = resultArea()->verticalScrollBar()->maximum();
         QVERIFY(bottom > 200);
         scrollResult(QPoint(start.x(), start.y() < 0 ? bottom : start.y()));
         const Qt::MouseButton button = QString::fromLatin1(QTest::currentDataTag()).contains(QLatin1String("right"))
                                            ? Qt::RightButton : Qt::LeftButton;
 
-        QTest::mousePress(window->ErgPaintBox, button, Qt::NoModifier, onBox(hand.first()));
-        QVERIFY(window->ziehen);
-        QCOMPARE(QPoint(window->ziehx, window->ziehy), onBox(hand.first()));
+        QTest::mousePress(resultBox(), button, Qt::NoModifier, onBox(hand.first()));
+        QVERIFY(window->draggingResult());
+        QCOMPARE(window->dragStart(), onBox(hand.first()));
         for (qsizetype i = 1; i < hand.size(); ++i)
             moveHand(hand[i], button);
         QCOMPARE(resultScroll(), QPoint(expected.x(), expected.y() < 0 ? bottom : expected.y()));
-        QTest::mouseRelease(window->ErgPaintBox, button, Qt::NoModifier, onBox(hand.last()));
-        QVERIFY(!window->ziehen);
+        QTest::mouseRelease(resultBox(), button, Qt::NoModifier, onBox(hand.last()));
+        QVERIFY(!window->draggingResult());
     }
 
     void releaseEndsTheDrag()
@@ -240,8 +244,8 @@ private slots:
         scrollResult(QPoint(100, 100));
         moveHand(QPoint(150, 150), Qt::NoButton); // a move without a press
         QCOMPARE(resultScroll(), QPoint(100, 100));
-        QTest::mousePress(window->ErgPaintBox, Qt::LeftButton, Qt::NoModifier, onBox(QPoint(200, 150)));
-        QTest::mouseRelease(window->ErgPaintBox, Qt::LeftButton, Qt::NoModifier, onBox(QPoint(200, 150)));
+        QTest::mousePress(resultBox(), Qt::LeftButton, Qt::NoModifier, onBox(QPoint(200, 150)));
+        QTest::mouseRelease(resultBox(), Qt::LeftButton, Qt::NoModifier, onBox(QPoint(200, 150)));
         moveHand(QPoint(150, 100), Qt::NoButton);
         QCOMPARE(resultScroll(), QPoint(100, 100));
     }
@@ -250,12 +254,12 @@ private slots:
     {
         setPictures(100, 50);
         showPage(2);
-        QCOMPARE(window->ErgScrollBox->horizontalScrollBar()->maximum(), 0);
-        QCOMPARE(window->ErgScrollBox->verticalScrollBar()->maximum(), 0);
-        QTest::mousePress(window->ErgPaintBox, Qt::LeftButton, Qt::NoModifier, QPoint(50, 25));
+        QCOMPARE(resultArea()->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(resultArea()->verticalScrollBar()->maximum(), 0);
+        QTest::mousePress(resultBox(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 25));
         moveHand(QPoint(10, 5));
         QCOMPARE(resultScroll(), QPoint(0, 0));
-        QCOMPARE(window->ErgPaintBox->pos(), QPoint(0, 0));
+        QCOMPARE(resultBox()->pos(), QPoint(0, 0));
     }
 };
 
