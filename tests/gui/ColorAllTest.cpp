@@ -4,9 +4,8 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "WindowFixture.h"
 #include "PixelOps.h"
-#include "WindowControls.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 
 #include <QPaintEvent>
@@ -51,22 +50,19 @@ protected:
 
 } // namespace
 
-class ColorAllWindowTest : public QObject {
+class ColorAllWindowTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
 
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        window->setDialogs(std::make_unique<ScriptedDialogs>());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        openWindow();
+        QVERIFY(showWindow());
         QTest::mouseClick(control<QPushButton>(*window, "Button2"), Qt::LeftButton); // page "Foto colorieren"
         QVERIFY(control<TBitBtnXP>(*window, "ColorAllBtn")->isVisible());
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { closeWindow(); }
 
     void coloursTheWhiteStartPicture_data()
     {

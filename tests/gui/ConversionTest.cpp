@@ -1,7 +1,6 @@
 // "Graustufen" and "Weichzeichnen" through the real main window.
 #include "MainUnit.h"
-#include "WindowControls.h"
-#include "ScriptedDialogs.h"
+#include "WindowFixture.h"
 #include "StatusBar.h"
 
 #include <QPaintEvent>
@@ -51,11 +50,9 @@ template <class Colour> dib picture24(int32_t width, int32_t height, Colour colo
 
 } // namespace
 
-class ConversionWindowTest : public QObject {
+class ConversionWindowTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
 
     void replaceResult(dib picture)
     {
@@ -65,11 +62,9 @@ class ConversionWindowTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        openWindow();
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { closeWindow(); }
 
     void greyButtonTurnsResultGreyOnly()
     {
@@ -130,8 +125,7 @@ private slots:
     void gaugeRisesWithTheRowsAndEmptiesAtTheEnd()
     {
         QFETCH(QString, button);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(showWindow());
         window->Button2Click();
         QCoreApplication::processEvents();
         replaceResult(picture24(40, 300, [](int32_t x, int32_t y) { return uint32_t(x * 7 + y); }));

@@ -3,10 +3,9 @@
 #include "CanvasBox.h"
 #include "DrawDib.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
-#include "ScriptedDialogs.h"
 #include "TestPictures.h"
 
 #include <QPaintEvent>
@@ -32,11 +31,9 @@ dib copyOf(const dib &d)
 
 } // namespace
 
-class DisplayWindowTest : public QObject {
+class DisplayWindowTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
 
     // Gives the window this picture as source and result, as loading does.
     void setPictures(const dib &d)
@@ -46,8 +43,7 @@ class DisplayWindowTest : public QObject {
     }
     void showPage(int index)
     {
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(showWindow());
         control<QTabWidget>(*window, "PageControl2")->setCurrentIndex(index);
         QCoreApplication::processEvents();
     }
@@ -55,9 +51,7 @@ class DisplayWindowTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        openWindow();
     }
     void cleanup()
     {

@@ -5,9 +5,8 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "ReadOnlyFolder.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "StatusBar.h"
 
@@ -51,14 +50,10 @@ uint32_t otherColours(int x, int y) { return uint32_t((30 + 6 * x) << 16 | (170 
 
 } // namespace
 
-class FilmSeriesTest : public QObject {
+class FilmSeriesTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
-    std::unique_ptr<QTemporaryDir> folder;
 
-    QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
 
     // Gives the window a grey source of `width` x `height` and a result
     // painted over it, as after loading and some brushwork.
@@ -86,19 +81,11 @@ class FilmSeriesTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
-        folder = std::make_unique<QTemporaryDir>(QDir::home().filePath(QStringLiteral("film-XXXXXX")));
-        QVERIFY(folder->isValid());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        openWindow();
+        QVERIFY(makeFolder(QStringLiteral("film-")));
+        QVERIFY(showWindow());
     }
-    void cleanup()
-    {
-        window.reset();
-        folder.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     // ---- Colour transfer ----
 

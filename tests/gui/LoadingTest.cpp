@@ -6,10 +6,9 @@
 #include "ErrorReport.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "StatusBar.h"
 #include "TestSupport.h"
@@ -85,15 +84,11 @@ bool closeTo(const QColor &shown, uint32_t expected)
 
 } // namespace
 
-class LoadingTest : public QObject {
+class LoadingTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
     QListView *fileList() const { return control<QListView>(*window, "JamShellList1"); }
-    ScriptedDialogs *dialogs = nullptr;
-    std::unique_ptr<QTemporaryDir> folder;
 
-    QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
     QString folderPath() const { return withTrailingSeparator(QDir::toNativeSeparators(folder->path())); }
 
     QModelIndex root() const { return fileList()->rootIndex(); }
@@ -193,23 +188,12 @@ class LoadingTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        // Opening from the list stores favourites in the program folder: keep them
-        // out of the build tree, where every other window test would read them.
-        window->progpath = withTrailingSeparator(QDir::homePath());
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
-        // Under HOME, not /tmp: the tree may be reading /tmp already.
-        folder = std::make_unique<QTemporaryDir>(QDir::homePath() + QStringLiteral("/laden-XXXXXX"));
-        QVERIFY(folder->isValid());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        openWindow();
+        keepFavouritesAtHome();
+        QVERIFY(makeFolder(QStringLiteral("laden-")));
+        QVERIFY(showWindow());
     }
-    void cleanup()
-    {
-        window.reset();
-        folder.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     void openFromListShowsThePicture_data()
     {

@@ -7,10 +7,9 @@
 #include "ImageBtnUnit.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "StatusBar.h"
 
@@ -49,37 +48,28 @@ const QString kSettingsQuestion =
 
 } // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
 
     // Null when the window has no such control.
     template <class W = QWidget> W *child(const char *name)
     {
         return window->findChild<W *>(QLatin1String(name));
     }
-    void showWindow()
-    {
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
 
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        openWindow();
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { closeWindow(); }
 
     void captionAndClientArea()
     {
         QCOMPARE(window->windowTitle(), QStringLiteral("MERIDAN Nuanza 1.5"));
         QCOMPARE(window->captionBase(), QStringLiteral("MERIDAN Nuanza 1.5"));
-        showWindow();
+        QVERIFY(showWindow());
         QCOMPARE(window->size(), QSize(1060, 583));
     }
 
@@ -116,7 +106,7 @@ private slots:
             if (label->text() == header)
                 bar = label;
         QVERIFY(bar);
-        showWindow();
+        QVERIFY(showWindow());
         pages->setCurrentIndex(index);
         QCOMPARE(bar->height(), 33);
         QCOMPARE(bar->mapTo(page, QPoint(0, 0)).y(), 0);
@@ -138,7 +128,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(int, index);
-        showWindow();
+        QVERIFY(showWindow());
         control<QTabWidget>(*window, "PageControl2")->setCurrentIndex((index + 1) % 3);
         // Let the page paint first: a canvas redraw rightly clears the flag too.
         QCoreApplication::processEvents();
@@ -150,7 +140,7 @@ private slots:
 
     void tabChangeClearsOutlineFlag()
     {
-        showWindow();
+        QVERIFY(showWindow());
         control<TCanvasBox>(*window, "PaintBox1")->setOutlineOnScreen(true);
         QTabBar *tabs = control<QTabWidget>(*window, "PageControl2")->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
@@ -342,7 +332,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QRect, geometry);
-        showWindow();
+        QVERIFY(showWindow());
         control<QTabWidget>(*window, "PageControl2")->setCurrentIndex(1);
         QWidget *widget = child(name.toLatin1());
         QVERIFY(widget);
@@ -369,7 +359,7 @@ private slots:
 
         // One tool is down at a time; the colouring tool at start.
         QVERIFY(control<QToolButton>(*window, "ColorierenBtn")->isChecked());
-        showWindow();
+        QVERIFY(showWindow());
         control<QTabWidget>(*window, "PageControl2")->setCurrentIndex(1);
         QTest::mouseClick(control<QToolButton>(*window, "PipetteBtn"), Qt::LeftButton);
         QVERIFY(control<QToolButton>(*window, "PipetteBtn")->isChecked());
@@ -413,7 +403,7 @@ private slots:
             }
             QCOMPARE(actions[i]->objectName() + QLatin1Char('=') + actions[i]->text(), items[i]);
         }
-        showWindow();
+        QVERIFY(showWindow());
         QTest::mouseClick(child(button.toLatin1()), Qt::LeftButton);
         QTRY_VERIFY(popup->isVisible());
         popup->close();
@@ -491,7 +481,7 @@ private slots:
 
     void gaugeFillsFromPanelLeft()
     {
-        showWindow();
+        QVERIFY(showWindow());
         TStatusBar *bar = control<TStatusBar>(*window, "StatusBar1");
         QVERIFY(!bar->gaugeRect().isEmpty());
         QCOMPARE(bar->gaugeRect(), bar->panelRect(1));
@@ -509,7 +499,7 @@ private slots:
 
     void setProStatusPaintsAtOnce()
     {
-        showWindow();
+        QVERIFY(showWindow());
         PaintRecorder painted(control<TStatusBar>(*window, "StatusBar1"));
         const PixelRect panel = control<TStatusBar>(*window, "StatusBar1")->gaugeRect();
 
@@ -585,7 +575,7 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(bool, closes);
         QFETCH(int, saveDialogs);
-        showWindow();
+        QVERIFY(showWindow());
         window->changed = changed;
         for (int answer : answers)
             dialogs->answers.push_back(QMessageBox::StandardButton(answer));
@@ -617,7 +607,7 @@ private slots:
 
     void endeButtonRunsCloseQuery()
     {
-        showWindow();
+        QVERIFY(showWindow());
         dialogs->answers.push_back(QMessageBox::No);
         QTest::mouseClick(control<TImageBtn>(*window, "endebtn"), Qt::LeftButton);
         QCOMPARE(dialogs->messages.size(), 1);
@@ -627,7 +617,7 @@ private slots:
 
     void infoButtonShowsAboutBox()
     {
-        showWindow();
+        QVERIFY(showWindow());
         QString title;
         QObject *owner = nullptr;
         dialogs->execHook = [&](QDialog *dialog) {
@@ -657,7 +647,7 @@ private slots:
     {
         QFETCH(QString, thrown);
         QFETCH(QString, shown);
-        showWindow();
+        QVERIFY(showWindow());
         QTimer::singleShot(0, window.get(), [thrown] { throw std::runtime_error(thrown.toStdString()); });
         QTRY_COMPARE(dialogs->messages.size(), 1);
         const ShownMessage &message = dialogs->messages[0];

@@ -3,9 +3,8 @@
 // labels, and the colour dialog of the flat-paint colour.
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "PaintBox.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 #include "Swatch.h"
 
@@ -29,16 +28,13 @@ QColor swatchColour(int hue, int sat, int lum = 128)
 
 } // namespace
 
-class PickerTest : public QObject {
+class PickerTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
 
     void showPicker()
     {
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(showWindow());
         window->Button2Click();
         QTRY_VERIFY(control<TPaintBox>(*window, "PalPaintBox")->isVisible());
     }
@@ -77,11 +73,9 @@ class PickerTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        openWindow();
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { closeWindow(); }
 
     void firstPaintShowsStartColour()
     {

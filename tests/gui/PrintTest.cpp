@@ -4,11 +4,10 @@
 #include "ButtonsXP.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
 #include "PrintUnit.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 
 #include <QCheckBox>
@@ -94,18 +93,14 @@ bool isBlue(QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; }
 
 } // namespace
 
-class PrintTest : public QObject {
+class PrintTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
     QString pdf;
 
     void newWindow()
     {
-        window = std::make_unique<TMainForm>();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        openWindow();
         // Left half red, right half blue: where each half lands shows on the page.
         const dib &result = window->outdi;
         for (int y = 0; y < dibheight(result); ++y)
@@ -149,7 +144,7 @@ private slots:
         QFile::remove(pdf);
         newWindow();
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { closeWindow(); }
 
     void dialogShowsItsControls()
     {

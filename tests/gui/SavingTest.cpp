@@ -3,8 +3,7 @@
 #include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
-#include "ScriptedDialogs.h"
+#include "WindowFixture.h"
 #include "Startup.h"
 
 #include <QDir>
@@ -22,25 +21,13 @@ const QString kCannotSave = QStringLiteral("Das Bild konnte nicht gespeichert we
 
 } // namespace
 
-class SavingTest : public QObject {
+class SavingTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
-    std::unique_ptr<QTemporaryDir> folder;
 
-    QString path(const QString &name) const
-    {
-        return name.isEmpty() ? QString() : QDir::toNativeSeparators(folder->filePath(name));
-    }
     QStringList folderEntries() const
     {
         return QDir(folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
-    void showWindow()
-    {
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
     // The state a failed or cancelled save must leave exactly as it was.
     struct Snapshot {
@@ -81,22 +68,11 @@ class SavingTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
-        folder = std::make_unique<QTemporaryDir>();
-        QVERIFY(folder->isValid());
-        // A result with distinct pixels, so a wrong or partial write shows.
-        const dib &result = window->outdi;
-        for (int y = 0; y < dibheight(result); ++y)
-            for (int x = 0; x < dibwidth(result); ++x)
-                setpixel(result, x, y, uint32_t(x % 256) + 256u * uint32_t(y) + 65536u * uint32_t((x * y) % 251));
+        openWindow();
+        QVERIFY(makeFolder(QStringLiteral("save-")));
+        patternResult();
     }
-    void cleanup()
-    {
-        window.reset();
-        folder.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     void saveWritesCurrentFileWithoutDialog_data()
     {
@@ -116,7 +92,7 @@ private slots:
         QVERIFY(writeFile(file, "der geladene Stand"));
         window->afilename = file;
         markEarlierWork();
-        showWindow();
+        QVERIFY(showWindow());
 
         QTest::mouseClick(control<QToolButton>(*window, "SaveBtn"), Qt::LeftButton);
         QVERIFY(dialogs->fileRequests.isEmpty());
@@ -188,7 +164,7 @@ private slots:
         QVERIFY(writeFile(old, "vorher"));
         window->afilename = old;
         markEarlierWork();
-        showWindow();
+        QVERIFY(showWindow());
         control<QTabWidget>(*window, "PageControl2")->setCurrentIndex(page);
         auto *saveAs = window->findChild<QAbstractButton *>(button);
         QVERIFY(saveAs);
@@ -305,7 +281,7 @@ private slots:
         QFETCH(QString, current);
         QFETCH(QString, typed);
         QFETCH(bool, closes);
-        showWindow();
+        QVERIFY(showWindow());
         window->afilename = path(current);
         window->SetChanged();
         if (!typed.isEmpty())

@@ -5,8 +5,7 @@
 #include "ButtonsXP.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
-#include "ScriptedDialogs.h"
+#include "WindowFixture.h"
 #include "Startup.h"
 #include "StatusBar.h"
 
@@ -25,14 +24,10 @@ const QString kTitle = QStringLiteral("Bildfolge speichern");
 
 } // namespace
 
-class SequenceTest : public QObject {
+class SequenceTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
-    std::unique_ptr<QTemporaryDir> folder;
 
-    QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
     QStringList files() const { return QDir(folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); }
 
     // The user fills in the dialog and confirms it (or closes it by the title bar).
@@ -62,22 +57,12 @@ class SequenceTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
+        openWindow();
         window->CreateBildfolgeForm();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
-        folder = std::make_unique<QTemporaryDir>(QDir::home().filePath(QStringLiteral("folgeXXXXXX")));
-        QVERIFY(folder->isValid());
-        const dib &result = window->outdi;
-        for (int y = 0; y < dibheight(result); ++y)
-            for (int x = 0; x < dibwidth(result); ++x)
-                setpixel(result, x, y, uint32_t(x % 256) + 256u * uint32_t(y) + 65536u * uint32_t((x * y) % 251));
+        QVERIFY(makeFolder(QStringLiteral("folge")));
+        patternResult();
     }
-    void cleanup()
-    {
-        window.reset();
-        folder.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     void dialogHasItsFieldsAndResults()
     {

@@ -4,8 +4,7 @@
 #include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
-#include "ScriptedDialogs.h"
+#include "WindowFixture.h"
 #include "SettingsFile.h"
 #include "Startup.h"
 
@@ -35,19 +34,11 @@ QByteArray bytesOf(const SettingsValues &values)
 
 } // namespace
 
-class SettingsTest : public QObject {
+class SettingsTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
     QByteArray savedDataHome;
 
-    void createWindow()
-    {
-        window = std::make_unique<TMainForm>();
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
-    }
     // settings.dat in the data folder, before the window starts.
     void writeSettings(const QByteArray &bytes)
     {
@@ -82,7 +73,7 @@ private slots:
     }
     void cleanup()
     {
-        window.reset();
+        closeWindow();
         qputenv("XDG_DATA_HOME", savedDataHome);
     }
 
@@ -91,7 +82,7 @@ private slots:
         // Every missing level, below a per-user data folder that is missing too.
         const QString deep = dataHome() + QStringLiteral("/a/b");
         qputenv("XDG_DATA_HOME", QFile::encodeName(deep));
-        createWindow(); // looks for the files at start
+        openWindow(); // looks for the files at start
         const QString folder = window->GetProgramDir(false);
         QCOMPARE(folder, QDir::toNativeSeparators(deep + QStringLiteral("/MERIDAN/Nuanza/")));
         QVERIFY(!QFileInfo::exists(dataHome() + QStringLiteral("/a")));
@@ -101,7 +92,7 @@ private slots:
 
     void settingsSavedAtCloseAreReadAtStart()
     {
-        createWindow();
+        openWindow();
         const SettingsValues values{37, 37, -45, 250};
         control<QSpinBox>(*window, "RadiusED")->setValue(values[0]);
         control<QSpinBox>(*window, "BrightEd")->setValue(values[2]);
@@ -113,7 +104,7 @@ private slots:
         QCOMPARE(dialogs->messages.first().text, kSettingsQuestion);
         QCOMPARE(contents(dataFolder() + QStringLiteral("settings.dat")), bytesOf(values));
 
-        createWindow();
+        openWindow();
         QCOMPARE(fieldValues(), values);
         QVERIFY(dialogs->messages.isEmpty());
     }
@@ -121,7 +112,7 @@ private slots:
     void differingRadiiLeaveTheSecond()
     {
         writeSettings(bytesOf({20, 70, 0, 100}));
-        createWindow();
+        openWindow();
         QCOMPARE(control<QSpinBox>(*window, "RadiusED")->value(), 70);
         QCOMPARE(control<QSpinBox>(*window, "Radius2Ed")->value(), 70);
     }
@@ -143,7 +134,7 @@ private slots:
         QFETCH(int, bright);
         QFETCH(int, zoom);
         writeSettings(file);
-        createWindow();
+        openWindow();
         QCOMPARE(control<QSpinBox>(*window, "Radius2Ed")->value(), radius);
         QCOMPARE(control<QSpinBox>(*window, "BrightEd")->value(), bright);
         QCOMPARE(control<QSpinBox>(*window, "ZoomEd")->value(), zoom);
@@ -163,7 +154,7 @@ private slots:
         QFETCH(int, hue);
         QFETCH(int, sat);
         writeSettings(bytesOf({10, 10, bright, 100}));
-        createWindow();
+        openWindow();
         QCOMPARE(control<QSpinBox>(*window, "BrightEd")->value(), bright);
         QCOMPARE(window->ghue, hue);
         QCOMPARE(window->gsat, sat);
@@ -190,7 +181,7 @@ private slots:
         QFETCH(int, radius);
         QFETCH(int, bright);
         writeSettings(bytesOf({55, 66, -77, 880}).left(size));
-        createWindow();
+        openWindow();
         QCOMPARE(control<QSpinBox>(*window, "RadiusED")->value(), radius);
         QCOMPARE(control<QSpinBox>(*window, "BrightEd")->value(), bright);
         QCOMPARE(control<QSpinBox>(*window, "ZoomEd")->value(), 100);
@@ -206,7 +197,7 @@ private slots:
     void unreadableFileIsReportedAndChangesNothing()
     {
         QFETCH(QString, name);
-        createWindow();
+        openWindow();
         QVERIFY(QDir(dataHome()).mkdir(QStringLiteral("ordner.dat")));
         const SettingsValues before = fieldValues();
         window->OpenSettings(dataHome() + QLatin1Char('/') + name);
@@ -220,8 +211,7 @@ private slots:
     void unreadableFileAtStartIsReported()
     {
         QVERIFY(QDir().mkpath(dataFolder() + QStringLiteral("settings.dat")));
-        dialogs = new ScriptedDialogs;
-        window = std::make_unique<TMainForm>(nullptr, std::unique_ptr<UserDialogs>(dialogs));
+        openWindow();
         verifyErrorMessage(kCannotOpen);
         QCOMPARE(fieldValues(), (SettingsValues{10, 10, 0, 100}));
     }
@@ -232,7 +222,7 @@ private slots:
         QFile blocker(dataHome() + QStringLiteral("/MERIDAN"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        createWindow();
+        openWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         dialogs->answers.push_back(QMessageBox::Yes);
@@ -249,7 +239,7 @@ private slots:
 
     void failedWriteKeepsTheOldFile()
     {
-        createWindow();
+        openWindow();
         const QString file = window->GetProgramDir(true) + QStringLiteral("settings.dat");
         window->SaveSettings(file);
         const QByteArray old = contents(file);

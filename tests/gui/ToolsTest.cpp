@@ -8,11 +8,10 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "PaintBox.h"
 #include "PaintRecorder.h"
 #include "PixelOps.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 
 #include <QButtonGroup>
@@ -70,10 +69,9 @@ QColor colourAt(const dib &d, int x, int y)
 
 } // namespace
 
-class ToolsTest : public QObject {
+class ToolsTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
     TCanvasBox *canvasBox() const { return control<TCanvasBox>(*window, "PaintBox1"); }
 
     // A new source picture (a pattern, or white) and a result that starts as its
@@ -140,14 +138,12 @@ class ToolsTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        window->setDialogs(std::make_unique<ScriptedDialogs>());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        openWindow();
+        QVERIFY(showWindow());
         QTest::mouseClick(control<QPushButton>(*window, "Button2"), Qt::LeftButton); // page "Foto colorieren"
         QVERIFY(canvasBox()->isVisible());
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { closeWindow(); }
 
     void toolBarAtStart()
     {

@@ -9,9 +9,8 @@
 #include "FileHelpers.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "RGBHSL.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 
 #include <QAction>
@@ -249,14 +248,10 @@ QPoint toPicture(QPoint canvas, int zoom)
 
 } // namespace
 
-class WalkthroughTest : public QObject {
+class WalkthroughTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
-    ScriptedDialogs *dialogs = nullptr;
-    std::unique_ptr<QTemporaryDir> folder;
 
-    QString path(const QString &name) const { return QDir::toNativeSeparators(folder->filePath(name)); }
     QModelIndex root() const { return control<QListView>(*window, "JamShellList1")->rootIndex(); }
     QStringList rowNames() const
     {
@@ -312,20 +307,12 @@ class WalkthroughTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        window->progpath = withTrailingSeparator(QDir::homePath()); // favourites out of the build tree
-        dialogs = new ScriptedDialogs;
-        window->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
-        folder = std::make_unique<QTemporaryDir>(QDir::homePath() + QStringLiteral("/film-XXXXXX"));
-        QVERIFY(folder->isValid());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        openWindow();
+        keepFavouritesAtHome();
+        QVERIFY(makeFolder(QStringLiteral("film-")));
+        QVERIFY(showWindow());
     }
-    void cleanup()
-    {
-        window.reset();
-        folder.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     void colouriseAFilmSequence()
     {

@@ -3,9 +3,8 @@
 #include "CanvasBox.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
-#include "WindowControls.h"
+#include "WindowFixture.h"
 #include "PaintBox.h"
-#include "ScriptedDialogs.h"
 #include "Startup.h"
 
 #include <QScrollArea>
@@ -15,10 +14,9 @@
 #include <QTest>
 #include <QWheelEvent>
 
-class ZoomViewTest : public QObject {
+class ZoomViewTest : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMainForm> window;
     QScrollArea *resultArea() const { return control<QScrollArea>(*window, "ErgScrollBox"); }
     TPaintBox *resultBox() const { return control<TPaintBox>(*window, "ErgPaintBox"); }
     QScrollArea *canvasArea() const { return control<QScrollArea>(*window, "ScrollBox1"); }
@@ -38,8 +36,7 @@ class ZoomViewTest : public QObject {
         case 2: window->Button1Click(); break;
         default: window->Button3Click(); break;
         }
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(showWindow());
         QCOMPARE(control<QTabWidget>(*window, "PageControl2")->currentIndex(), page);
     }
     static void wheel(QWidget *over, QPoint angle, Qt::KeyboardModifiers shift = Qt::NoModifier)
@@ -73,10 +70,9 @@ class ZoomViewTest : public QObject {
 private slots:
     void init()
     {
-        window = std::make_unique<TMainForm>();
-        window->setDialogs(std::make_unique<ScriptedDialogs>());
+        openWindow();
     }
-    void cleanup() { window.reset(); }
+    void cleanup() { closeWindow(); }
 
     void zoomSizesTheCanvas_data()
     {
