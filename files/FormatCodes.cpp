@@ -62,6 +62,21 @@ QList<FilterEntry> parseFilter(const QString &filter)
     return entries;
 }
 
+bool filterEntryShows(const FilterEntry &entry, const QString &fileName)
+{
+    return QDir::match(entry.masks, fileName);
+}
+
+int filterEntryForFile(const QList<FilterEntry> &entries, int current, const QString &fileName)
+{
+    if (current >= 0 && current < entries.size() && filterEntryShows(entries[current], fileName))
+        return current;
+    for (int i = 0; i < entries.size(); ++i)
+        if (entries[i].description == QLatin1String("Alle Bilder"))
+            return i;
+    return current;
+}
+
 QString withTrailingSeparator(const QString &path)
 {
     const QChar separator = QDir::separator();

@@ -1,6 +1,6 @@
 // Which picture format a file name asks for, which extension an entry of the
-// save filter stands for, the entries of a filter and folder names with their
-// separator. Plain functions: the window, saving and the batch share them.
+// save filter stands for, the entries of a filter and which of them shows a
+// file, and folder names with their separator. Plain functions: the window, saving and the batch share them.
 #pragma once
 
 #include <QList>
@@ -28,6 +28,15 @@ struct FilterEntry {
 // Splits a filter in the classic form "description|mask;mask|description|mask..."
 // into its entries; a description without masks is dropped.
 QList<FilterEntry> parseFilter(const QString &filter);
+
+// Whether the masks of `entry` let the file list show the file named
+// `fileName` (name only): wildcards, without regard to case, as the list matches.
+bool filterEntryShows(const FilterEntry &entry, const QString &fileName);
+
+// The entry under which the file list is to show `fileName`: `current` when it
+// shows the file, otherwise the entry "Alle Bilder" (whether or not that one
+// shows it), or `current` when there is no such entry.
+int filterEntryForFile(const QList<FilterEntry> &entries, int current, const QString &fileName);
 
 // `path` with the native separator appended when it does not already end in one.
 QString withTrailingSeparator(const QString &path);

@@ -89,4 +89,13 @@ TEST(Filter, SplitsIntoDescriptionsAndMasks)
     EXPECT_TRUE(parseFilter(QString()).isEmpty());
 }
 
+TEST(Filter, EntryForAFileKeepsAShowingOneElseTakesAllPictures)
+{
+    const QList<FilterEntry> entries = parseFilter(QString::fromLocal8Bit(GetDIBOpenFilter()));
+    ASSERT_EQ(entries[0].description, QStringLiteral("Alle Bilder"));
+    EXPECT_EQ(filterEntryForFile(entries, 1, QStringLiteral("f0.BMP")), 1);
+    EXPECT_EQ(filterEntryForFile(entries, 1, QStringLiteral("f1.jpe")), 0);
+    EXPECT_EQ(filterEntryForFile(entries, 1, QStringLiteral("f2.png")), 0); // shown by none
+}
+
 } // namespace
