@@ -298,6 +298,12 @@ private:
     void selectPage(int index);
 
     void revealTreeFolder();
+    // Brings the load page to a picture just opened for editing by another route
+    // than the list: its folder in the tree, its file selected in the list (once
+    // the list has the row), so stepping goes on from it. Loads nothing.
+    void followOpenedPicture(const QString &file);
+    void selectFollowedFile();
+    void revealListFile();
 
     static void sinkSend(void *target, uint32_t msg, uintptr_t wParam, intptr_t lParam);
 
@@ -305,6 +311,9 @@ private:
     bool placementRestored = false; // the stored placement is applied at the first show only
     bool selectingPage = false; // a page button, not the tabs, is changing the page
     QPersistentModelIndex revealFolder; // folder of the tree still to be scrolled into view
+    QString followFile; // opened picture still to be selected when its row arrives in the list
+    bool selectingFollowed = false;
+    QPersistentModelIndex revealFile; // selected picture of the list still to be kept in view
 
     // Helpers of the handler files that work on the window's own parts.
     class BatchGauge;

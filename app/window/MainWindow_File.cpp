@@ -1,5 +1,6 @@
 // Loading pictures: from the file list (double-click or Enter), through the open
-// dialog, and by stepping to the next or previous file of the list's folder.
+// dialog, and by stepping to the next or previous file of the list's folder. A
+// picture opened otherwise than from the list is then shown and selected there.
 #include "FormatCodes.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
@@ -7,6 +8,7 @@
 #include "StatusBar.h"
 #include "Stepping.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -100,6 +102,13 @@ private:
 
 QString nativePath(const QString &path) { return QDir::toNativeSeparators(path); }
 
+// Scrolls `item` of the list this far below the top, where stepping puts it.
+void scrollNearTop(QListView *view, const QModelIndex &item)
+{
+    QScrollBar *bar = view->verticalScrollBar();
+    bar->setValue(bar->value() + view->visualRect(item).top() - kSteppedItemTop);
+}
+
 } // namespace
 
 void TMainForm::wireLoading()
@@ -115,6 +124,25 @@ void TMainForm::wireLoading()
         new KeyPressFilter(JamShellList1, [this](QChar &key) { JamShellList1KeyPress(key); }));
     // Stepping places the chosen item a number of pixels below the top.
     JamShellList1->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    // The model reads folders and applies the type filter in the background: an
+    // opened picture is selected when its row arrives, and kept in view while
+    // the rows are sorted, until the user turns to the list.
+    const auto rowsChanged = [this] {
+        selectFollowedFile();
+        revealListFile();
+    };
+    connect(fileModel, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(fileModel, &QAbstractItemModel::layoutChanged, this, rowsChanged);
+    connect(fileModel, &QFileSystemModel::directoryLoaded, this, &TMainForm::selectFollowedFile);
+    connect(JamShellList1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                // A choice of its own in the list (or a step) wins over the waiting one.
+                if (!selectingFollowed && current.isValid())
+                    followFile.clear();
+            });
+    connect(JamShellList1->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { revealFile = QPersistentModelIndex(); });
 }
 
 bool TMainForm::openfilenow(const QString &s)
@@ -159,7 +187,59 @@ bool TMainForm::OpenFile()
         return false;
     const QString name = nativePath(answer.fileNames.first());
     openDialog1Folder = nativePath(QFileInfo(name).absolutePath());
-    return openfilenow(name);
+    if (!openfilenow(name))
+        return false;
+    followOpenedPicture(name);
+    return true;
+}
+
+void TMainForm::followOpenedPicture(const QString &file)
+{
+    const QFileInfo info(file);
+    // A type the list hides would leave nothing to select.
+    QList<FilterEntry> entries;
+    for (int i = 0; i < FilterComboBox1->count(); ++i)
+        entries.append({FilterComboBox1->itemText(i), FilterComboBox1->itemData(i).toStringList()});
+    FilterComboBox1->setCurrentIndex(filterEntryForFile(entries, FilterComboBox1->currentIndex(), info.fileName()));
+    SelectTreeFolder(info.absolutePath());
+    // Set only now: rows arriving while the list still showed the old folder would drop it.
+    followFile = info.absoluteFilePath();
+    revealFile = QPersistentModelIndex();
+    selectFollowedFile();
+}
+
+void TMainForm::selectFollowedFile()
+{
+    if (followFile.isEmpty())
+        return;
+    const QFileInfo info(followFile);
+    const QModelIndex root = JamShellList1->rootIndex();
+    if (QDir::cleanPath(fileModel->filePath(root)) != QDir::cleanPath(info.absolutePath())) {
+        followFile.clear(); // the list went to another folder
+        return;
+    }
+    // Until the row arrives the selection stays as it is, and so does stepping.
+    for (int row = 0; row < fileModel->rowCount(root); ++row) {
+        const QModelIndex item = fileModel->index(row, 0, root);
+        if (fileModel->fileName(item) != info.fileName() || fileModel->isDir(item))
+            continue;
+        followFile.clear();
+        selectingFollowed = true;
+        JamShellList1->selectionModel()->setCurrentIndex(item, QItemSelectionModel::ClearAndSelect);
+        selectingFollowed = false;
+        revealFile = item;
+        scrollNearTop(JamShellList1, item);
+        return;
+    }
+}
+
+void TMainForm::revealListFile()
+{
+    if (!revealFile.isValid() || revealFile != JamShellList1->currentIndex()) {
+        revealFile = QPersistentModelIndex();
+        return;
+    }
+    scrollNearTop(JamShellList1, revealFile);
 }
 
 void TMainForm::OpenPictureBtnClick()
@@ -215,9 +295,7 @@ void TMainForm::stepPicture(StepDirection direction)
     const int row = firstSelectedRow(JamShellList1);
     if (row < 0)
         return;
-    const QModelIndex item = fileModel->index(row, 0, JamShellList1->rootIndex());
-    QScrollBar *bar = JamShellList1->verticalScrollBar();
-    bar->setValue(bar->value() + JamShellList1->visualRect(item).top() - kSteppedItemTop);
+    scrollNearTop(JamShellList1, fileModel->index(row, 0, JamShellList1->rootIndex()));
 }
 
 void TMainForm::NextPictureBtnClick() { stepPicture(StepDirection::Next); }

@@ -14,6 +14,7 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
@@ -153,6 +154,21 @@ class LoadingTest : public QObject, WindowFixture {
         QVERIFY(!window->changed);
         QCOMPARE(dibwidth(window->di), width);
         QCOMPARE(dibheight(window->outdi), height);
+    }
+
+    // The load page as the user sees it: tree folder, list folder, type filter, selection.
+    QStringList loadPage() const
+    {
+        const auto *tree = control<QTreeView>(*window, "JamShellTree1");
+        return {control<QFileSystemModel>(*window, "folderModel")->filePath(tree->currentIndex()),
+                control<QFileSystemModel>(*window, "fileModel")->filePath(root()),
+                control<QComboBox>(*window, "FilterComboBox1")->currentText(), selectedNames().join(',')};
+    }
+    // Opens `file` through "Öffnen...".
+    void openByDialog(const QString &file)
+    {
+        dialogs->fileAnswers.push_back({true, {file}, 1});
+        QTest::mouseClick(control<QToolButton>(*window, "OpenPictureBtn"), Qt::LeftButton);
     }
 
     // What a failed or cancelled load must leave exactly as it was.
@@ -534,6 +550,54 @@ private slots:
         const QRect shown = fileList()->visualRect(item(names[21]));
         QVERIFY2(fileList()->viewport()->height() > 3 * shown.height(), "list too small to scroll");
         QCOMPARE(shown.top(), 50);
+    }
+
+    void openedPictureIsWhereSteppingGoesOn()
+    {
+        QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("serie")));
+        for (int i = 1; i <= 3; ++i)
+            writePicture(path(QStringLiteral("serie/bild%1.bmp").arg(i)), 10 + i, 7);
+        QVERIFY(showFolder(folder->path(), {"serie"}));
+
+        openByDialog(path(QStringLiteral("serie/bild1.bmp")));
+        // The list reads and sorts the new folder in the background.
+        QTRY_COMPARE(rowNames(), (QStringList{"bild1.bmp", "bild2.bmp", "bild3.bmp"}));
+        QTRY_COMPARE(selectedNames(), QStringList{"bild1.bmp"});
+        QCOMPARE(loadPage()[0], folder->filePath(QStringLiteral("serie")));
+        for (const auto &[button, loaded] : {std::pair{"NextPictureBtn", 2}, {"BitBtn1", 3}, {"PreviousBtn2", 2}}) {
+            QTest::mouseClick(window->findChild<QPushButton *>(button), Qt::LeftButton);
+            QCOMPARE(window->afilename, path(QStringLiteral("serie/bild%1.bmp").arg(loaded)));
+        }
+        QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    // A type the filter hides brings "Alle Bilder"; the open picture is a bitmap
+    // whatever its name says.
+    void openedPictureHiddenByTheFilterIsShown()
+    {
+        writePicture(path(QStringLiteral("f0.bmp")), 8, 8);
+        writePicture(path(QStringLiteral("f1.jpe")), 9, 8);
+        control<QComboBox>(*window, "FilterComboBox1")->setCurrentIndex(1);
+        QVERIFY(showFolder(folder->path(), {"f0.bmp"}));
+
+        openByDialog(path(QStringLiteral("f1.jpe")));
+        QCOMPARE(dibwidth(window->di), 9);
+        QCOMPARE(control<QComboBox>(*window, "FilterComboBox1")->currentText(), QStringLiteral("Alle Bilder"));
+        QTRY_COMPARE(selectedNames(), QStringList{"f1.jpe"});
+    }
+
+    void failedOpenLeavesTheLoadPage()
+    {
+        QVERIFY(makeSeries());
+        QVERIFY(QFile(path(QStringLiteral("a-ordner/kaputt.jpe"))).open(QIODevice::WriteOnly));
+        control<QComboBox>(*window, "FilterComboBox1")->setCurrentIndex(1);
+        select(QStringLiteral("bild2.bmp"));
+        const QStringList before = loadPage();
+
+        openByDialog(path(QStringLiteral("a-ordner/kaputt.jpe")));
+        QCOMPARE(dialogs->messages.size(), 1);
+        QTest::qWait(50); // nothing may follow later either
+        QCOMPARE(loadPage(), before);
     }
 
     // changed: unsaved work; answer: to the question; fileAnswer: the dialog's.
