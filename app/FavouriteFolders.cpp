@@ -1,6 +1,7 @@
 #include "FavouriteFolders.h"
 
 #include "Ansi.h"
+#include "PlainFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -48,8 +49,8 @@ QByteArray favouriteLinesBytes(const QStringList &entries)
 
 QStringList readFavouriteFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openPlainFile(file, path))
         return {};
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -60,9 +61,9 @@ QStringList readFavouriteFile(const QString &path)
 bool writeFavouriteFile(const QString &path, const QStringList &entries)
 {
     // A file the user has write-protected stays as it is, although its folder
-    // would let a replacement in.
+    // would let a replacement in; so does a pipe or device in its place.
     const QFileInfo existing(path);
-    if (existing.exists() && !existing.isWritable())
+    if (existing.exists() && (!existing.isWritable() || !existing.isFile()))
         return false;
     // Unbuffered: a short write on a full disk must show in write()'s count.
     QSaveFile file(path);

@@ -22,7 +22,8 @@ QStringList parseFavouriteLines(const QByteArray &bytes);
 // be kept as one line and is left out.
 QByteArray favouriteLinesBytes(const QStringList &entries);
 
-// The entries of the file at `path`; empty when it is missing or unreadable.
+// The entries of the file at `path`; empty when it is missing, unreadable or not
+// a plain file.
 QStringList readFavouriteFile(const QString &path);
 
 // Writes the entries to `path` through a temporary file in the same folder

@@ -108,10 +108,16 @@ Error read_file(const char *filename, FileData &out)
   out = FileData{};
   if (!filename || !*filename)
     return msg::cannot_open;
-  Fd fd(::open(filename, O_RDONLY | O_CLOEXEC));
+  // A pipe, socket or device is no picture, and opening a pipe for reading would
+  // wait for a writer: refuse it before opening. The open itself does not wait
+  // either, and the check is repeated on what was opened, in case the name was
+  // replaced in between.
+  struct stat st;
+  if (::stat(filename, &st) != 0 || !S_ISREG(st.st_mode))
+    return msg::cannot_open;
+  Fd fd(::open(filename, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.fd < 0)
     return msg::cannot_open;
-  struct stat st;
   if (::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode))
     return msg::cannot_open;
   if (st.st_size == 0)
