@@ -19,7 +19,7 @@ QStringList parseFavouriteLines(const QByteArray &bytes)
 {
     QStringList entries;
     qsizetype start = 0;
-    while (start < bytes.size()) {
+    while (start < bytes.size() && entries.size() < kFavouriteEntryLimit) {
         qsizetype end = bytes.indexOf('\n', start);
         const qsizetype next = end < 0 ? bytes.size() : end + 1;
         if (end < 0)
@@ -27,7 +27,8 @@ QStringList parseFavouriteLines(const QByteArray &bytes)
         qsizetype length = end - start;
         while (length > 0 && bytes[start + length - 1] == '\r')
             --length;
-        entries.append(fromAnsi(bytes.mid(start, length)));
+        if (length <= kFavouriteLineLimit)
+            entries.append(fromAnsi(bytes.mid(start, length)));
         start = next;
     }
     return entries;
@@ -52,9 +53,12 @@ QStringList readFavouriteFile(const QString &path)
     QFile file;
     if (!openPlainFile(file, path))
         return {};
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(kFavouriteFileLimit);
     if (file.error() != QFileDevice::NoError)
         return {};
+    // A line cut by the limit is not a whole entry.
+    if (file.size() > kFavouriteFileLimit)
+        bytes.truncate(bytes.lastIndexOf('\n') + 1);
     return parseFavouriteLines(bytes);
 }
 

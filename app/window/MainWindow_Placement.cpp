@@ -50,12 +50,17 @@ QString storePath()
            + storageName() + QLatin1String(".conf");
 }
 
+// A store larger than this is not ours: the few values take a few hundred bytes.
+constexpr qint64 kStoreLimit = qint64(1) << 20;
+
 // QSettings reads the whole file when it is made and again before writing: a
-// pipe in its place would hold the program, and a device is no store. Such a
-// file is ignored and left as it is.
+// pipe in its place would hold the program, a device is no store, and a huge
+// file takes seconds and gigabytes to parse. Such a file is ignored and left as
+// it is.
 bool storeUsable()
 {
-    return !isSpecialFile(storePath());
+    const QString path = storePath();
+    return !isSpecialFile(path) && plainFileSize(path) <= kStoreLimit;
 }
 
 // The available areas of the screens, the primary one first.

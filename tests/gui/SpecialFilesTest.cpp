@@ -1,11 +1,16 @@
 // A pipe in place of a picture or of a per-user file: the window starts and
 // closes without waiting for a writer, says no more than for a damaged file,
-// and leaves the pipe where it was.
+// and leaves the pipe where it was. Per-user files far larger than the program
+// writes them are read in part or not at all.
+#include "FavouriteFolders.h"
+#include "FileHelpers.h"
 #include "MainUnit.h"
 #include "WindowFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -96,6 +101,59 @@ private slots:
         for (const ShownMessage &message : dialogs->messages)
             if (!message.text.startsWith(QStringLiteral("Wollen Sie")))
                 QVERIFY2(allowed.contains(message.text), qPrintable(message.text));
+    }
+
+    void oversizedFileIsLimited_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("sparseSize"); // grown with zeros to this size
+        QTest::addColumn<QStringList>("entries");
+        QByteArray many;
+        for (int i = 0; many.size() <= kFavouriteFileLimit * 2; ++i)
+            many += "/" + QByteArray::number(i) + "/\r\n";
+        QStringList first;
+        for (int i = 0; i < kFavouriteEntryLimit; ++i)
+            first.append(QStringLiteral("/%1/").arg(i));
+        QTest::newRow("folders.dat, 2 MB of entries") << "folders.dat" << many << qint64(0) << first;
+        QTest::newRow("folders.dat, one line of 1 GB")
+            << "folders.dat" << QByteArray("/a/") << (qint64(1) << 30) << QStringList();
+        QTest::newRow("folders.dat, a line longer than a path")
+            << "folders.dat" << "/a/\n" + QByteArray(int(kFavouriteLineLimit) + 1, 'x') + "\n/b/\n"
+            << qint64(0) << QStringList{"/a/", "/b/"};
+        QTest::newRow("window store of 2 MB")
+            << "conf" << QByteArray("[MainForm]\nLastSavedEd.Text=alt\n") << (qint64(2) << 20) << QStringList();
+    }
+    void oversizedFileIsLimited()
+    {
+        QFETCH(QString, which);
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, sparseSize);
+        QFETCH(QStringList, entries);
+        fifo.clear();
+        const QString file = which == "conf" ? storeFile() : path(which);
+        QVERIFY(writeFile(file, bytes));
+        if (sparseSize > 0)
+            QVERIFY(QFile::resize(file, sparseSize));
+        const qint64 size = QFileInfo(file).size();
+
+        openWindow();
+        window->progpath = withTrailingSeparator(QDir::toNativeSeparators(folder->path()));
+        window->LoadPrefFolders();
+        QVERIFY(showWindow());
+        if (which == "conf") {
+            QCOMPARE(control<QLineEdit>(*window, "LastSavedEd")->text(), QString());
+        } else {
+            const auto *list = control<QListWidget>(*window, "PrefListBox");
+            QStringList shown;
+            for (int row = 0; row < list->count(); ++row)
+                shown.append(list->item(row)->text());
+            QCOMPARE(shown, entries);
+        }
+        dialogs->answers.push_back(QMessageBox::No);
+        QVERIFY(window->close());
+        QCOMPARE(QFileInfo(file).size(), size); // left as it was
+        QFile::remove(file);
     }
 };
 
