@@ -193,6 +193,10 @@ bool write_file_atomically(const char *target, const std::function<bool(Writer &
   const bool exists = ::stat(path.c_str(), &old) == 0;
   if (exists && !S_ISREG(old.st_mode))
     return false;
+  // The rename below needs only the folder's permission: a file the user has
+  // write-protected would be replaced all the same.
+  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+    return false;
 
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);

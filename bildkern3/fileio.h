@@ -77,7 +77,8 @@ private:
 
 // Writes `target` through `body` into a temporary file in the target's folder and
 // renames it over the target only when it is completely written, synced and closed.
-// On any failure the temporary file is removed and the target stays as it was.
+// On any failure the temporary file is removed and the target stays as it was; a
+// target the user may not write to is left alone from the start.
 // An existing target keeps its permission bits; a new file gets 0666 & ~umask.
 bool write_file_atomically(const char *target, const std::function<bool(Writer &)> &body);
 
