@@ -1,6 +1,7 @@
 #include "FavouriteFolders.h"
 
 #include "Ansi.h"
+#include "PlainFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +19,7 @@ QStringList parseFavouriteLines(const QByteArray &bytes)
 {
     QStringList entries;
     qsizetype start = 0;
-    while (start < bytes.size()) {
+    while (start < bytes.size() && entries.size() < kFavouriteEntryLimit) {
         qsizetype end = bytes.indexOf('\n', start);
         const qsizetype next = end < 0 ? bytes.size() : end + 1;
         if (end < 0)
@@ -26,7 +27,8 @@ QStringList parseFavouriteLines(const QByteArray &bytes)
         qsizetype length = end - start;
         while (length > 0 && bytes[start + length - 1] == '\r')
             --length;
-        entries.append(fromAnsi(bytes.mid(start, length)));
+        if (length <= kFavouriteLineLimit)
+            entries.append(fromAnsi(bytes.mid(start, length)));
         start = next;
     }
     return entries;
@@ -48,21 +50,24 @@ QByteArray favouriteLinesBytes(const QStringList &entries)
 
 QStringList readFavouriteFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openPlainFile(file, path))
         return {};
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(kFavouriteFileLimit);
     if (file.error() != QFileDevice::NoError)
         return {};
+    // A line cut by the limit is not a whole entry.
+    if (file.size() > kFavouriteFileLimit)
+        bytes.truncate(bytes.lastIndexOf('\n') + 1);
     return parseFavouriteLines(bytes);
 }
 
 bool writeFavouriteFile(const QString &path, const QStringList &entries)
 {
     // A file the user has write-protected stays as it is, although its folder
-    // would let a replacement in.
+    // would let a replacement in; so does a pipe or device in its place.
     const QFileInfo existing(path);
-    if (existing.exists() && !existing.isWritable())
+    if (existing.exists() && (!existing.isWritable() || !existing.isFile()))
         return false;
     // Unbuffered: a short write on a full disk must show in write()'s count.
     QSaveFile file(path);

@@ -34,7 +34,10 @@ void OpenDib(dib *result, const char *filename, int32_t /*reserved*/, bk3_sink *
   if (!result)
     return;
   bk3::FileData file;
-  if (bk3::Error e = bk3::read_file(filename, file)) {
+  const auto check = [filename](const uint8_t *head, size_t size, uint64_t file_size) {
+    return bk3::check_head(head, size, file_size, filename);
+  };
+  if (bk3::Error e = bk3::read_file(filename, file, check)) {
     bk3::set_failure(result, e);
     return;
   }

@@ -103,15 +103,21 @@ mode_t current_umask()
 
 } // namespace
 
-Error read_file(const char *filename, FileData &out)
+Error read_file(const char *filename, FileData &out, const HeadCheck &check)
 {
   out = FileData{};
   if (!filename || !*filename)
     return msg::cannot_open;
-  Fd fd(::open(filename, O_RDONLY | O_CLOEXEC));
+  // A pipe, socket or device is no picture, and opening a pipe for reading would
+  // wait for a writer: refuse it before opening. The open itself does not wait
+  // either, and the check is repeated on what was opened, in case the name was
+  // replaced in between.
+  struct stat st;
+  if (::stat(filename, &st) != 0 || !S_ISREG(st.st_mode))
+    return msg::cannot_open;
+  Fd fd(::open(filename, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.fd < 0)
     return msg::cannot_open;
-  struct stat st;
   if (::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode))
     return msg::cannot_open;
   if (st.st_size == 0)
@@ -121,20 +127,45 @@ Error read_file(const char *filename, FileData &out)
 
   const size_t size = size_t(st.st_size);
   FileData data;
-  data.bytes.reset(static_cast<uint8_t *>(std::malloc(size)));
+  // At first only room for the head: the rest may never be needed.
+  const size_t head = size < head_bytes ? size : head_bytes;
+  data.bytes.reset(static_cast<uint8_t *>(std::malloc(head)));
   if (!data.bytes)
     return msg::no_memory;
   size_t got = 0;
-  while (got < size) {
-    const ssize_t n = ::read(fd.fd, data.bytes.get() + got, size - got);
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      return msg::cannot_read;
+  bool shrank = false;
+  const auto read_up_to = [&](size_t limit) -> Error {
+    while (got < limit) {
+      const ssize_t n = ::read(fd.fd, data.bytes.get() + got, limit - got);
+      if (n < 0) {
+        if (errno == EINTR)
+          continue;
+        return msg::cannot_read;
+      }
+      if (n == 0) {
+        shrank = true; // shrank while we read: decode what is there
+        break;
+      }
+      got += size_t(n);
     }
-    if (n == 0)
-      break; // shrank while we read: decode what is there
-    got += size_t(n);
+    return nullptr;
+  };
+  // The header may already tell that the file cannot be a picture we read, or
+  // that its bytes cannot hold the picture it declares: then the rest (up to
+  // gigabytes) is not read at all.
+  if (Error e = read_up_to(head))
+    return e;
+  if (check && got > 0)
+    if (Error e = check(data.bytes.get(), got, shrank ? got : uint64_t(size)))
+      return e;
+  if (!shrank && size > head) {
+    uint8_t *whole = static_cast<uint8_t *>(std::realloc(data.bytes.get(), size));
+    if (!whole)
+      return msg::no_memory;
+    data.bytes.release();
+    data.bytes.reset(whole);
+    if (Error e = read_up_to(size))
+      return e;
   }
   if (got == 0)
     return msg::empty_file;
@@ -161,6 +192,10 @@ bool write_file_atomically(const char *target, const std::function<bool(Writer &
   struct stat old;
   const bool exists = ::stat(path.c_str(), &old) == 0;
   if (exists && !S_ISREG(old.st_mode))
+    return false;
+  // The rename below needs only the folder's permission: a file the user has
+  // write-protected would be replaced all the same.
+  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
     return false;
 
   const size_t slash = path.rfind('/');

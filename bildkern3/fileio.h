@@ -24,7 +24,12 @@ struct FileData {
 // library accepts needs more (2^28 pixels at 4 bytes, or RLE at 2 bytes a pixel).
 inline constexpr uint64_t max_file_bytes = uint64_t(1) << 31;
 
-Error read_file(const char *filename, FileData &out);
+// Looks at the start of a file (the first head_bytes, or all of a smaller file)
+// before the rest is read, and may refuse it from its header and its size alone.
+using HeadCheck = std::function<Error(const uint8_t *head, size_t size, uint64_t file_size)>;
+inline constexpr size_t head_bytes = size_t(64) << 10;
+
+Error read_file(const char *filename, FileData &out, const HeadCheck &check = nullptr);
 
 // A sink of bytes with sticky failure: after the first failed write every further
 // write fails too, so encoders may check once at the end.
@@ -72,7 +77,8 @@ private:
 
 // Writes `target` through `body` into a temporary file in the target's folder and
 // renames it over the target only when it is completely written, synced and closed.
-// On any failure the temporary file is removed and the target stays as it was.
+// On any failure the temporary file is removed and the target stays as it was; a
+// target the user may not write to is left alone from the start.
 // An existing target keeps its permission bits; a new file gets 0666 & ~umask.
 bool write_file_atomically(const char *target, const std::function<bool(Writer &)> &body);
 

@@ -5,6 +5,7 @@
 #include "ColourListFile.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
+#include "PlainFile.h"
 
 #include <QAction>
 #include <QFile>
@@ -217,10 +218,10 @@ void TMainForm::Farblistespeichern1Click()
 
 void TMainForm::OpenFarbListe(const QString &fname)
 {
-    QFile file(fname);
+    QFile file;
     // Only a plain file: a folder or a device is no colour list, and a pipe
     // would hold the window until something writes to it.
-    if (!QFileInfo(fname).isFile() || !file.open(QIODevice::ReadOnly)) {
+    if (!openPlainFile(file, fname)) {
         dialogs->error(this, QStringLiteral("Fehler beim Öffnen der Datei."));
         return;
     }
@@ -262,7 +263,8 @@ void TMainForm::SaveFarbListe(const QString &fname)
     const std::string bytes = writeFarFile(entries);
 
     QSaveFile file(fname);
-    if (isWriteProtected(QFileInfo(fname)) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // A pipe or device in the list's place is not replaced by a plain file.
+    if (isWriteProtected(QFileInfo(fname)) || isSpecialFile(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
         return;
     }

@@ -2,6 +2,7 @@
 // one run to the next under the program file's name (the registry on Windows,
 // ~/.config/<name>.conf on Linux).
 #include "MainUnit.h"
+#include "PlainFile.h"
 #include "WindowPlacement.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -41,6 +43,26 @@ struct FormSettings : QSettings {
     }
 };
 
+// The store's file, where QSettings keeps it on Linux.
+QString storePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/')
+           + storageName() + QLatin1String(".conf");
+}
+
+// A store larger than this is not ours: the few values take a few hundred bytes.
+constexpr qint64 kStoreLimit = qint64(1) << 20;
+
+// QSettings reads the whole file when it is made and again before writing: a
+// pipe in its place would hold the program, a device is no store, and a huge
+// file takes seconds and gigabytes to parse. Such a file is ignored and left as
+// it is.
+bool storeUsable()
+{
+    const QString path = storePath();
+    return !isSpecialFile(path) && plainFileSize(path) <= kStoreLimit;
+}
+
 // The available areas of the screens, the primary one first.
 QList<QRect> screenAreas()
 {
@@ -66,6 +88,15 @@ int storedInt(const QSettings &settings, const QString &key, bool &ok)
 
 void TMainForm::RestoreFormPlacement()
 {
+    // Quitting without closing the window (the session ends it, say) still keeps
+    // the placement; a granted close has stored it already and hidden the window.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (isVisible())
+            StoreFormPlacement();
+    });
+
+    if (!storeUsable())
+        return;
     const FormSettings settings;
     bool complete = true;
     const QRect stored(storedInt(settings, kLeft, complete), storedInt(settings, kTop, complete),
@@ -80,20 +111,13 @@ void TMainForm::RestoreFormPlacement()
         LastSavedEd->setText(settings.value(kLastSaved).toString());
     if (settings.contains(kLastSavedWithPath))
         LastSavedWithPathEd->setText(settings.value(kLastSavedWithPath).toString());
-
-    // Quitting without closing the window (the session ends it, say) still keeps
-    // the placement; a granted close has stored it already and hidden the window.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (isVisible())
-            StoreFormPlacement();
-    });
 }
 
 void TMainForm::StoreFormPlacement()
 {
     // A window that was never shown has no placement of its own; storing its
     // defaults would overwrite the user's.
-    if (!placementRestored)
+    if (!placementRestored || !storeUsable())
         return;
     FormSettings settings;
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();

@@ -20,6 +20,13 @@ bool TMainForm::SaveTheFile(const QString &tempfile)
                                  .arg(tempfile, reason));
         return false;
     }
+    // The library leaves a write-protected file alone; saying so beats a bare
+    // "could not be saved".
+    const QFileInfo target(tempfile);
+    if (target.exists() && !target.isWritable()) {
+        dialogs->error(this, QStringLiteral("Die Datei %1 ist schreibgeschützt.").arg(tempfile));
+        return false;
+    }
     const QByteArray name = QFile::encodeName(tempfile);
     if (SaveDib(outdi, name.constData(), format, messageSink()) != 1) {
         dialogs->error(this,

@@ -1,6 +1,7 @@
 // The data folder and the settings file: brush radius, brightness and zoom of the
 // editor page, kept from one run to the next.
 #include "MainUnit.h"
+#include "PlainFile.h"
 #include "SettingsFile.h"
 
 #include <QDir>
@@ -22,9 +23,10 @@ QString TMainForm::GetProgramDir(bool create)
 
 void TMainForm::OpenSettings(const QString &fname)
 {
-    QFile file(fname);
+    // Only a plain file is read: a pipe in its place would hold the start.
+    QFile file;
     QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
+    if (openPlainFile(file, fname))
         bytes = file.read(qint64(kSettingsFileSize));
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         dialogs->error(this, QStringLiteral("Fehler beim Öffnen der Datei."));
@@ -55,8 +57,10 @@ void TMainForm::SaveSettings(const QString &fname)
     // The old file is replaced only by a complete new one. Unbuffered, so a short
     // write (a full disk) shows in write()'s count: a buffered QSaveFile flushes
     // only part of its buffer in commit() and still reports success.
+    // A pipe or device in the file's place stays; it is reported like a file
+    // that cannot be made.
     QSaveFile file(fname);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+    if (isSpecialFile(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
         || file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()))
                != qint64(bytes.size())
         || !file.commit()) {

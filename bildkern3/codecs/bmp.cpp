@@ -335,6 +335,19 @@ Error load_rle(const uint8_t *d, size_t size, const Layout &l, dib *out, Progres
 
 bool bmp_sniff(const uint8_t *data, size_t size) { return size >= 2 && data[0] == 'B' && data[1] == 'M'; }
 
+Error bmp_check_head(const uint8_t *head, size_t size, uint64_t file_size)
+{
+  Layout l;
+  const Error e = parse(head, size, l);
+  if (e == msg::incomplete && size < file_size)
+    return nullptr; // the header reaches beyond the head: the whole file decides
+  if (e || l.compression == bi_rle8 || l.compression == bi_rle4)
+    return e;
+  const uint64_t stride = uint64_t(row_bytes(l.width, l.bits));
+  const uint64_t needed = stride * uint64_t(l.height - 1) + uint64_t((l.width * l.bits + 7) / 8);
+  return needed > file_size - l.data_offset ? msg::incomplete : nullptr;
+}
+
 Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress)
 {
   Layout layout;

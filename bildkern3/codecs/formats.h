@@ -21,6 +21,11 @@ using LoadFn = Error (*)(const uint8_t *data, size_t size, dib *result, Progress
 // when the picture cannot be written in this format or the writer failed.
 using SaveFn = bool (*)(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
+// Judges a file from its first bytes and its size, before the rest is read: a
+// reason when its bytes cannot hold what the header declares, else null (also
+// when the head is too short to tell).
+using HeadFn = Error (*)(const uint8_t *head, size_t size, uint64_t file_size);
+
 struct Codec {
   const char *name;
   const char *extensions; // lower case, each between ';', e.g. ";bmp;dib;rle;"
@@ -29,6 +34,7 @@ struct Codec {
   LoadFn load;
   SaveFn save;
   bool by_extension;      // the content has no reliable signature: the extension decides
+  HeadFn check_head;      // null when the header alone tells nothing of the size
 };
 
 // Runs `load` on a cleared record; when it fails, what it made is released, so
@@ -41,6 +47,10 @@ Error load_cleanly(LoadFn load, const uint8_t *data, size_t size, dib *result, P
 // extension of `filename` (which may be null).
 Error decode(const uint8_t *data, size_t size, const char *filename, dib *result, Progress &progress);
 
+// The head check of the codec decode would choose for a file starting with `head`:
+// unknown_format when none would, the codec's own reason, or null.
+Error check_head(const uint8_t *head, size_t size, uint64_t file_size, const char *filename);
+
 // The codec that writes the format `code`, or null when none does.
 const Codec *codec_for_save(int code);
 
@@ -51,6 +61,7 @@ bool save_checked(SaveFn save, const dib &picture, Writer &out, Progress &progre
 // The BMP family (BMP, DIB, RLE; Windows and OS/2 headers).
 bool bmp_sniff(const uint8_t *data, size_t size);
 Error bmp_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+Error bmp_check_head(const uint8_t *head, size_t size, uint64_t file_size);
 bool bmp_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // GIF through giflib: the first frame at 8 bits; 24-bit pictures are quantised.

@@ -183,6 +183,94 @@ Error convert(const opj_image_t &img, dib *result)
   return nullptr;
 }
 
+uint32_t be16(const uint8_t *p) { return uint32_t(p[0]) << 8 | p[1]; }
+uint32_t be32(const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// The decoder keeps 4 bytes per sample of the whole picture, and a few hundred
+// bytes of codestream can describe a flat picture of any size: keep that memory
+// within bounds (about 89 megapixels in colour, 268 in grey).
+constexpr uint64_t kDecoderBudget = uint64_t(1) << 30;
+
+// Alpha and further components are not shown; no picture we read needs more.
+constexpr uint32_t kMaxComponents = 4;
+
+// OpenJPEG sets up coding parameters for every tile and every component of a tile
+// while it reads the main header, before anything is decoded: a few kilobytes
+// each, and a tiny file may declare tens of thousands of tiles. Generous upper
+// estimates of that bookkeeping, kept within a budget of its own.
+constexpr uint64_t kTileBytes = 8 << 10;
+constexpr uint64_t kTileComponentBytes = 4 << 10;
+constexpr uint64_t kTileBudget = uint64_t(128) << 20;
+
+// Every tile has at least one tile-part in the codestream: an SOT marker segment
+// and an SOD marker.
+constexpr uint64_t kSmallestTilePart = 14;
+
+// The codestream of a JP2 file: the contents of its "jp2c" box; null when there is none.
+const uint8_t *jp2_codestream(const uint8_t *data, size_t size, size_t &length)
+{
+  size_t at = 0;
+  while (size - at >= 8) {
+    uint64_t box = be32(data + at);
+    size_t header = 8;
+    if (box == 1) {
+      if (size - at < 16)
+        return nullptr;
+      box = uint64_t(be32(data + at + 8)) << 32 | be32(data + at + 12);
+      header = 16;
+    } else if (box == 0) {
+      box = size - at;
+    }
+    if (box < header || box > size - at)
+      return nullptr;
+    if (std::memcmp(data + at + 4, "jp2c", 4) == 0) {
+      length = size_t(box) - header;
+      return data + at + header;
+    }
+    at += size_t(box);
+  }
+  return nullptr;
+}
+
+// The SIZ marker segment, which must follow SOC, read before OpenJPEG sees the
+// stream: what it declares decides whether the header may be read at all.
+Error check_siz(const uint8_t *cs, size_t size)
+{
+  if (!cs || size < 42 || be16(cs) != 0xFF4F || be16(cs + 2) != 0xFF51)
+    return msg::damaged;
+  const uint32_t length = be16(cs + 4);
+  const uint32_t xsiz = be32(cs + 8), ysiz = be32(cs + 12);
+  const uint32_t xo = be32(cs + 16), yo = be32(cs + 20);
+  const uint32_t xt = be32(cs + 24), yt = be32(cs + 28);
+  const uint32_t xto = be32(cs + 32), yto = be32(cs + 36);
+  const uint32_t comps = be16(cs + 40);
+  if (comps == 0 || length != 38 + 3 * comps || size < 4 + size_t(length))
+    return msg::damaged;
+  if (xo >= xsiz || yo >= ysiz)
+    return msg::bad_size;
+  if (Error e = check_size(int64_t(xsiz) - xo, int64_t(ysiz) - yo))
+    return e;
+  // The first tile must overlap the picture.
+  if (xt == 0 || yt == 0 || xto > xo || yto > yo || uint64_t(xto) + xt <= xo || uint64_t(yto) + yt <= yo)
+    return msg::damaged;
+  for (uint32_t i = 0; i < comps; ++i) {
+    const uint8_t *c = cs + 42 + 3 * i;
+    if ((c[0] & 0x7F) + 1 > 38 || c[1] == 0 || c[2] == 0)
+      return msg::damaged;
+  }
+  if (comps > kMaxComponents)
+    return msg::too_large;
+  const uint64_t tiles = ((uint64_t(xsiz) - xto + xt - 1) / xt) * ((uint64_t(ysiz) - yto + yt - 1) / yt);
+  if (tiles * kSmallestTilePart > size)
+    return msg::damaged;
+  if (tiles * (kTileBytes + comps * kTileComponentBytes) > kTileBudget)
+    return msg::too_large;
+  const uint64_t pixels = uint64_t(xsiz - xo) * (ysiz - yo);
+  if (pixels * (comps >= 3 ? 3 : 1) * 4 > kDecoderBudget)
+    return msg::too_large;
+  return nullptr;
+}
+
 } // namespace
 
 bool jp2_sniff(const uint8_t *d, size_t n)
@@ -196,6 +284,10 @@ Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   const bool jp2 = size >= sizeof jp2_magic && std::memcmp(data, jp2_magic, sizeof jp2_magic) == 0;
   if (!jp2 && !(size >= sizeof j2k_magic && std::memcmp(data, j2k_magic, sizeof j2k_magic) == 0))
     return msg::unknown_format;
+  size_t cs_size = size;
+  const uint8_t *cs = jp2 ? jp2_codestream(data, size, cs_size) : data;
+  if (Error e = check_siz(cs, cs_size))
+    return e;
   Codec2 codec(opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));
   if (!codec)
     return msg::no_memory;
@@ -228,10 +320,6 @@ Error jp2_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   // Alpha and further components are not shown; decoding only the first ones saves
   // their memory and time.
   const uint32_t wanted = image->numcomps >= 3 ? 3 : 1;
-  // The decoder holds 4 bytes per sample of the whole picture, and a few hundred
-  // bytes of codestream can describe a flat picture of any size: keep that memory
-  // within bounds (about 89 megapixels in colour, 268 in grey).
-  constexpr uint64_t kDecoderBudget = uint64_t(1) << 30;
   const uint64_t pixels = uint64_t(image->x1 - image->x0) * (image->y1 - image->y0);
   if (pixels * wanted * 4 > kDecoderBudget)
     return msg::too_large;

@@ -220,6 +220,31 @@ Error load_rgba(TIFF *t, const Fields &f, dib *result, Progress &progress)
   return nullptr;
 }
 
+// The strip or tile data must lie within the file, and uncompressed data must be
+// as large as the picture it declares: otherwise a file of a few bytes is refused
+// before the whole picture (a gigabyte for a turned one) is allocated.
+Error check_strips(TIFF *t, const Fields &f, uint64_t size)
+{
+  const bool tiled = TIFFIsTiled(t);
+  const uint32_t count = tiled ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t);
+  if (count == 0)
+    return msg::damaged;
+  uint64_t total = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    int failed = 0;
+    const uint64_t at = TIFFGetStrileOffsetWithErr(t, i, &failed);
+    const uint64_t bytes = TIFFGetStrileByteCountWithErr(t, i, &failed);
+    if (failed || at > size || bytes > size - at)
+      return msg::damaged;
+    total += bytes;
+  }
+  if (f.compression != COMPRESSION_NONE)
+    return nullptr;
+  const uint64_t planes = f.planar == PLANARCONFIG_SEPARATE ? f.samples : 1;
+  const uint64_t needed = tiled ? TIFFTileSize64(t) * count : TIFFScanlineSize64(t) * f.height * planes;
+  return total < needed ? msg::damaged : nullptr;
+}
+
 Error load_page(TIFF *t, MemoryFile &file, dib *result, Progress &progress)
 {
   Fields f;
@@ -236,6 +261,8 @@ Error load_page(TIFF *t, MemoryFile &file, dib *result, Progress &progress)
     return e;
   if (!TIFFIsCODECConfigured(f.compression))
     return msg::bad_compression;
+  if (Error e = check_strips(t, f, file.size))
+    return e;
 
   const bool grey = f.photometric == PHOTOMETRIC_MINISBLACK || f.photometric == PHOTOMETRIC_MINISWHITE;
   const bool palette = f.photometric == PHOTOMETRIC_PALETTE;

@@ -1,10 +1,13 @@
 // Damaged GIF, JPEG, TIFF and JPEG 2000 files: cut at every header boundary, wrong
 // magic, absurd sizes. Each must fail with a German reason and leave no picture.
+#include "AddressSpaceCap.h"
 #include "CodecSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include <unistd.h>
 
 using namespace bk3test;
 
@@ -208,17 +211,19 @@ TEST(JpegDamage, AbsurdSizesFail)
 }
 
 // A little-endian TIFF of one 8-bit grey strip: entries (tag, type, value) in order.
-Bytes tiny_tiff(uint32_t width, uint32_t height, uint32_t strip_bytes, size_t data_bytes, uint16_t bits = 8)
+Bytes tiny_tiff(uint32_t width, uint32_t height, uint32_t strip_bytes, size_t data_bytes, uint16_t bits = 8,
+                uint16_t orientation = 1)
 {
   Bytes t = {'I', 'I', 42, 0};
   put32(t, 8);
   const std::vector<std::pair<uint16_t, uint32_t>> entries = {
-      {256, width}, {257, height}, {258, bits}, {259, 1}, {262, 1}, {273, 0}, {277, 1}, {278, height}, {279, strip_bytes}};
+      {256, width}, {257, height}, {258, bits}, {259, 1}, {262, 1}, {273, 0}, {274, orientation},
+      {277, 1}, {278, height}, {279, strip_bytes}};
   put16(t, uint16_t(entries.size()));
   const uint32_t data_at = uint32_t(8 + 2 + 12 * entries.size() + 4);
   for (auto [tag, value] : entries) {
     put16(t, tag);
-    put16(t, tag == 258 || tag == 259 || tag == 262 || tag == 277 ? 3 : 4);
+    put16(t, tag == 258 || tag == 259 || tag == 262 || tag == 274 || tag == 277 ? 3 : 4);
     put32(t, 1);
     put32(t, tag == 273 ? data_at : value);
   }
@@ -243,6 +248,51 @@ TEST(TiffDamage, AbsurdSizesAndShortStripsFail)
   expect_failure(tiny_tiff(4, 3, 12, 7), "tif", {damaged}, "strip cut short");
   expect_failure(tiny_tiff(16384, 16384, 1u << 28, 100), "tif", {damaged}, "2^28 pixels claimed, 100 bytes");
   expect_failure(tiny_tiff(4, 3, 12, 12, 13), "tif", {}, "13 bits per sample");
+}
+
+// A BMP header of a 24-bit picture, without its pixels.
+Bytes bmp_header(int32_t width, int32_t height)
+{
+  Bytes b = {'B', 'M'};
+  put32(b, 0), put32(b, 0), put32(b, 54);
+  put32(b, 40), put32(b, uint32_t(width)), put32(b, uint32_t(height));
+  put16(b, 1), put16(b, 24);
+  for (int i = 0; i < 6; ++i)
+    put32(b, 0);
+  return b;
+}
+
+// Sizes the file's bytes cannot hold are refused from the header: neither is the
+// whole file read nor the picture allocated.
+TEST(DeclaredSize, RefusedBeforeReadingOrAllocating)
+{
+  struct Case {
+    const char *what;
+    Bytes head;
+    off_t file_size; // grown with zeros (a sparse file) to this size
+    const char *ext;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"2 GB of zeros after BM", {'B', 'M'}, (off_t(1) << 31) - 1, "bmp", "Der Bildkopf ist ungültig."},
+      {"16384 x 16384 in 100 MB", bmp_header(16384, 16384), off_t(100) << 20, "bmp", "Die Datei ist unvollständig."},
+      {"16384 x 16384 top-down in 64 KB", bmp_header(16384, -16384), 0, "bmp", "Die Datei ist unvollständig."},
+      {"TIFF of 150 bytes, 16384 x 16384, turned", tiny_tiff(16384, 16384, 8, 8, 8, 4), 0, "tif", damaged},
+  };
+  for (const Case &c : cases) {
+    TempDir dir;
+    const std::string path = dir.file(std::string("x.") + c.ext);
+    ASSERT_TRUE(write_file(path, c.head));
+    if (c.file_size > 0)
+      ASSERT_EQ(::truncate(path.c_str(), c.file_size), 0) << c.what;
+    Picture pic;
+    {
+      AddressSpaceCap cap; // the refusal needs no memory worth mentioning
+      OpenDib(&pic.get(), path.c_str(), 0, nullptr);
+    }
+    EXPECT_FALSE(pic->poi) << c.what;
+    EXPECT_EQ(error_text(pic), c.reason) << c.what;
+  }
 }
 
 // Sets Xsiz and Ysiz of a raw codestream's SIZ segment; with `one_tile`, the tile

@@ -84,6 +84,18 @@ TEST_F(SaveDibFailure, TargetIsAFolderOrInAMissingOne)
   ::rename(dir.file("x").c_str(), target.c_str());
 }
 
+// The rename would need only the folder's permission; the file's own decides.
+TEST_F(SaveDibFailure, WriteProtectedTargetStays)
+{
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "run as root: file permissions do not stop writes, nothing to check";
+  for (const mode_t mode : {mode_t(0444), mode_t(0400), mode_t(0555)}) {
+    ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+    EXPECT_EQ(SaveDib(pic.get(), target.c_str(), BK3_FORMAT_BMP, nullptr), 0) << std::oct << mode;
+    EXPECT_EQ(mode_of(target), mode);
+  }
+}
+
 TEST(SaveDibPermissions, ExistingFileKeepsItsModeNewFileFollowsTheUmaskLinksStayLinks)
 {
   Picture pic;

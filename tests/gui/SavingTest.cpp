@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kCaption = QStringLiteral("MERIDAN Nuanza 1.5");
@@ -101,6 +103,27 @@ private slots:
         QCOMPARE(compareWithFile(window->outdi, file, exact), QString());
         QCOMPARE(folderEntries(), QStringList{name});
         verifySavedAs(file);
+    }
+
+    // A write-protected picture stays as it is and is named in the refusal.
+    void writeProtectedFileIsRefused()
+    {
+        if (::geteuid() == 0)
+            QSKIP("run as root: file permissions do not stop writes, nothing to check");
+        const QString file = path(QStringLiteral("foto.bmp"));
+        QVERIFY(writeFile(file, "der geladene Stand"));
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        window->afilename = file;
+        markEarlierWork();
+        const Snapshot before = snapshot();
+        QVERIFY(showWindow());
+
+        QTest::mouseClick(control<QToolButton>(*window, "SaveBtn"), Qt::LeftButton);
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text, QStringLiteral("Die Datei %1 ist schreibgeschützt.").arg(file));
+        QCOMPARE(contents(file), QByteArray("der geladene Stand"));
+        QCOMPARE(folderEntries(), QStringList{QStringLiteral("foto.bmp")});
+        verifyUnchanged(before);
     }
 
     void saveWithoutNameAsks_data()
