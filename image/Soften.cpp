@@ -1,4 +1,5 @@
 #include "Soften.h"
+#include "SoftenBands.h"
 
 #include "Picture.h"
 #include "PictureMemory.h"
@@ -149,6 +150,14 @@ FilterResult filterThroughWorkingCopy(dib &picture, const FilterKernel &kernel, 
     return FilterResult::Filtered;
 }
 
+void runBandsOnThreads(int32_t rows, int32_t bandRows, int32_t threads, const Progress &progress,
+                       const BandWork &work)
+{
+    forRowBands(rows, bandRows, threads, progress, work);
+}
+
+} // namespace
+
 // The soften kernel reads only the 3 x 3 block around each pixel, so instead of
 // a whole working picture each thread keeps bordered copies of the three rows
 // its current output row needs; the rows next to another thread's band are
@@ -157,7 +166,7 @@ FilterResult filterThroughWorkingCopy(dib &picture, const FilterKernel &kernel, 
 // general rule's; pictures whose working picture the library could not create
 // are refused here as well, so both paths refuse the same pictures. Reports the
 // rows of the filtering only: there is no copying phase to show.
-FilterResult softenInPlace(dib &picture, const Progress &progress)
+FilterResult softenInPlace(dib &picture, const Progress &progress, const BandRunner &runBands)
 {
     const int32_t width = dibwidth(picture);
     const int32_t height = dibheight(picture);
@@ -200,7 +209,7 @@ FilterResult softenInPlace(dib &picture, const Progress &progress)
         copyBordered(boundaryRow(k, 1), k * bandRows);
     }
 
-    forRowBands(height, bandRows, threads, progress, [&](int32_t first, int32_t end, int32_t slot) {
+    runBands(height, bandRows, threads, progress, [&](int32_t first, int32_t end, int32_t slot) {
         uint8_t *ring = scratch.get() + size_t(3 * slot) * size_t(bordered);
         int32_t nextSlot = 0;
         const int32_t band = first / bandRows;
@@ -228,8 +237,6 @@ FilterResult softenInPlace(dib &picture, const Progress &progress)
     return FilterResult::Filtered;
 }
 
-} // namespace
-
 FilterResult FilterDib(dib &picture, const FilterKernel &kernel, const Progress &progress)
 {
     reportProgress(progress, 0);
@@ -243,7 +250,7 @@ FilterResult FilterDib(dib &picture, const FilterKernel &kernel, const Progress 
         return FilterResult::BadKernel;
     }
     reportProgress(progress, 0);
-    const FilterResult result = isSoftenKernel(kernel) ? softenInPlace(picture, progress)
+    const FilterResult result = isSoftenKernel(kernel) ? softenInPlace(picture, progress, runBandsOnThreads)
                                                        : filterThroughWorkingCopy(picture, kernel, progress);
     if (result == FilterResult::Filtered)
         reportProgress(progress, 0);

@@ -1,4 +1,5 @@
-// Pictures written with SaveDib come back from OpenDib unchanged; progress arrives.
+// Pictures written with SaveDib come back from OpenDib unchanged, with their
+// resolution where the format keeps one; progress arrives.
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,38 @@ TEST(BmpRoundTrip, EveryDepthAndOddWidthsComeBackUnchanged)
     EXPECT_EQ(std::memcmp(colour_table(back), colour_table(pic), size_t(entries) * 4), 0);
     EXPECT_EQ(std::memcmp(&back->pal, &pic->pal, 4 + size_t(entries) * 4), 0);
     EXPECT_EQ(back->ispal, pic->ispal);
+  }
+}
+
+TEST(Resolution, ComesBackFromTheFormatsThatStoreIt)
+{
+  // Bitmaps hold pixels per metre as they are. PCX holds whole dots per inch,
+  // rounded to the nearest both ways: 2835 per metre is 72.009 dpi, 72 dpi is
+  // 2834.6 per metre. The other formats we write keep none we read back.
+  const struct {
+    const char *what;
+    int format;
+    int32_t x, y, back_x, back_y; // pixels per metre saved and read back
+  } cases[] = {
+      {"bmp", BK3_FORMAT_BMP, 2835, 3779, 2835, 3779},
+      {"pcx 72 and 96 dpi", BK3_FORMAT_PCX, 2835, 3780, 2835, 3780},
+      {"pcx 72.52 and 95.53 dpi go up", BK3_FORMAT_PCX, 2855, 3761, 2874, 3780},
+      {"pcx without one: 72 dpi", BK3_FORMAT_PCX, 0, -1, 2835, 2835},
+      {"pcx at most 65535 dpi", BK3_FORMAT_PCX, 3000000, 2835, 2580118, 2835},
+  };
+  TempDir dir;
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    Picture pic, back;
+    make_picture(pic, 24, 3, 2);
+    pic->pmi->bmiHeader.biXPelsPerMeter = c.x;
+    pic->pmi->bmiHeader.biYPelsPerMeter = c.y;
+    const std::string path = dir.file("r");
+    ASSERT_EQ(SaveDib(pic.get(), path.c_str(), c.format, nullptr), 1);
+    OpenDib(&back.get(), path.c_str(), 0, nullptr);
+    ASSERT_NE(back->poi, nullptr) << error_text(back);
+    EXPECT_EQ(back->pmi->bmiHeader.biXPelsPerMeter, c.back_x);
+    EXPECT_EQ(back->pmi->bmiHeader.biYPelsPerMeter, c.back_y);
   }
 }
 

@@ -103,13 +103,14 @@ TEST(SaveDibPermissions, ExistingFileKeepsItsModeNewFileFollowsTheUmaskLinksStay
   TempDir dir;
   const std::string existing = dir.file("alt.bmp"), fresh = dir.file("neu.bmp");
   ASSERT_TRUE(write_file(existing, old_content));
-  ASSERT_EQ(::chmod(existing.c_str(), 0640), 0);
+  // A mode the umask cannot give: a save that ignores the old mode shows.
+  ASSERT_EQ(::chmod(existing.c_str(), 0604), 0);
   const mode_t saved = ::umask(027);
   const int32_t a = SaveDib(pic.get(), existing.c_str(), BK3_FORMAT_BMP, nullptr);
   const int32_t b = SaveDib(pic.get(), fresh.c_str(), BK3_FORMAT_BMP, nullptr);
   ::umask(saved);
   EXPECT_EQ(a + b, 2);
-  EXPECT_EQ(mode_of(existing), mode_t(0640));
+  EXPECT_EQ(mode_of(existing), mode_t(0604));
   EXPECT_EQ(mode_of(fresh), mode_t(0666 & ~027));
   EXPECT_NE(read_file(existing), old_content);
 

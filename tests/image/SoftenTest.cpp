@@ -3,6 +3,7 @@
 // bordered copy.
 #include "ProgressLog.h"
 #include "Soften.h"
+#include "SoftenBands.h"
 
 #include <gtest/gtest.h>
 
@@ -230,6 +231,37 @@ TEST(Soften, MatchesReferenceOnRandomPictures)
         const std::vector<uint8_t> expected = referenceFilter(picture, SoftenKernel);
         ASSERT_EQ(FilterDib(picture.get(), SoftenKernel, nullptr), FilterResult::Filtered);
         ASSERT_EQ(pixelBytes(picture), expected) << w << " x " << h;
+    }
+}
+
+TEST(Soften, BandsDoneInAnyOrderReadTheirNeighboursUnfiltered)
+{
+    // Threads may finish the bands in any order; one thread taking them first
+    // to last, then last to first, makes each order certain: a band reading the
+    // row beside it from the picture sees it filtered in one of them.
+    const auto randomPicture = [] {
+        Picture picture(700, 1200, 24); // bands of about a megabyte: three of them
+        std::mt19937 random(1200);
+        randomiseBytes(picture, random);
+        return picture;
+    };
+    Picture unfiltered = randomPicture();
+    const std::vector<uint8_t> expected = referenceFilter(unfiltered, SoftenKernel);
+    const std::vector<int32_t> orders[] = {{0, 1, 2}, {2, 1, 0}};
+    for (const std::vector<int32_t> &order : orders) {
+        SCOPED_TRACE(testing::Message() << "bands " << order[0] << " " << order[1] << " " << order[2]);
+        Picture picture = randomPicture();
+        int32_t bands = 0;
+        const BandRunner inOrder = [&](int32_t rows, int32_t bandRows, int32_t, const Progress &,
+                                       const BandWork &work) {
+            bands = (rows + bandRows - 1) / bandRows;
+            for (const int32_t band : order)
+                if (band < bands)
+                    work(band * bandRows, std::min(rows, (band + 1) * bandRows), 0);
+        };
+        ASSERT_EQ(softenInPlace(picture.get(), nullptr, inOrder), FilterResult::Filtered);
+        ASSERT_EQ(bands, 3);
+        EXPECT_EQ(pixelBytes(picture), expected);
     }
 }
 
