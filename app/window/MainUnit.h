@@ -103,6 +103,11 @@ public:
     // The save dialog; the chosen name, completed by the entry's extension when
     // it has none, is written and becomes `afilename`. False when cancelled or failed.
     bool SaveWithDialog();
+    // A save dialog that never asks itself: the chosen name is completed by
+    // `request.defaultExt` (else the chosen entry's extension) when it has none,
+    // and only then, when that file exists, the user is asked whether to replace
+    // it. Not accepted when cancelled or when the user keeps the file.
+    FileAnswer askSaveName(FileRequest request);
     void BitBtn1Click();      // "Speichern unter..."
     void MySaveAsBtnClick();
     void SaveBtnClick();

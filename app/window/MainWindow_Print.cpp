@@ -127,12 +127,10 @@ bool TMainForm::PrintResult()
             request.folder = saveDialog1Folder;
             request.filter = QStringLiteral("PDF-Datei (*.pdf)|*.pdf");
             request.defaultExt = QStringLiteral(".pdf");
-            const FileAnswer answer = dialogs->saveFile(this, request);
-            if (!answer.accepted || answer.fileNames.isEmpty())
+            const FileAnswer answer = askSaveName(request);
+            if (!answer.accepted)
                 return false;
             target = answer.fileNames.first();
-            if (fileExtension(target).isEmpty())
-                target += QStringLiteral(".pdf");
         }
         printed = printPdf(target, printer, at, outdi, failures);
         failed = QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden:\n%1").arg(target);
