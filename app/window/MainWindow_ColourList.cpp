@@ -209,9 +209,9 @@ void TMainForm::Farblistespeichern1Click()
     request.title = QStringLiteral("Speichern unter");
     request.filter = kFarFilter;
     request.defaultExt = kFarDefaultExt;
-    request.confirmOverwrite = false; // a list is replaced without asking
-    const FileAnswer answer = dialogs->saveFile(this, request);
-    if (answer.accepted && !answer.fileNames.isEmpty())
+    // Asks before replacing an existing list, like every other save dialog.
+    const FileAnswer answer = askSaveName(request);
+    if (answer.accepted)
         SaveFarbListe(answer.fileNames.first());
 }
 

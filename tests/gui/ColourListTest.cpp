@@ -31,6 +31,7 @@ const QString kTitle = QStringLiteral("Nuanza 1.5");
 const QString kCannotOpen = QStringLiteral("Fehler beim Öffnen der Datei.");
 const QString kCannotCreate = QStringLiteral("Fehler beim Anlegen der Datei.");
 const QString kReadBeyondEnd = QStringLiteral("Read beyond end of file.");
+const QString kReplace = QStringLiteral("Die folgende Datei gibt es bereits:\n\n%1\n\nSoll sie ersetzt werden?");
 
 QByteArray int32(qint32 value)
 {
@@ -155,11 +156,22 @@ class ColourListTest : public QObject {
         control<QAction>(*window, "Farblisteffnen1")->trigger();
         QVERIFY(dialogs->fileAnswers.empty());
     }
+    // Over an existing list, the question is answered with Ja and not kept
+    // among the messages.
     void saveThroughMenu(const QString &file)
     {
+        const bool exists = QFile::exists(file);
+        if (exists)
+            dialogs->answers.push_back(QMessageBox::Yes);
+        const qsizetype shown = dialogs->messages.size();
         dialogs->fileAnswers.push_back({true, {file}, 1});
         control<QAction>(*window, "Farblistespeichern1")->trigger();
         QVERIFY(dialogs->fileAnswers.empty());
+        QVERIFY(dialogs->answers.empty());
+        if (exists) {
+            QCOMPARE(dialogs->messages.value(shown).text, kReplace.arg(file));
+            dialogs->messages.removeAt(shown);
+        }
     }
 
 private slots:
@@ -444,6 +456,21 @@ private slots:
         addEntries({{QStringLiteral("Grün \u4e2d"), "1", "2"}});
         saveThroughMenu(file);
         QCOMPARE(contents(file), farFile({{"Gr\xFCn ?", "1", "2"}}));
+    }
+
+    void keepingAnExistingListWritesNothing()
+    {
+        addEntries({{"neu", "1", "2"}});
+        const QString file = path(QStringLiteral("serie.FAR"));
+        const QByteArray before = farFile({{"alt", "3", "4"}});
+        QVERIFY(writeFile(file, before));
+        dialogs->answers.push_back(QMessageBox::No);
+        dialogs->fileAnswers.push_back({true, {path(QStringLiteral("serie"))}, 1});
+        control<QAction>(*window, "Farblistespeichern1")->trigger();
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text, kReplace.arg(file));
+        QCOMPARE(dialogs->messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(contents(file), before);
     }
 
     void cancelledDialogsDoNothing()
