@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -269,9 +270,12 @@ void TMainForm::SaveFarbListe(const QString &fname)
     // The old file is replaced only by a complete new one; a failed write
     // leaves it as it was. Unbuffered, so a short write on a full disk shows in
     // write()'s count rather than being lost in commit().
+    errno = 0;
     if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit()) {
+        // Taken at once: cleaning up may set another error number.
+        const int error = errno;
         file.cancelWriting();
-        reportError(QStringLiteral("Disk full"));
+        reportError(error != 0 ? QString::fromStdString(writeFailureText(error)) : file.errorString());
     }
 }
 

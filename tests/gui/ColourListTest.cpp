@@ -571,7 +571,9 @@ private slots:
         QCOMPARE(contents(old), before);
     }
 
-    void fullDiskKeepsTheOldFile()
+    // A file size limit stands in for a failing write: reported as what it
+    // is, not as a full disk.
+    void failedWriteKeepsTheOldFile()
     {
         const QString old = path(QStringLiteral("liste.far"));
         const QByteArray before = farFile({{"alt", "3", "4"}});
@@ -581,7 +583,7 @@ private slots:
             const FileSizeCap cap(4096);
             saveThroughMenu(old);
         }
-        verifyGeneralError(QStringLiteral("Disk full."));
+        verifyGeneralError(QStringLiteral("File too large."));
         QCOMPARE(contents(old), before);
         // No temporary file is left behind.
         QCOMPARE(QDir(folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"liste.far"});
