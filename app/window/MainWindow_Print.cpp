@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -21,6 +22,8 @@
 namespace {
 
 const QString kSequenceTitle = QStringLiteral("Bildfolge speichern");
+// Von and Bis further apart than this are asked about first.
+constexpr int64_t kLargeSequence = 10000;
 
 // Draws the picture into `at` (the painter's coordinates) on one page. The
 // drawing's own failures are collected in `failures`.
@@ -166,6 +169,14 @@ void TMainForm::SpeichernalsBildfolgemitNummerierung1Click()
                          kSequenceTitle, QMessageBox::Warning, QMessageBox::Ok);
         return;
     }
+    // A slip of a digit can mean a million files: asked before anything is
+    // looked up or written.
+    if (last - first > kLargeSequence &&
+        dialogs->question(this,
+                          QStringLiteral("Die Bildfolge umfasst %1 Dateien.\nSollen sie alle gespeichert werden?")
+                              .arg(QLocale(QLocale::German).toString(qlonglong(last - first + 1))),
+                          kSequenceTitle, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
 
     FileRequest request;
     request.title = QStringLiteral("Bildfolge speichern unter (Name ohne Nummer)");
