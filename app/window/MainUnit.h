@@ -279,8 +279,9 @@ public:
     bool PrintResult();
     void SpeichernalsBildfolgemitNummerierung1Click();
     // Writes `outdi` once for every number of the sequence, in order, through
-    // SaveTheFile, with the progress on the gauge. Stops at the first failure
-    // (reported by the saving). Returns how many files were written.
+    // SaveTheFile, with the progress on the gauge and, for more than one file, a
+    // progress dialog. Stops at the first failure (reported by the saving) or
+    // when the user cancels between two files. Returns how many files were written.
     int64_t SaveSequenceFiles(const struct NumberedSequence &sequence);
 
 protected:

@@ -15,9 +15,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSpinBox>
+#include <memory>
 
 namespace {
 
@@ -213,12 +215,33 @@ int64_t TMainForm::SaveSequenceFiles(const NumberedSequence &sequence)
     const int64_t count = sequence.count();
     int64_t written = 0;
     SetProStatus(0);
+    // A long sequence can be stopped between two files ("Abbrechen" or Esc);
+    // the dialog is modal, so nothing else changes the picture meanwhile.
+    std::unique_ptr<QProgressDialog> stop;
+    if (count > 1) {
+        stop = std::make_unique<QProgressDialog>(QStringLiteral("Die Bildfolge wird gespeichert..."),
+                                                 QStringLiteral("Abbrechen"), 0, 1000, this);
+        stop->setObjectName(QStringLiteral("SequenceProgress"));
+        stop->setWindowTitle(kSequenceTitle);
+        stop->setWindowModality(Qt::WindowModal);
+        stop->setMinimumDuration(0);
+        stop->setAutoReset(false);
+        stop->setAutoClose(false);
+    }
     for (; written < count; ++written) {
-        if (count > 1)
+        if (stop) {
             SetProStatus(int32_t(written * 100 / (count - 1)));
+            stop->setLabelText(QStringLiteral("Die Bildfolge wird gespeichert: Datei %1 von %2")
+                                   .arg(QLocale(QLocale::German).toString(qlonglong(written + 1)),
+                                        QLocale(QLocale::German).toString(qlonglong(count))));
+            stop->setValue(int(written * 1000 / count));
+            if (stop->wasCanceled())
+                break;
+        }
         if (!SaveTheFile(sequence.name(sequence.first + written)))
             break;
     }
+    stop.reset();
     SetProStatus(0);
     return written;
 }

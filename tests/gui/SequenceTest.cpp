@@ -14,9 +14,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -95,6 +97,28 @@ private slots:
         form->CancelBtn->click();
         QCOMPARE(form->result(), int(QDialog::Rejected));
         QVERIFY(!form->isVisible());
+    }
+
+    // Cancelled in the progress dialog once three files are written: no more
+    // files, and the gauge is empty again.
+    void cancelStopsBetweenFiles()
+    {
+        answerDialog(1, 40, 2);
+        chooseName(QStringLiteral("Bild.bmp"));
+        QTimer user;
+        connect(&user, &QTimer::timeout, this, [this] {
+            auto *progress = window->findChild<QProgressDialog *>(QStringLiteral("SequenceProgress"));
+            if (progress && files().size() == 3) {
+                QCOMPARE(progress->labelText(), QStringLiteral("Die Bildfolge wird gespeichert: Datei 4 von 40"));
+                QTest::keyClick(progress, Qt::Key_Escape);
+            }
+        });
+        user.start(0);
+        run();
+        QCOMPARE(files(), (QStringList{"Bild01.bmp", "Bild02.bmp", "Bild03.bmp"}));
+        QVERIFY(dialogs->messages.isEmpty());
+        QVERIFY(!window->findChild<QProgressDialog *>(QStringLiteral("SequenceProgress")));
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
     }
 
     // Further apart than 10,000: asked with the count before the save dialog.
