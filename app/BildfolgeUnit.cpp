@@ -58,9 +58,14 @@ TBildfolgeForm::TBildfolgeForm(QWidget *parent) : QDialog(parent)
     BitBtn1->setDefault(true);
     BitBtn1->setMinimumWidth(90);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    CancelBtn = new TBitBtnXP(QStringLiteral("Abbrechen"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setMinimumWidth(90);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(BitBtn1);
+    buttons->addWidget(CancelBtn);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);

@@ -15,7 +15,8 @@ public:
     QSpinBox *VonEd = nullptr;
     QSpinBox *BisEd = nullptr;
     QSpinBox *DezimalstellenEd = nullptr;
-    TBitBtnXP *BitBtn1 = nullptr; // OK; the title bar's close gives Cancel
+    TBitBtnXP *BitBtn1 = nullptr; // OK
+    TBitBtnXP *CancelBtn = nullptr; // "Abbrechen", like Esc and the title bar's close
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,4 +1,5 @@
 #include "ErrorReport.h"
+#include "Startup.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -48,7 +49,7 @@ void reportError(const QString &message)
         reporterSlot()(text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kProgramTitle), text,
                     QMessageBox::Ok);
     box.exec();
 }

@@ -20,7 +20,8 @@ bool loadGermanTranslation(QCoreApplication &app)
 
 void setupApplication(QApplication &app)
 {
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kProgramTitle));
+    // No display name: the platform would append it to every window title, and
+    // the main window's caption is to show exactly as the program sets it.
     QApplication::setApplicationName(QFileInfo(QApplication::applicationFilePath()).completeBaseName());
     loadGermanTranslation(app);
 }

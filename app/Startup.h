@@ -5,13 +5,13 @@
 class QApplication;
 class QCoreApplication;
 
-// The program's title: task bar, error reports.
+// The program's title: error reports and message boxes without a title of their own.
 extern const char *const kProgramTitle;
 
 // Installs Qt's German translation (standard buttons read Ja, Nein, Abbrechen).
 // Returns false when the translation file cannot be loaded.
 bool loadGermanTranslation(QCoreApplication &app);
 
-// Title, application name (the program file's base name, which also names the
+// The application name (the program file's base name, which also names the
 // settings) and the German translation.
 void setupApplication(QApplication &app);

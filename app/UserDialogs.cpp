@@ -1,4 +1,5 @@
 #include "UserDialogs.h"
+#include "Startup.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -42,7 +43,8 @@ QMessageBox::StandardButton QtUserDialogs::message(QWidget *parent, const QStrin
                                                    const QString &title, QMessageBox::Icon icon,
                                                    QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, title, text, buttons, parent);
+    // Without a title of its own a box is titled with the program's name.
+    QMessageBox box(icon, title.isEmpty() ? QString::fromUtf8(kProgramTitle) : title, text, buttons, parent);
     const int result = box.exec();
     return QMessageBox::StandardButton(result);
 }

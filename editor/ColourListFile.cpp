@@ -1,10 +1,18 @@
 #include "ColourListFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 
 const char *const kReadBeyondEnd = "Read beyond end of file";
+
+std::string writeFailureText(int errorNumber)
+{
+    if (errorNumber == ENOSPC)
+        return "Disk full";
+    return std::strerror(errorNumber);
+}
 
 namespace {
 

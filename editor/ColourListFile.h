@@ -34,6 +34,12 @@ public:
 // and counts that cannot be right.
 extern const char *const kReadBeyondEnd;
 
+// The text the general error report shows when writing a list failed with the
+// system's `errorNumber`: "Disk full" for a full disk only, otherwise the
+// system's own text, so that a missing right or a broken device is not taken
+// for a lack of space.
+std::string writeFailureText(int errorNumber);
+
 // An open file for reading, one byte per record.
 class FarReader {
 public:

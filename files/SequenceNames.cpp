@@ -42,6 +42,11 @@ QStringList existingSequenceFiles(const NumberedSequence &sequence)
     return existing;
 }
 
+QString replaceFileQuestion(const QString &file)
+{
+    return QStringLiteral("Die folgende Datei gibt es bereits:\n\n%1\n\nSoll sie ersetzt werden?").arg(file);
+}
+
 QString replaceQuestion(const QStringList &existing, int shown)
 {
     const bool one = existing.size() == 1;

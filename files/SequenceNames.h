@@ -36,3 +36,5 @@ QStringList existingSequenceFiles(const NumberedSequence &sequence);
 // The text of the question before replacing existing files: the first `shown`
 // names, one a line, and how many more there are.
 QString replaceQuestion(const QStringList &existing, int shown = 10);
+// The same question for a single file saved on its own.
+QString replaceFileQuestion(const QString &file);

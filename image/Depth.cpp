@@ -61,14 +61,11 @@ void widenRow4(const uint8_t *src, uint8_t *dst, int32_t width, const Bgr4 (&tab
     });
 }
 
-// The leftmost pixel in the highest bit; 0 is black, 1 white, whatever colours
-// the picture's table gives them.
-void widenRow1(const uint8_t *src, uint8_t *dst, int32_t width)
+// The leftmost pixel in the highest bit. Through the table like every other
+// depth: in many bilevel files (min-is-white TIFF among them) 0 is white.
+void widenRow1(const uint8_t *src, uint8_t *dst, int32_t width, const Bgr4 (&table)[256])
 {
-    for (int32_t x = 0; x < width; ++x) {
-        const uint8_t level = ((src[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0;
-        std::memset(dst + 3 * x, level, 3);
-    }
+    widenRow(dst, width, table, [src](int32_t x) { return (src[x >> 3] >> (7 - (x & 7))) & 1; });
 }
 
 void greyRowPlain(uint8_t *p, int32_t from, int32_t width)
@@ -186,7 +183,7 @@ bool DepthUpTo(dib &picture, int32_t nbpp, const Progress &progress)
                                         else if (bits == 4)
                                             widenRow4(s, d, width, table);
                                         else
-                                            widenRow1(s, d, width);
+                                            widenRow1(s, d, width, table);
                                     }
                                 });
             freedib(picture);

@@ -14,8 +14,7 @@
 int32_t zweihoch(int32_t i);
 
 // Converts `picture` to `nbpp` bits per pixel. Only the widening of 1-, 4- and
-// 8-bit pictures to 24 bits is done: black and white for 1 bit (the picture's
-// colour table is not consulted), the colours of `picture.pal` for 4 and 8 bits.
+// 8-bit pictures to 24 bits is done, each pixel the colour of `picture.pal`.
 // On success the old picture is released and replaced by the new one; otherwise
 // (already 24 bits, another pair of depths, no memory) `picture` is unchanged.
 // Reports 0, then the row progress of a conversion, then 0. True when replaced.

@@ -19,6 +19,8 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeView>
 #include <cstring>
@@ -93,6 +95,14 @@ void TMainForm::FormCreate()
 
     gsat = 141;
     ghue = 20;
+    {
+        // Into the fields too: a changed brightness (the saved one below, or
+        // the user's before the picker is painted) takes the colour from them.
+        const QSignalBlocker hueBlocker(HueED);
+        const QSignalBlocker satBlocker(SatEd);
+        HueED->setValue(ghue);
+        SatEd->setValue(gsat);
+    }
 
     // The data folder is only read here; it is created when something is written.
     const QString dataFolder = GetProgramDir(false);

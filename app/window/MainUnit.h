@@ -103,6 +103,11 @@ public:
     // The save dialog; the chosen name, completed by the entry's extension when
     // it has none, is written and becomes `afilename`. False when cancelled or failed.
     bool SaveWithDialog();
+    // A save dialog that never asks itself: the chosen name is completed by
+    // `request.defaultExt` (else the chosen entry's extension) when it has none,
+    // and only then, when that file exists, the user is asked whether to replace
+    // it. Not accepted when cancelled or when the user keeps the file.
+    FileAnswer askSaveName(FileRequest request);
     void BitBtn1Click();      // "Speichern unter..."
     void MySaveAsBtnClick();
     void SaveBtnClick();
@@ -274,8 +279,9 @@ public:
     bool PrintResult();
     void SpeichernalsBildfolgemitNummerierung1Click();
     // Writes `outdi` once for every number of the sequence, in order, through
-    // SaveTheFile, with the progress on the gauge. Stops at the first failure
-    // (reported by the saving). Returns how many files were written.
+    // SaveTheFile, with the progress on the gauge and, for more than one file, a
+    // progress dialog. Stops at the first failure (reported by the saving) or
+    // when the user cancels between two files. Returns how many files were written.
     int64_t SaveSequenceFiles(const struct NumberedSequence &sequence);
 
 protected:

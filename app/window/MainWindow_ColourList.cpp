@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -210,9 +211,9 @@ void TMainForm::Farblistespeichern1Click()
     request.title = QStringLiteral("Speichern unter");
     request.filter = kFarFilter;
     request.defaultExt = kFarDefaultExt;
-    request.confirmOverwrite = false; // a list is replaced without asking
-    const FileAnswer answer = dialogs->saveFile(this, request);
-    if (answer.accepted && !answer.fileNames.isEmpty())
+    // Asks before replacing an existing list, like every other save dialog.
+    const FileAnswer answer = askSaveName(request);
+    if (answer.accepted)
         SaveFarbListe(answer.fileNames.first());
 }
 
@@ -271,9 +272,12 @@ void TMainForm::SaveFarbListe(const QString &fname)
     // The old file is replaced only by a complete new one; a failed write
     // leaves it as it was. Unbuffered, so a short write on a full disk shows in
     // write()'s count rather than being lost in commit().
+    errno = 0;
     if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit()) {
+        // Taken at once: cleaning up may set another error number.
+        const int error = errno;
         file.cancelWriting();
-        reportError(QStringLiteral("Disk full"));
+        reportError(error != 0 ? QString::fromStdString(writeFailureText(error)) : file.errorString());
     }
 }
 

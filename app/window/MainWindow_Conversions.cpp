@@ -12,16 +12,21 @@ int32_t TMainForm::zweihoch(int32_t i)
 
 void TMainForm::GrrayBtnClick()
 {
-    // The result only; no change marker, as for every whole-picture command.
+    // The result only; its colours are gone, so it is unsaved work.
     ConvertToGrey(outdi.get(), StatusBar1->gauge());
+    SetChanged();
     RedrawCanvas();
 }
 
 void TMainForm::SoftenBtnClick()
 {
     const FilterKernel kernel = SoftenKernel;
-    if (FilterDib(outdi.get(), kernel, StatusBar1->gauge()) == FilterResult::OutOfMemory)
+    const FilterResult result = FilterDib(outdi.get(), kernel, StatusBar1->gauge());
+    if (result == FilterResult::OutOfMemory)
         dialogs->message(this, QStringLiteral("Fehler: Nicht genügent Speicher für diese Aktion!"),
                          QStringLiteral("Fehler"), QMessageBox::Critical, QMessageBox::Ok);
+    // Only a softened result is unsaved work; a refused one is as it was.
+    if (result == FilterResult::Filtered)
+        SetChanged();
     RedrawCanvas();
 }

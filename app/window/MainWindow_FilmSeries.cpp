@@ -199,8 +199,9 @@ void TMainForm::UseColorsFromPicture(const QString &fname)
         return;
     }
     SetProStatus(0);
-    // The result only: no change marker, as for every whole-picture command.
-    TransferColours(di, outdi.get(), di.rows(), predecessor);
+    // The result only; carried-over colours are unsaved work like any stroke.
+    if (TransferColours(di, outdi.get(), di.rows(), predecessor))
+        SetChanged();
     RedrawCanvas();
 }
 

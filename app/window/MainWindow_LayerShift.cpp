@@ -8,8 +8,9 @@
 void TMainForm::shiftLayer(ShiftDirection direction)
 {
     const int n = MovePixelEd->value();
-    // No progress and no change marker, as for every whole-picture command.
+    // No progress; the moved colours are unsaved work like any stroke.
     ShiftColourLayer(di, outdi.get(), di.rows(), direction, n);
+    SetChanged();
     RedrawCanvas();
 }
 

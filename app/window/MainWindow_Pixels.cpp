@@ -7,8 +7,9 @@
 void TMainForm::ColorAllBtnClick()
 {
     const int32_t bright = BrightEd->value();
-    // Every pixel, also erased or flat-painted ones; no progress and no change
-    // marker, as for every whole-picture command.
+    // Every pixel, also erased or flat-painted ones; no progress. It replaces all
+    // painted work, so the result is unsaved work like any stroke.
     ColorAll(di, outdi.get(), di.rows(), ghue, gsat, bright);
+    SetChanged();
     RedrawCanvas();
 }

@@ -11,16 +11,21 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSpinBox>
+#include <memory>
 
 namespace {
 
 const QString kSequenceTitle = QStringLiteral("Bildfolge speichern");
+// Von and Bis further apart than this are asked about first.
+constexpr int64_t kLargeSequence = 10000;
 
 // Draws the picture into `at` (the painter's coordinates) on one page. The
 // drawing's own failures are collected in `failures`.
@@ -127,12 +132,10 @@ bool TMainForm::PrintResult()
             request.folder = saveDialog1Folder;
             request.filter = QStringLiteral("PDF-Datei (*.pdf)|*.pdf");
             request.defaultExt = QStringLiteral(".pdf");
-            const FileAnswer answer = dialogs->saveFile(this, request);
-            if (!answer.accepted || answer.fileNames.isEmpty())
+            const FileAnswer answer = askSaveName(request);
+            if (!answer.accepted)
                 return false;
             target = answer.fileNames.first();
-            if (fileExtension(target).isEmpty())
-                target += QStringLiteral(".pdf");
         }
         printed = printPdf(target, printer, at, outdi, failures);
         failed = QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden:\n%1").arg(target);
@@ -168,6 +171,14 @@ void TMainForm::SpeichernalsBildfolgemitNummerierung1Click()
                          kSequenceTitle, QMessageBox::Warning, QMessageBox::Ok);
         return;
     }
+    // A slip of a digit can mean a million files: asked before anything is
+    // looked up or written.
+    if (last - first > kLargeSequence &&
+        dialogs->question(this,
+                          QStringLiteral("Die Bildfolge umfasst %1 Dateien.\nSollen sie alle gespeichert werden?")
+                              .arg(QLocale(QLocale::German).toString(qlonglong(last - first + 1))),
+                          kSequenceTitle, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
 
     FileRequest request;
     request.title = QStringLiteral("Bildfolge speichern unter (Name ohne Nummer)");
@@ -204,12 +215,33 @@ int64_t TMainForm::SaveSequenceFiles(const NumberedSequence &sequence)
     const int64_t count = sequence.count();
     int64_t written = 0;
     SetProStatus(0);
+    // A long sequence can be stopped between two files ("Abbrechen" or Esc);
+    // the dialog is modal, so nothing else changes the picture meanwhile.
+    std::unique_ptr<QProgressDialog> stop;
+    if (count > 1) {
+        stop = std::make_unique<QProgressDialog>(QStringLiteral("Die Bildfolge wird gespeichert..."),
+                                                 QStringLiteral("Abbrechen"), 0, 1000, this);
+        stop->setObjectName(QStringLiteral("SequenceProgress"));
+        stop->setWindowTitle(kSequenceTitle);
+        stop->setWindowModality(Qt::WindowModal);
+        stop->setMinimumDuration(0);
+        stop->setAutoReset(false);
+        stop->setAutoClose(false);
+    }
     for (; written < count; ++written) {
-        if (count > 1)
+        if (stop) {
             SetProStatus(int32_t(written * 100 / (count - 1)));
+            stop->setLabelText(QStringLiteral("Die Bildfolge wird gespeichert: Datei %1 von %2")
+                                   .arg(QLocale(QLocale::German).toString(qlonglong(written + 1)),
+                                        QLocale(QLocale::German).toString(qlonglong(count))));
+            stop->setValue(int(written * 1000 / count));
+            if (stop->wasCanceled())
+                break;
+        }
         if (!SaveTheFile(sequence.name(sequence.first + written)))
             break;
     }
+    stop.reset();
     SetProStatus(0);
     return written;
 }

@@ -1,6 +1,7 @@
 // Saving the result picture: "Speichern" and "Speichern unter...".
 #include "FormatCodes.h"
 #include "MainUnit.h"
+#include "SequenceNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -47,20 +48,34 @@ bool TMainForm::SaveWithDialog()
     request.folder = saveDialog1Folder;
     request.filter = QString::fromLocal8Bit(GetDIBSaveFilter());
     request.filterIndex = saveDialog1FilterIndex;
-    request.confirmOverwrite = true;
-    const FileAnswer answer = dialogs->saveFile(this, request);
-    if (!answer.accepted || answer.fileNames.isEmpty())
+    const FileAnswer answer = askSaveName(request);
+    if (!answer.accepted)
         return false;
     // Like the classic dialog, the chosen entry stays chosen for the next time.
     saveDialog1FilterIndex = answer.filterIndex;
 
-    QString name = answer.fileNames.first();
-    if (fileExtension(name).isEmpty())
-        name += defaultExtensionForFilter(answer.filterIndex);
+    const QString name = answer.fileNames.first();
     if (!SaveTheFile(name))
         return false;
     afilename = name;
     return true;
+}
+
+FileAnswer TMainForm::askSaveName(FileRequest request)
+{
+    // The dialog would ask about the name as typed, not about the one written.
+    request.confirmOverwrite = false;
+    FileAnswer answer = dialogs->saveFile(this, request);
+    if (!answer.accepted || answer.fileNames.isEmpty())
+        return FileAnswer();
+    QString &name = answer.fileNames.first();
+    if (fileExtension(name).isEmpty())
+        name += request.defaultExt.isEmpty() ? defaultExtensionForFilter(answer.filterIndex) : request.defaultExt;
+    if (QFileInfo::exists(name) &&
+        dialogs->question(this, replaceFileQuestion(name), request.title, QMessageBox::Yes | QMessageBox::No) !=
+            QMessageBox::Yes)
+        return FileAnswer();
+    return answer;
 }
 
 bool TMainForm::SaveFile()

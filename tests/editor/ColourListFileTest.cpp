@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <sys/resource.h>
@@ -169,6 +170,22 @@ TEST(ColourListFile, HostileLengthsAndCountsFailWithoutAllocating)
         EXPECT_EQ(readAll(c.file, entries), kReadBeyondEnd) << c.what;
         EXPECT_EQ(entries.size(), c.complete) << c.what;
     }
+}
+
+TEST(ColourListFile, WriteFailureNamesItsRealReason)
+{
+    const struct {
+        int errorNumber;
+        const char *text;
+    } cases[] = {
+        {ENOSPC, "Disk full"},
+        {EFBIG, "File too large"},
+        {EACCES, "Permission denied"},
+        {EIO, "Input/output error"},
+        {EDQUOT, "Disk quota exceeded"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(writeFailureText(c.errorNumber), c.text) << c.errorNumber;
 }
 
 TEST(ColourListFile, DeviceFailureIsAnInputOutputError)

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstring>
+#include <set>
 #include <vector>
 
 namespace {
@@ -25,16 +26,8 @@ uint32_t sample(int32_t bits, int32_t x, int32_t y)
     return bits == 24 ? rgb(n % 256, (n / 3) % 256, (n * 5) % 256) : n % (1u << bits);
 }
 
-// The 24-bit colour the sample becomes: 1-bit pictures are black and white
-// whatever their table says.
-uint32_t widened(int32_t bits, uint32_t value)
-{
-    if (bits == 24)
-        return value;
-    if (bits == 1)
-        return value ? rgb(255, 255, 255) : 0;
-    return tableColour(value);
-}
+// The 24-bit colour the sample becomes: its table's at every palette depth.
+uint32_t widened(int32_t bits, uint32_t value) { return bits == 24 ? value : tableColour(value); }
 
 dib makePicture(int32_t width, int32_t height, int32_t bits, bool fill = true)
 {
@@ -163,6 +156,52 @@ TEST_F(ReadPicture, ReadsAFileByItsLocalName)
     expectWidenedCopy(loaded, 300, 200, 8);
     ASSERT_FALSE(reports.empty());
     EXPECT_LE(reports.back(), 100u);
+}
+
+// Bilevel files look as another program shows them, whichever colour their
+// table gives 0: a min-is-white TIFF, a BMP whose first entry is white, and
+// one of two colours.
+TEST_F(ReadPicture, BilevelFilesLookAsInImageMagick)
+{
+    ASSERT_TRUE(folder.isValid());
+    if (!bk3test::have_tool("convert"))
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    const std::string gradient = "convert -size 37x11 gradient: -monochrome -depth 1 ";
+    const struct {
+        const char *name;
+        std::string made; // by convert, else by the library with `table`
+        std::vector<RGBQUAD> table;
+    } cases[] = {
+        {"weiss-null.tif", gradient + "-define quantum:polarity=min-is-white", {}},
+        {"schwarz-null.tif", gradient + "-define quantum:polarity=min-is-black", {}},
+        {"weiss-zuerst.bmp", "", {{255, 255, 255, 0}, {0, 0, 0, 0}}},
+        {"zwei-farben.bmp", "", {{0, 0, 255, 0}, {255, 0, 0, 0}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = QFile::encodeName(path(QString::fromLatin1(c.name))).toStdString();
+        if (!c.made.empty()) {
+            ASSERT_TRUE(bk3test::run(c.made + " '" + file + "'"));
+        } else {
+            std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 2 * sizeof(RGBQUAD));
+            std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), c.table.data(), 2 * sizeof(RGBQUAD));
+            dib written = emptydib();
+            newdib(&written, 37, 11, 1, reinterpret_cast<BITMAPINFO *>(info.data()), 2);
+            ASSERT_NE(written.poi, nullptr);
+            for (int32_t y = 0; y < 11; ++y)
+                for (int32_t x = 0; x < 37; ++x)
+                    setpixel(written, x, y, sample(1, x, y));
+            ASSERT_EQ(SaveDib(written, file.c_str(), BK3_FORMAT_BMP, nullptr), 1);
+            freedib(written);
+        }
+        ASSERT_TRUE(bk3test::run("convert '" + file + "' -strip -depth 8 ppm:'" + file + ".ppm'"));
+        const std::vector<uint32_t> shown = bk3test::colours_of_ppm(bk3test::read_file(file + ".ppm"));
+        const LoadedPicture loaded = readPicture(QByteArray::fromStdString(file), nullptr, nullptr);
+        ASSERT_EQ(loaded.failure, LoadFailure::None);
+        ASSERT_EQ(dibbits(loaded.source), 24);
+        EXPECT_EQ(bk3test::colours_of(loaded.source), shown);
+        EXPECT_EQ(std::set<uint32_t>(shown.begin(), shown.end()).size(), size_t(2));
+    }
 }
 
 TEST_F(ReadPicture, FailureCarriesTheLibrarysReason)

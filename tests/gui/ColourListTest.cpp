@@ -31,6 +31,7 @@ const QString kTitle = QStringLiteral("Nuanza 1.5");
 const QString kCannotOpen = QStringLiteral("Fehler beim Öffnen der Datei.");
 const QString kCannotCreate = QStringLiteral("Fehler beim Anlegen der Datei.");
 const QString kReadBeyondEnd = QStringLiteral("Read beyond end of file.");
+const QString kReplace = QStringLiteral("Die folgende Datei gibt es bereits:\n\n%1\n\nSoll sie ersetzt werden?");
 
 QByteArray int32(qint32 value)
 {
@@ -155,11 +156,22 @@ class ColourListTest : public QObject {
         control<QAction>(*window, "Farblisteffnen1")->trigger();
         QVERIFY(dialogs->fileAnswers.empty());
     }
+    // Over an existing list, the question is answered with Ja and not kept
+    // among the messages.
     void saveThroughMenu(const QString &file)
     {
+        const bool exists = QFile::exists(file);
+        if (exists)
+            dialogs->answers.push_back(QMessageBox::Yes);
+        const qsizetype shown = dialogs->messages.size();
         dialogs->fileAnswers.push_back({true, {file}, 1});
         control<QAction>(*window, "Farblistespeichern1")->trigger();
         QVERIFY(dialogs->fileAnswers.empty());
+        QVERIFY(dialogs->answers.empty());
+        if (exists) {
+            QCOMPARE(dialogs->messages.value(shown).text, kReplace.arg(file));
+            dialogs->messages.removeAt(shown);
+        }
     }
 
 private slots:
@@ -446,6 +458,21 @@ private slots:
         QCOMPARE(contents(file), farFile({{"Gr\xFCn ?", "1", "2"}}));
     }
 
+    void keepingAnExistingListWritesNothing()
+    {
+        addEntries({{"neu", "1", "2"}});
+        const QString file = path(QStringLiteral("serie.FAR"));
+        const QByteArray before = farFile({{"alt", "3", "4"}});
+        QVERIFY(writeFile(file, before));
+        dialogs->answers.push_back(QMessageBox::No);
+        dialogs->fileAnswers.push_back({true, {path(QStringLiteral("serie"))}, 1});
+        control<QAction>(*window, "Farblistespeichern1")->trigger();
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text, kReplace.arg(file));
+        QCOMPARE(dialogs->messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(contents(file), before);
+    }
+
     void cancelledDialogsDoNothing()
     {
         addEntries({{"a", "1", "2"}});
@@ -544,7 +571,9 @@ private slots:
         QCOMPARE(contents(old), before);
     }
 
-    void fullDiskKeepsTheOldFile()
+    // A file size limit stands in for a failing write: reported as what it
+    // is, not as a full disk.
+    void failedWriteKeepsTheOldFile()
     {
         const QString old = path(QStringLiteral("liste.far"));
         const QByteArray before = farFile({{"alt", "3", "4"}});
@@ -554,7 +583,7 @@ private slots:
             const FileSizeCap cap(4096);
             saveThroughMenu(old);
         }
-        verifyGeneralError(QStringLiteral("Disk full."));
+        verifyGeneralError(QStringLiteral("File too large."));
         QCOMPARE(contents(old), before);
         // No temporary file is left behind.
         QCOMPARE(QDir(folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"liste.far"});

@@ -43,7 +43,7 @@ uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r + 256 * g + 65536 * 
 const uint32_t kTable[4] = {rgb(0, 0, 0), rgb(200, 40, 10), rgb(20, 60, 230), rgb(90, 90, 90)};
 
 // A picture whose top half is entry 1 and bottom half entry 2 (24 bits: those
-// colours; 1 bit: black over white).
+// colours; 1 bit: entries 0 and 1).
 dib twoHalves(int32_t width, int32_t height, int32_t bits)
 {
     std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
@@ -60,8 +60,8 @@ dib twoHalves(int32_t width, int32_t height, int32_t bits)
     return d;
 }
 
-uint32_t topColour(int32_t bits) { return bits == 1 ? 0 : kTable[1]; }
-uint32_t bottomColour(int32_t bits) { return bits == 1 ? rgb(255, 255, 255) : kTable[2]; }
+uint32_t topColour(int32_t bits) { return bits == 1 ? kTable[0] : kTable[1]; }
+uint32_t bottomColour(int32_t bits) { return bits == 1 ? kTable[1] : kTable[2]; }
 
 void writePicture(const QString &file, int32_t width, int32_t height, int32_t bits = 24)
 {

@@ -285,8 +285,8 @@ private slots:
         QTest::addColumn<int>("maximum");
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("start");
-        QTest::newRow("HueED") << "HueED" << 0 << 255 << 1 << 0;
-        QTest::newRow("SatEd") << "SatEd" << 0 << 255 << 1 << 0;
+        QTest::newRow("HueED") << "HueED" << 0 << 255 << 1 << 20; // the start colour
+        QTest::newRow("SatEd") << "SatEd" << 0 << 255 << 1 << 141;
         QTest::newRow("BrightEd") << "BrightEd" << -100 << 100 << 1 << 0;
         QTest::newRow("MovePixelEd") << "MovePixelEd" << 1 << 100 << 1 << 1;
         QTest::newRow("RadiusED") << "RadiusED" << 1 << 100 << 10 << 10;

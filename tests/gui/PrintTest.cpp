@@ -2,6 +2,7 @@
 // the printer setup, printing to a PDF file checked on the rasterised page, and
 // the percentages kept from one run to the next.
 #include "ButtonsXP.h"
+#include "FileHelpers.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "WindowFixture.h"
@@ -372,6 +373,23 @@ private slots:
         print(nullptr);
         QCOMPARE(dialogs->fileRequests.size(), 2);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), files);
+    }
+
+    // The same question as "Speichern unter...", for the name completed by ".pdf".
+    void pdfOverAnExistingFileAsks()
+    {
+        QTemporaryDir folder(QDir::home().filePath(QStringLiteral("pdfXXXXXX")));
+        const QString file = folder.filePath(QStringLiteral("ausdruck.pdf"));
+        QVERIFY(writeFile(file, "vorher"));
+        setUpPdf(QString());
+        dialogs->fileAnswers.push_back({true, {folder.filePath(QStringLiteral("ausdruck"))}, 1});
+        dialogs->answers.push_back(QMessageBox::No);
+        print([](TPrintForm *form) { form->SetupBtn->click(); });
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text, QStringLiteral("Die folgende Datei gibt es bereits:\n\n") + file +
+                                                QStringLiteral("\n\nSoll sie ersetzt werden?"));
+        QCOMPARE(dialogs->messages[0].title, QStringLiteral("Als PDF-Datei drucken"));
+        QCOMPARE(contents(file), QByteArray("vorher"));
     }
 
     void unwritablePdfIsReported()

@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(request.folder, window->saveFolder());
         QCOMPARE(request.filter, QString::fromLocal8Bit(GetDIBSaveFilter()));
         QCOMPARE(request.filterIndex, 1);
-        QVERIFY(request.confirmOverwrite);
+        QVERIFY(!request.confirmOverwrite); // asked for the completed name instead
         QVERIFY(dialogs->messages.isEmpty());
 
         const QString file = path(written);
@@ -212,6 +212,43 @@ private slots:
         QCOMPARE(dialogs->fileRequests.size(), 2);
         QCOMPARE(dialogs->fileRequests[1].filterIndex, 4);
         QVERIFY(dialogs->messages.isEmpty());
+    }
+
+    // The question is about the name written, also when the extension was added.
+    void replacingAsksForTheNameWritten_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("typed without extension, Ja") << "bild" << int(QMessageBox::Yes);
+        QTest::newRow("typed without extension, Nein") << "bild" << int(QMessageBox::No);
+        QTest::newRow("typed with extension, Nein") << "bild.bmp" << int(QMessageBox::No);
+    }
+    void replacingAsksForTheNameWritten()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, answer);
+        const QString file = path(QStringLiteral("bild.bmp"));
+        QVERIFY(writeFile(file, "vorher"));
+        window->afilename = path(QStringLiteral("alt.bmp"));
+        markEarlierWork();
+        const Snapshot before = snapshot();
+        dialogs->fileAnswers.push_back({true, {path(typed)}, 1});
+        dialogs->answers.push_back(QMessageBox::StandardButton(answer));
+
+        window->BitBtn1Click();
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].text, QStringLiteral("Die folgende Datei gibt es bereits:\n\n") + file +
+                                                QStringLiteral("\n\nSoll sie ersetzt werden?"));
+        QCOMPARE(dialogs->messages[0].title, QStringLiteral("Speichern unter"));
+        QCOMPARE(dialogs->messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::Yes) {
+            QCOMPARE(compareWithFile(window->outdi, file, true), QString());
+            verifySavedAs(file);
+        } else {
+            QCOMPARE(contents(file), QByteArray("vorher"));
+            verifyUnchanged(before);
+        }
+        QCOMPARE(folderEntries(), QStringList{QStringLiteral("bild.bmp")});
     }
 
     void cancelChangesNothing_data()

@@ -14,9 +14,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -90,6 +92,62 @@ private slots:
         form->show();
         form->close(); // the title bar's close
         QCOMPARE(form->result(), int(QDialog::Rejected));
+        form->show();
+        QCOMPARE(form->CancelBtn->text(), QStringLiteral("Abbrechen"));
+        form->CancelBtn->click();
+        QCOMPARE(form->result(), int(QDialog::Rejected));
+        QVERIFY(!form->isVisible());
+    }
+
+    // Cancelled in the progress dialog once three files are written: no more
+    // files, and the gauge is empty again.
+    void cancelStopsBetweenFiles()
+    {
+        answerDialog(1, 40, 2);
+        chooseName(QStringLiteral("Bild.bmp"));
+        QTimer user;
+        connect(&user, &QTimer::timeout, this, [this] {
+            auto *progress = window->findChild<QProgressDialog *>(QStringLiteral("SequenceProgress"));
+            if (progress && files().size() == 3) {
+                QCOMPARE(progress->labelText(), QStringLiteral("Die Bildfolge wird gespeichert: Datei 4 von 40"));
+                QTest::keyClick(progress, Qt::Key_Escape);
+            }
+        });
+        user.start(0);
+        run();
+        QCOMPARE(files(), (QStringList{"Bild01.bmp", "Bild02.bmp", "Bild03.bmp"}));
+        QVERIFY(dialogs->messages.isEmpty());
+        QVERIFY(!window->findChild<QProgressDialog *>(QStringLiteral("SequenceProgress")));
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
+    }
+
+    // Further apart than 10,000: asked with the count before the save dialog.
+    void largeSequenceIsAskedAboutFirst_data()
+    {
+        QTest::addColumn<int>("bis");
+        QTest::addColumn<QString>("count"); // empty: not asked
+        QTest::newRow("10,001 files") << 10001 << "";
+        QTest::newRow("10,002 files") << 10002 << "10.002";
+        QTest::newRow("a million") << 1000000 << "1.000.000";
+    }
+    void largeSequenceIsAskedAboutFirst()
+    {
+        QFETCH(int, bis);
+        QFETCH(QString, count);
+        answerDialog(1, bis, 7);
+        if (!count.isEmpty())
+            dialogs->answers.push_back(QMessageBox::No);
+        else
+            dialogs->fileAnswers.push_back({false, {}, 1});
+        run();
+        QCOMPARE(dialogs->fileRequests.size(), count.isEmpty() ? 1 : 0);
+        QCOMPARE(dialogs->messages.size(), count.isEmpty() ? 0 : 1);
+        if (!count.isEmpty()) {
+            QCOMPARE(dialogs->messages[0].text, QStringLiteral("Die Bildfolge umfasst %1 Dateien.\n"
+                                                               "Sollen sie alle gespeichert werden?").arg(count));
+            QCOMPARE(dialogs->messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        }
+        QVERIFY(files().isEmpty());
     }
 
     void writesOneFilePerNumber_data()
