@@ -283,8 +283,9 @@ TEST(DeclaredSize, RefusedBeforeReadingOrAllocating)
     TempDir dir;
     const std::string path = dir.file(std::string("x.") + c.ext);
     ASSERT_TRUE(write_file(path, c.head));
-    if (c.file_size > 0)
+    if (c.file_size > 0) {
       ASSERT_EQ(::truncate(path.c_str(), c.file_size), 0) << c.what;
+    }
     Picture pic;
     {
       AddressSpaceCap cap; // the refusal needs no memory worth mentioning
