@@ -5,9 +5,12 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,6 +177,53 @@ Error read_file(const char *filename, FileData &out, const HeadCheck &check)
   return nullptr;
 }
 
+namespace {
+
+// The temporary file a save writes beside its target. Files of this name (the prefix
+// plus mkstemp's six letters or digits) that are a day old and locked by no one were
+// left by killed saves; nothing else in a folder is touched.
+constexpr const char *temp_prefix = ".nuanza-tmp-";
+constexpr time_t stale_temp_seconds = 24 * 60 * 60;
+
+bool is_our_temp_name(const char *name)
+{
+  const size_t prefix = std::strlen(temp_prefix);
+  if (std::strncmp(name, temp_prefix, prefix) != 0 || std::strlen(name) != prefix + 6)
+    return false;
+  for (const char *c = name + prefix; *c; ++c)
+    if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
+      return false;
+  return true;
+}
+
+void remove_stale_temp_files(const char *folder)
+{
+  DIR *dir = ::opendir(folder);
+  if (!dir)
+    return;
+  const int dfd = ::dirfd(dir);
+  const time_t now = ::time(nullptr);
+  while (const dirent *e = ::readdir(dir)) {
+    if (!is_our_temp_name(e->d_name))
+      continue;
+    Fd fd(::openat(dfd, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st;
+    if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode) || now - st.st_mtime < stale_temp_seconds)
+      continue;
+    // A save in progress holds its lock; a killed one left none behind.
+    if (::flock(fd.fd, LOCK_EX | LOCK_NB) != 0)
+      continue;
+    // Remove only the file just checked, should the name have been replaced meanwhile.
+    struct stat now_st;
+    if (::fstatat(dfd, e->d_name, &now_st, AT_SYMLINK_NOFOLLOW) == 0 && now_st.st_dev == st.st_dev &&
+        now_st.st_ino == st.st_ino)
+      ::unlinkat(dfd, e->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+} // namespace
+
 bool write_file_atomically(const char *target, const std::function<bool(Writer &)> &body)
 {
   if (!target || !*target)
@@ -200,11 +250,15 @@ bool write_file_atomically(const char *target, const std::function<bool(Writer &
 
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  std::string temp = folder + (folder == "/" ? "" : "/") + ".bildkern3-XXXXXX";
+  // Saves killed midway (kill -9, a file-size limit) leave their temporary files.
+  remove_stale_temp_files(folder.c_str());
+  std::string temp = folder + (folder == "/" ? "" : "/") + temp_prefix + "XXXXXX";
 
   Fd fd(::mkstemp(temp.data()));
   if (fd.fd < 0)
     return false;
+  // Tells a concurrent save's clean-up that this file is in use.
+  ::flock(fd.fd, LOCK_EX);
 
   const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~current_umask());
   bool ok = ::fchmod(fd.fd, mode) == 0;

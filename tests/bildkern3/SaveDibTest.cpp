@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <ctime>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -121,4 +125,33 @@ TEST(SaveDibPermissions, ExistingFileKeepsItsModeNewFileFollowsTheUmaskLinksStay
   struct stat st {};
   EXPECT_TRUE(::lstat(dir.file("verweis.bmp").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
   EXPECT_NE(read_file(existing), old_content);
+}
+
+TEST(SaveDibLeftovers, OldUnlockedTemporaryFilesOfOursAreRemovedNothingElse)
+{
+  // What killed saves left behind: only the old, unlocked file of our name may go.
+  Picture pic;
+  newdib(&pic.get(), 8, 8, 24, nullptr, 0);
+  TempDir dir;
+  const std::vector<std::string> kept = {".nuanza-tmp-fresh1", ".nuanza-tmp-lockd1", ".nuanza-tmp-abc12",
+                                         ".bildkern3-old123", "nuanza-tmp-abc123", "bild.bmp"};
+  for (const std::string &name : kept)
+    ASSERT_TRUE(write_file(dir.file(name), old_content));
+  ASSERT_TRUE(write_file(dir.file(".nuanza-tmp-old123"), old_content));
+  const timespec two_days_ago[2] = {{::time(nullptr) - 2 * 86400, 0}, {::time(nullptr) - 2 * 86400, 0}};
+  for (const std::string &name : kept)
+    if (name != ".nuanza-tmp-fresh1")
+      ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(name).c_str(), two_days_ago, 0), 0);
+  ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(".nuanza-tmp-old123").c_str(), two_days_ago, 0), 0);
+  const int locked = ::open(dir.file(".nuanza-tmp-lockd1").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(locked, LOCK_EX), 0);
+
+  EXPECT_NE(SaveDib(pic.get(), dir.file("bild.bmp").c_str(), BK3_FORMAT_BMP, nullptr), 0);
+  ::close(locked);
+
+  std::vector<std::string> left = dir.entries();
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected = kept;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
 }
