@@ -106,8 +106,10 @@ void TMainForm::FormCreate()
 
     // The data folder is only read here; it is created when something is written.
     const QString dataFolder = GetProgramDir(false);
-    if (QFileInfo::exists(dataFolder + QLatin1String("farbliste.far")))
-        OpenFarbListe(dataFolder + QLatin1String("farbliste.far"));
+    if (QFileInfo::exists(dataFolder + QLatin1String("farbliste.far"))) {
+        colourListUnread = !OpenFarbListe(dataFolder + QLatin1String("farbliste.far"), true);
+        colourListEdited = false; // reading it is no change of the user's
+    }
     if (QFileInfo::exists(dataFolder + QLatin1String("settings.dat")))
         OpenSettings(dataFolder + QLatin1String("settings.dat"));
 }

@@ -238,9 +238,12 @@ public:
     void SaveSettings(const QString &fname);
 
     // ---- Colour list and its file (MainWindow_ColourList.cpp, editor/ColourListFile.cpp) ----
-    void OpenFarbListe(const QString &fname);
+    // Replaces the list with the file's entries; true only when the whole file
+    // was read. `atStart` names the file when it cannot be opened at all.
+    bool OpenFarbListe(const QString &fname, bool atStart = false);
     void SaveFarbListe(const QString &fname);
-    // Saves the colour list into the data folder; runs at every close.
+    // Saves the colour list into the data folder; runs at every close, except
+    // after a start that could not read the whole list and no change since.
     void FormClose();
     // The list control is the only store of the entries: name, hue text, saturation text.
     void ListView1Click(); // a click applies the selected entry; the arrow keys do not
@@ -319,6 +322,10 @@ private:
     QPersistentModelIndex revealFolder; // folder of the tree still to be scrolled into view
     QString followFile; // opened picture still to be selected when its row arrives in the list
     bool selectingFollowed = false;
+    // The data folder's list holds more than the window: it is kept at close
+    // unless the user changed the list (then it goes to "farbliste.far.bak").
+    bool colourListUnread = false;
+    bool colourListEdited = false;
     QPersistentModelIndex revealFile; // selected picture of the list still to be kept in view
 
     // Helpers of the handler files that work on the window's own parts.

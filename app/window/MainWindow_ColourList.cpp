@@ -8,6 +8,7 @@
 #include "PlainFile.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -145,6 +146,7 @@ void TMainForm::ListView1Click()
 void TMainForm::SaveColorinListBtnClick()
 {
     setEntry(new QTreeWidgetItem(ListView1), Edit1->text(), HueED->value(), SatEd->value());
+    colourListEdited = true;
 }
 
 void TMainForm::ChangeColorBtnClick()
@@ -158,6 +160,7 @@ void TMainForm::ChangeColorBtnClick()
         return;
     }
     setEntry(ListView1->topLevelItem(row), Edit1->text(), HueED->value(), SatEd->value());
+    colourListEdited = true;
 }
 
 void TMainForm::DelColorBtnClick()
@@ -166,6 +169,7 @@ void TMainForm::DelColorBtnClick()
     if (row < 0)
         return;
     delete ListView1->takeTopLevelItem(row);
+    colourListEdited = true;
     // The view would otherwise select a neighbour, which a second click would delete.
     ListView1->clearSelection();
 }
@@ -173,18 +177,26 @@ void TMainForm::DelColorBtnClick()
 void TMainForm::MoveColorUpBtnClick()
 {
     const int row = selectedRow(ListView1);
-    if (row > 0)
+    if (row > 0) {
         swapEntries(ListView1, row, row - 1);
+        colourListEdited = true;
+    }
 }
 
 void TMainForm::MoveColorDownBtnClick()
 {
     const int row = selectedRow(ListView1);
-    if (row >= 0 && row < ListView1->topLevelItemCount() - 1)
+    if (row >= 0 && row < ListView1->topLevelItemCount() - 1) {
         swapEntries(ListView1, row, row + 1);
+        colourListEdited = true;
+    }
 }
 
-void TMainForm::Farblisteneu1Click() { ListView1->clear(); }
+void TMainForm::Farblisteneu1Click()
+{
+    ListView1->clear();
+    colourListEdited = true;
+}
 
 void TMainForm::SetPresetColour(int32_t hue, int32_t sat)
 {
@@ -217,22 +229,28 @@ void TMainForm::Farblistespeichern1Click()
         SaveFarbListe(answer.fileNames.first());
 }
 
-void TMainForm::OpenFarbListe(const QString &fname)
+bool TMainForm::OpenFarbListe(const QString &fname, bool atStart)
 {
     QFile file;
     // Only a plain file: a folder or a device is no colour list, and a pipe
     // would hold the window until something writes to it.
     if (!openPlainFile(file, fname)) {
-        dialogs->error(this, QStringLiteral("Fehler beim Öffnen der Datei."));
-        return;
+        dialogs->error(this, atStart ? QStringLiteral("Die Farbliste %1 kann nicht gelesen werden.")
+                                           .arg(QDir::toNativeSeparators(fname))
+                                     : QStringLiteral("Fehler beim Öffnen der Datei."));
+        return false;
     }
+    // A count below zero reads as an empty list without a message, yet the
+    // file is no empty list and must not be taken for one.
+    const QByteArray count = file.peek(4);
+    const bool countBelowZero = count.size() == 4 && (uchar(count[3]) & 0x80) != 0;
     std::vector<FarEntry> entries;
-    QString failure;
+    bool damaged = false;
     DeviceFarReader reader(file);
     try {
         readFarFile(reader, entries);
-    } catch (const FarFileError &error) {
-        failure = QString::fromUtf8(error.what());
+    } catch (const FarFileError &) {
+        damaged = true;
     }
     file.close();
 
@@ -245,11 +263,15 @@ void TMainForm::OpenFarbListe(const QString &fname)
         items.append(new QTreeWidgetItem(
             QStringList{ansiText(entry.name), ansiText(entry.hue), ansiText(entry.saturation)}));
     ListView1->addTopLevelItems(items);
+    colourListEdited = true;
 
     // The error ends the operation like any input/output error; it is reported
     // here, not thrown, because the start of the program reads the list too.
-    if (!failure.isEmpty())
-        reportError(failure);
+    if (damaged)
+        reportError(QStringLiteral("Die Farbliste %1 ist beschädigt; es wurden nur die ersten %2 Farben gelesen.")
+                        .arg(QDir::toNativeSeparators(fname))
+                        .arg(qulonglong(entries.size())));
+    return !damaged && !countBelowZero;
 }
 
 void TMainForm::SaveFarbListe(const QString &fname)
@@ -283,5 +305,24 @@ void TMainForm::SaveFarbListe(const QString &fname)
 
 void TMainForm::FormClose()
 {
-    SaveFarbListe(GetProgramDir(true) + QLatin1String("farbliste.far"));
+    const QString fname = GetProgramDir(true) + QLatin1String("farbliste.far");
+    if (colourListUnread) {
+        // The window holds less than the file: an unchanged list is not worth
+        // the entries it would overwrite.
+        if (!colourListEdited)
+            return;
+        // Changed after all: the old bytes stay next to the new list. A
+        // protected or special file is left to SaveFarbListe, which refuses it.
+        const QFileInfo target(fname);
+        if (target.isFile() && !isWriteProtected(target)) {
+            const QString backup = fname + QLatin1String(".bak");
+            if (QFileInfo(backup).isFile())
+                QFile::remove(backup);
+            if (!QFile::rename(fname, backup)) {
+                dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
+                return;
+            }
+        }
+    }
+    SaveFarbListe(fname);
 }

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -22,6 +23,7 @@
 #include <QTreeWidget>
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,7 +32,7 @@ using Entry = QStringList; // name, hue text, saturation text
 const QString kTitle = QStringLiteral("Nuanza 1.5");
 const QString kCannotOpen = QStringLiteral("Fehler beim Öffnen der Datei.");
 const QString kCannotCreate = QStringLiteral("Fehler beim Anlegen der Datei.");
-const QString kReadBeyondEnd = QStringLiteral("Read beyond end of file.");
+const QString kDamaged = QStringLiteral("Die Farbliste %1 ist beschädigt; es wurden nur die ersten %2 Farben gelesen.");
 const QString kReplace = QStringLiteral("Die folgende Datei gibt es bereits:\n\n%1\n\nSoll sie ersetzt werden?");
 
 QByteArray int32(qint32 value)
@@ -543,7 +545,7 @@ private slots:
         QVERIFY(writeFile(file, bytes));
         addEntries({{"vorher", "1", "2"}});
         openThroughMenu(file);
-        verifyGeneralError(kReadBeyondEnd);
+        verifyGeneralError(kDamaged.arg(QDir::toNativeSeparators(file)).arg(left.size()));
         QCOMPARE(listEntries(colourList()), left);
         // The list goes on working, and saving writes it complete.
         saveThroughMenu(file);
@@ -609,6 +611,82 @@ private slots:
         QVERIFY(window->close());
         QCOMPARE(contents(file), QByteArray::fromHex("00000000"));
         QVERIFY(dialogs->messages.size() == 1); // the settings question only
+    }
+
+    // A data-folder list that could not be read in full outlives a close
+    // without changes byte for byte; after a change the old bytes go to ".bak".
+    void damagedDataListIsKept_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<QList<Entry>>("read");
+        QTest::addColumn<bool>("change");
+        const QByteArray absurd = int32(3) + text("Haut") + text("20") + text("141") + int32(0x7FFFFFF0)
+                                  + text("Gras") + text("55") + text("60");
+        for (const bool change : {false, true}) {
+            const char *const suffix = change ? ", changed" : ", unchanged";
+            QTest::addRow("negative count%s", suffix)
+                << int32(-5) + text("Haut") + text("20") + text("141") << false << QList<Entry>{} << change;
+            QTest::addRow("absurd name length%s", suffix)
+                << absurd << false << QList<Entry>{{"Haut", "20", "141"}} << change;
+            QTest::addRow("unreadable%s", suffix)
+                << farFile({{"Holz", "23", "76"}}) << true << QList<Entry>{} << change;
+        }
+    }
+    void damagedDataListIsKept()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, unreadable);
+        QFETCH(QList<Entry>, read);
+        QFETCH(bool, change);
+        if (unreadable && ::geteuid() == 0)
+            QSKIP("Running as root: root reads a file of mode 0200, so it cannot stand for an unreadable list.");
+        const QString file = dataList();
+        const QString backup = file + QStringLiteral(".bak");
+        window.reset(); // the list is read at start: the next window reads the damaged one
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QVERIFY(writeFile(file, bytes));
+        QVERIFY(writeFile(backup, "older"));
+        if (unreadable)
+            QVERIFY(QFile::setPermissions(file, QFile::WriteOwner));
+        // Dialogs from the start, so that the start's message is scripted too.
+        dialogs = new ScriptedDialogs;
+        window = std::make_unique<TMainForm>(nullptr, std::unique_ptr<UserDialogs>(dialogs));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(listEntries(colourList()), read);
+        const QString native = QDir::toNativeSeparators(file);
+        if (unreadable)
+            verifyFileMessage(QStringLiteral("Die Farbliste %1 kann nicht gelesen werden.").arg(native));
+        else if (!read.isEmpty())
+            verifyGeneralError(kDamaged.arg(native).arg(read.size()));
+        else
+            QVERIFY(dialogs->messages.isEmpty());
+        dialogs->messages.clear();
+        if (change) {
+            setFields(55, 60);
+            control<QPushButton>(*window, "SaveColorinListBtn")->click();
+        }
+        dialogs->answers.push_back(QMessageBox::No); // the settings question
+        QVERIFY(window->close());
+        QCOMPARE(dialogs->messages.size(), 1); // the settings question only
+
+        if (unreadable)
+            QVERIFY(QFile::setPermissions(change ? backup : file, QFile::ReadOwner | QFile::WriteOwner));
+        if (change) {
+            QCOMPARE(contents(file), farFile([&] {
+                         QList<QList<QByteArray>> entries;
+                         for (const Entry &entry : read)
+                             entries.append({entry[0].toLatin1(), entry[1].toLatin1(), entry[2].toLatin1()});
+                         entries.append({"Farbe 1", "55", "60"});
+                         return entries;
+                     }()));
+            QCOMPARE(contents(backup), bytes);
+        } else {
+            QCOMPARE(contents(file), bytes);
+            QCOMPARE(contents(backup), QByteArray("older"));
+        }
+        QFile::remove(backup);
     }
 
     void cancelledCloseWritesNothing()

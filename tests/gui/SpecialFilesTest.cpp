@@ -97,7 +97,9 @@ private slots:
         QVERIFY2(isFifo(fifo), qPrintable(fifo));
         // The messages of a file that cannot be read or written, no other.
         const QStringList allowed{QStringLiteral("Fehler beim Öffnen der Datei."),
-                                  QStringLiteral("Fehler beim Anlegen der Datei.")};
+                                  QStringLiteral("Fehler beim Anlegen der Datei."),
+                                  QStringLiteral("Die Farbliste %1 kann nicht gelesen werden.")
+                                      .arg(QDir::toNativeSeparators(fifo))};
         for (const ShownMessage &message : dialogs->messages)
             if (!message.text.startsWith(QStringLiteral("Wollen Sie")))
                 QVERIFY2(allowed.contains(message.text), qPrintable(message.text));
