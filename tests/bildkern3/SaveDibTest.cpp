@@ -139,9 +139,11 @@ TEST(SaveDibLeftovers, OldUnlockedTemporaryFilesOfOursAreRemovedNothingElse)
     ASSERT_TRUE(write_file(dir.file(name), old_content));
   ASSERT_TRUE(write_file(dir.file(".nuanza-tmp-old123"), old_content));
   const timespec two_days_ago[2] = {{::time(nullptr) - 2 * 86400, 0}, {::time(nullptr) - 2 * 86400, 0}};
-  for (const std::string &name : kept)
-    if (name != ".nuanza-tmp-fresh1")
+  for (const std::string &name : kept) {
+    if (name != ".nuanza-tmp-fresh1") {
       ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(name).c_str(), two_days_ago, 0), 0);
+    }
+  }
   ASSERT_EQ(::utimensat(AT_FDCWD, dir.file(".nuanza-tmp-old123").c_str(), two_days_ago, 0), 0);
   const int locked = ::open(dir.file(".nuanza-tmp-lockd1").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_EQ(::flock(locked, LOCK_EX), 0);
