@@ -112,7 +112,6 @@ public:
     void MySaveAsBtnClick();
     void SaveBtnClick();
 
-
     // Pages and the bottom bar.
     void Button3Click();
     void Button2Click();
