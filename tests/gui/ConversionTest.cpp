@@ -1,5 +1,7 @@
 // "Graustufen" and "Weichzeichnen" through the real main window.
+#include "GaugeRecorder.h"
 #include "MainUnit.h"
+#include "Pictures.h"
 #include "WindowFixture.h"
 #include "StatusBar.h"
 
@@ -12,29 +14,6 @@
 #include <vector>
 
 namespace {
-
-// The gauge value at every paint of the status bar.
-class GaugeRecorder : public QObject {
-public:
-    GaugeRecorder(QWidget *bar, const TMainForm *window) : window(window) { bar->installEventFilter(this); }
-    std::vector<int32_t> shown;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            shown.push_back(control<TStatusBar>(*window, "StatusBar1")->progress());
-        return false;
-    }
-
-private:
-    const TMainForm *window;
-};
-
-std::vector<uint8_t> pixelBytes(const dib &d)
-{
-    return std::vector<uint8_t>(d.poi, d.poi + d.pmi->bmiHeader.biSizeImage);
-}
 
 // A 24-bit picture of `width` x `height`, each pixel from `colour(x, y)` as
 // red + 256 green + 65536 blue.
@@ -129,7 +108,7 @@ private slots:
         window->Button2Click();
         QCoreApplication::processEvents();
         replaceResult(picture24(40, 300, [](int32_t x, int32_t y) { return uint32_t(x * 7 + y); }));
-        const GaugeRecorder recorder(control<TStatusBar>(*window, "StatusBar1"), window.get());
+        const GaugeRecorder recorder(control<TStatusBar>(*window, "StatusBar1"));
         window->findChild<QPushButton *>(button)->click();
 
         const std::vector<int32_t> &shown = recorder.shown;
