@@ -107,6 +107,25 @@ void drawGlyph(QPainter &p, Glyph glyph)
         p.drawPolygon(arrow(angle));
         break;
     }
+    case Glyph::Undo:
+    case Glyph::Redo: {
+        // A curved arrow turning back (undo) or forward (redo), mirrored.
+        if (glyph == Glyph::Redo) {
+            p.translate(32, 0);
+            p.scale(-1, 1);
+        }
+        QPainterPath curve;
+        curve.moveTo(9, 13);
+        curve.cubicTo(QPointF(15, 6), QPointF(28, 8), QPointF(26, 19));
+        curve.cubicTo(QPointF(25, 24), QPointF(20, 26), QPointF(15, 26));
+        p.setPen(QPen(QColor(30, 50, 110), 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(curve);
+        p.setPen(QPen(QColor(30, 50, 110), 1.5));
+        p.setBrush(QColor(80, 120, 210));
+        p.drawPolygon(QPolygonF(QVector<QPointF>{{3, 7}, {14, 7}, {5, 18}}));
+        break;
+    }
     case Glyph::ListUp:
     case Glyph::ListDown:
         p.setPen(QPen(QColor(30, 50, 110), 1.5));

@@ -10,7 +10,8 @@ enum class Glyph {
     Grey, Soften, ColourAll, Print,
     Brush, Eraser, Pipette, Line,
     ArrowUp, ArrowDown, ArrowLeft, ArrowRight,
-    ListAdd, ListChange, ListDelete, ListUp, ListDown
+    ListAdd, ListChange, ListDelete, ListUp, ListDown,
+    Undo, Redo
 };
 
 QIcon glyphIcon(Glyph glyph);

@@ -67,6 +67,13 @@ void forEachLineDab(int x1, int y1, int x2, int y2, Dab dab)
     }
 }
 
+// Far enough out for any canvas; keeps the line arithmetic in range.
+void limitSegment(int &x1, int &y1, int &x2, int &y2)
+{
+    for (int *c : {&x1, &y1, &x2, &y2})
+        *c = std::clamp(*c, -(1 << 24), 1 << 24);
+}
+
 int isqrt(int64_t n)
 {
     int64_t r = int64_t(std::sqrt(double(n)));
@@ -123,6 +130,12 @@ std::vector<PixelPoint> LineDabs(int x1, int y1, int x2, int y2)
     return dabs;
 }
 
+void ForEachBrushDab(int x1, int y1, int x2, int y2, const std::function<void(int, int)> &dab)
+{
+    limitSegment(x1, y1, x2, y2);
+    forEachLineDab(x1, y1, x2, y2, dab);
+}
+
 std::vector<int> DiscHalfWidths(int radius)
 {
     std::vector<int> widths;
@@ -143,10 +156,7 @@ PixelRect PaintBrushLine(dib &di, dib &outdi, const RowTable &rows, int x1, int 
     if (r < 0 || width <= 0 || height <= 0 || di.poi == nullptr || outdi.poi == nullptr
         || !sameGeometry(di, outdi))
         return {};
-    x1 = std::clamp(x1, -(1 << 24), 1 << 24);
-    y1 = std::clamp(y1, -(1 << 24), 1 << 24);
-    x2 = std::clamp(x2, -(1 << 24), 1 << 24);
-    y2 = std::clamp(y2, -(1 << 24), 1 << 24);
+    limitSegment(x1, y1, x2, y2);
 
     // The rows any dab can reach, limited to the picture.
     const int first = std::max(0, std::min(y1, y2) - r);

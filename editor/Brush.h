@@ -6,6 +6,8 @@
 #include "PixelOps.h"
 #include "PixelRect.h"
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 struct PixelPoint {
@@ -70,5 +72,28 @@ struct BrushAction {
 PixelRect PaintBrushLine(dib &di, dib &outdi, const RowTable &rows, int x1, int y1, int x2, int y2,
                          const BrushAction &action);
 
+// Calls `reach` with the square of 2 * radius + 1 pixels around each dab of the
+// segment that PaintBrushLine would paint on a picture of `width` x `height`,
+// clipped to it; dabs that miss the picture are skipped. Whatever the segment
+// changes lies in these squares.
+template <class Reach>
+void ForEachDabSquare(int x1, int y1, int x2, int y2, int radius, int width, int height, Reach reach);
+
 // Hue and saturation of pixel (x, y) of `picture` (24 bits), false outside it.
 bool PickColour(const dib &picture, int x, int y, int &hue, int &sat);
+
+// The dab centres of PaintBrushLine's segment, its coordinates limited as there.
+void ForEachBrushDab(int x1, int y1, int x2, int y2, const std::function<void(int, int)> &dab);
+
+template <class Reach>
+void ForEachDabSquare(int x1, int y1, int x2, int y2, int radius, int width, int height, Reach reach)
+{
+    if (radius < 0)
+        return;
+    ForEachBrushDab(x1, y1, x2, y2, [&](int x, int y) {
+        const PixelRect square{std::max(x - radius, 0), std::max(y - radius, 0),
+                               std::min(x + radius + 1, width), std::min(y + radius + 1, height)};
+        if (!square.isEmpty())
+            reach(square);
+    });
+}

@@ -1,6 +1,7 @@
 #include "Picture.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 void freedib(dib &d)
@@ -88,4 +89,15 @@ void Picture::reset(const dib &owned)
     if (owned.poi != d.poi || owned.pmi != d.pmi)
         freedib(d);
     d = owned;
+}
+
+Picture copyOf(const dib &picture)
+{
+    if (picture.poi == nullptr || dibbits(picture) != 24)
+        return Picture();
+    Picture copy(dibwidth(picture), dibheight(picture), 24);
+    if (copy.empty() || copy->bytew != picture.bytew)
+        return Picture();
+    std::memcpy(copy->poi, picture.poi, size_t(dibheight(picture)) * size_t(picture.bytew));
+    return copy;
 }

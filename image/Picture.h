@@ -73,3 +73,7 @@ private:
     mutable int32_t rowsHeight = 0;
     mutable int32_t rowsBytew = 0;
 };
+
+// A new 24-bit picture with the pixels of `picture` (24 bits); empty when memory
+// runs out or `picture` is not a 24-bit picture.
+Picture copyOf(const dib &picture);

@@ -18,6 +18,7 @@
 #include <QStringList>
 #include <memory>
 
+class PictureHistory;
 class QAction;
 class QButtonGroup;
 class QCheckBox;
@@ -273,6 +274,11 @@ public:
     // result and are written over themselves; the current picture comes back.
     void AlleBilderimOrdnercolorieren1Click();
 
+    // ---- Undo and redo (MainWindow_History.cpp) ----
+    // Undoes or redoes the last step of the pictures, when there is one.
+    void UndoBtnClick();
+    void RedoBtnClick();
+
     // ---- Print and numbered sequence (MainWindow_Print.cpp) ----
     void CreateBildfolgeForm();
     void PrintBtnClick();
@@ -361,6 +367,21 @@ private:
     void wireColourList();     // MainWindow_ColourList.cpp
     void wireFilmSeries();     // MainWindow_FilmSeries.cpp: transfer, shift, batch
     void wirePrinting();       // MainWindow_Print.cpp: print, numbered sequence
+    void wireHistory();        // MainWindow_History.cpp: undo and redo
+
+    // The history of the pictures' changes. A step begins before its first
+    // change is written and ends after its last; a new picture starts afresh.
+    PictureHistory *history = nullptr;
+    void beginStep(const QString &name);
+    // Keeps what a brush segment is about to change.
+    void keepBeforeBrush(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const BrushAction &action);
+    // Keeps the whole result before a command rewrites it.
+    void beginWholeStep(const QString &name);
+    void endStep(bool changedPictures);
+    void restartHistory(bool unsaved = false);
+    void showHistory();
+    // The user hears once per picture that a step was too large to undo.
+    bool tooLargeTold = false;
 
     // Tool and dialog state, in the classic order.
     QString maincap;
@@ -472,6 +493,8 @@ private:
     QToolButton *RadiergummiBtn = nullptr;
     QToolButton *PipetteBtn = nullptr;
     QToolButton *LinieBtn = nullptr;
+    QToolButton *UndoBtn = nullptr;
+    QToolButton *RedoBtn = nullptr;
     QSpinBox *RadiusED = nullptr;
     QSpinBox *Radius2Ed = nullptr;
     QSpinBox *ZoomEd = nullptr;
@@ -513,4 +536,6 @@ private:
     QAction *SpeichernalsBildfolgemitNummerierung1 = nullptr;
     QMenu *StapelverarbeitungPopup = nullptr;
     QAction *AlleausgewhltenBildercolorieren1 = nullptr;
+    QAction *UndoAction = nullptr;
+    QAction *RedoAction = nullptr;
 };

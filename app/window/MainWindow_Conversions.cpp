@@ -13,7 +13,9 @@ int32_t TMainForm::zweihoch(int32_t i)
 void TMainForm::GrrayBtnClick()
 {
     // The result only; its colours are gone, so it is unsaved work.
+    beginWholeStep(QStringLiteral("Graustufen"));
     ConvertToGrey(outdi.get(), StatusBar1->gauge());
+    endStep(true);
     SetChanged();
     RedrawCanvas();
 }
@@ -21,7 +23,9 @@ void TMainForm::GrrayBtnClick()
 void TMainForm::SoftenBtnClick()
 {
     const FilterKernel kernel = SoftenKernel;
+    beginWholeStep(QStringLiteral("Weichzeichnen"));
     const FilterResult result = FilterDib(outdi.get(), kernel, StatusBar1->gauge());
+    endStep(result == FilterResult::Filtered);
     if (result == FilterResult::OutOfMemory)
         dialogs->message(this, QStringLiteral("Fehler: Nicht genügent Speicher für diese Aktion!"),
                          QStringLiteral("Fehler"), QMessageBox::Critical, QMessageBox::Ok);

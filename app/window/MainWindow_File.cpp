@@ -171,6 +171,7 @@ bool TMainForm::openfilenow(const QString &s)
 
     afilename = s;
     SetUnChanged();
+    restartHistory();
     return true;
 }
 

@@ -18,22 +18,10 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 const QString kNoMemory = QStringLiteral("Fehler: Nicht genügent Speicher für diese Aktion!");
-
-
-// A 24-bit copy of `picture`, or an empty picture when memory runs out.
-Picture copyOf(const Picture &picture)
-{
-    Picture copy(picture.width(), picture.height(), 24);
-    if (copy.empty() || picture.empty() || copy->bytew != picture->bytew)
-        return Picture();
-    std::memcpy(copy->poi, picture->poi, size_t(picture.height()) * size_t(picture->bytew));
-    return copy;
-}
 
 // While a batch runs, the library's reports of each file's load and write move
 // the gauge through that file's share of the whole batch, so the gauge shows
@@ -139,6 +127,7 @@ public:
         form.afilename = fileName;
         form.changed = changed;
         form.setWindowTitle(caption);
+        form.restartHistory(changed);
         form.Breit->setText(QString::number(dibwidth(form.di)) + QStringLiteral(" Pixels"));
         form.Hoch->setText(QString::number(dibheight(form.di)) + QStringLiteral(" Pixels"));
         form.Tief->setText(QString::number(form.zweihoch(dibbits(form.di))));
@@ -200,7 +189,10 @@ void TMainForm::UseColorsFromPicture(const QString &fname)
     }
     SetProStatus(0);
     // The result only; carried-over colours are unsaved work like any stroke.
-    if (TransferColours(di, outdi.get(), di.rows(), predecessor))
+    beginWholeStep(QStringLiteral("Farben übernehmen"));
+    const bool transferred = TransferColours(di, outdi.get(), di.rows(), predecessor);
+    endStep(transferred);
+    if (transferred)
         SetChanged();
     RedrawCanvas();
 }

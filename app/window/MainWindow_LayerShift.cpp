@@ -5,11 +5,32 @@
 
 #include <QSpinBox>
 
+namespace {
+
+QString shiftName(ShiftDirection direction)
+{
+    switch (direction) {
+    case ShiftDirection::Up:
+        return QStringLiteral("Farbebene nach oben");
+    case ShiftDirection::Down:
+        return QStringLiteral("Farbebene nach unten");
+    case ShiftDirection::Left:
+        return QStringLiteral("Farbebene nach links");
+    case ShiftDirection::Right:
+        break;
+    }
+    return QStringLiteral("Farbebene nach rechts");
+}
+
+} // namespace
+
 void TMainForm::shiftLayer(ShiftDirection direction)
 {
     const int n = MovePixelEd->value();
     // No progress; the moved colours are unsaved work like any stroke.
+    beginWholeStep(shiftName(direction));
     ShiftColourLayer(di, outdi.get(), di.rows(), direction, n);
+    endStep(true);
     SetChanged();
     RedrawCanvas();
 }

@@ -221,6 +221,7 @@ void TMainForm::buildLayout()
     wireColourList();
     wireFilmSeries();
     wirePrinting();
+    wireHistory();
 
     resize(kClientWidth, kClientHeight);
     if (const QScreen *screen = this->screen()) {
@@ -498,6 +499,28 @@ QWidget *TMainForm::buildColourBar()
     commands->addWidget(GrrayBtn);
     commands->addWidget(SoftenBtn);
     commands->addWidget(ColorAllBtn);
+    // Undo and redo under the whole-picture commands, which they take back
+    // most often; their hints name the step.
+    auto *steps = new QHBoxLayout;
+    steps->setSpacing(2);
+    const struct { QToolButton **button; const char *name; const char *caption; Glyph glyph; } stepButtons[] = {
+        {&UndoBtn, "UndoBtn", "Rückgängig", Glyph::Undo},
+        {&RedoBtn, "RedoBtn", "Wiederholen", Glyph::Redo},
+    };
+    for (const auto &entry : stepButtons) {
+        const QString caption = QString::fromUtf8(entry.caption);
+        auto *button = named(new QToolButton(bar), entry.name, caption);
+        button->setText(caption);
+        button->setToolTip(caption);
+        button->setIcon(glyphIcon(entry.glyph));
+        button->setIconSize(QSize(16, 16));
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setEnabled(false);
+        steps->addWidget(button);
+        *entry.button = button;
+    }
+    steps->addStretch(1);
+    commands->addLayout(steps);
     connect(GrrayBtn, &QPushButton::clicked, this, &TMainForm::GrrayBtnClick);
     connect(SoftenBtn, &QPushButton::clicked, this, &TMainForm::SoftenBtnClick);
     connect(ColorAllBtn, &QPushButton::clicked, this, &TMainForm::ColorAllBtnClick);

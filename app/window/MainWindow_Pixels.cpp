@@ -9,7 +9,9 @@ void TMainForm::ColorAllBtnClick()
     const int32_t bright = BrightEd->value();
     // Every pixel, also erased or flat-painted ones; no progress. It replaces all
     // painted work, so the result is unsaved work like any stroke.
+    beginWholeStep(QStringLiteral("Alles einfärben"));
     ColorAll(di, outdi.get(), di.rows(), ghue, gsat, bright);
+    endStep(true);
     SetChanged();
     RedrawCanvas();
 }

@@ -1,6 +1,7 @@
 // Saving the result picture: "Speichern" and "Speichern unter...".
 #include "FormatCodes.h"
 #include "MainUnit.h"
+#include "PictureHistory.h"
 #include "SequenceNames.h"
 
 #include <QFile>
@@ -35,6 +36,7 @@ bool TMainForm::SaveTheFile(const QString &tempfile)
         return false;
     }
     SetUnChanged();
+    history->markSaved();
     LastSavedWithPathEd->setText(tempfile);
     // The field is narrow: the name alone; the full path is in the hidden field.
     LastSavedEd->setText(QFileInfo(tempfile).fileName());

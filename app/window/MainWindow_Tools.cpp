@@ -17,7 +17,21 @@
 
 namespace {
 
-
+// The name of a stroke's step in the history, after its tool.
+QString strokeName(const BrushAction &action, bool line)
+{
+    if (line)
+        return QStringLiteral("Linie");
+    switch (action.mode) {
+    case BrushMode::Erase:
+        return QStringLiteral("Radieren");
+    case BrushMode::Paint:
+        return QStringLiteral("Malen");
+    case BrushMode::Colourise:
+        break;
+    }
+    return QStringLiteral("Pinselstrich");
+}
 
 } // namespace
 
@@ -106,6 +120,8 @@ void TMainForm::PaintBox1MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x
     amx = x;
     amy = y;
     inpaint = true;
+    // One step from press to release; the pipette's stays empty and is dropped.
+    beginStep(strokeName(currentAction(ghue, gsat), LinieBtn->isChecked()));
     // The canvas keeps the mouse until the release (Qt's implicit grab), so
     // moves and the release outside it still arrive here.
     Timer1->start();
@@ -158,6 +174,7 @@ void TMainForm::PaintBox1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers shift, i
     amx = x;
     amy = y;
     SetChanged();
+    endStep(true);
 }
 
 void TMainForm::Timer1Timer() { PaintBox1MouseMove(Qt::NoButton, Qt::NoModifier, amx, amy); }
@@ -172,8 +189,9 @@ void TMainForm::Radius2EdChange() { RadiusED->setValue(Radius2Ed->value()); }
 
 void TMainForm::BrushLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t hue, int32_t sat)
 {
-    const PixelRect changed =
-        PaintBrushLine(di.get(), outdi.get(), di.rows(), x1, y1, x2, y2, currentAction(hue, sat));
+    const BrushAction action = currentAction(hue, sat);
+    keepBeforeBrush(x1, y1, x2, y2, action);
+    const PixelRect changed = PaintBrushLine(di.get(), outdi.get(), di.rows(), x1, y1, x2, y2, action);
     paintedRect = paintedRect.united(changed);
 }
 

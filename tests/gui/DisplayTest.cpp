@@ -20,7 +20,7 @@
 namespace {
 
 // A copy of a picture in the library's memory, for the window to own and release.
-dib copyOf(const dib &d)
+dib libraryCopy(const dib &d)
 {
     dib copy = emptydib();
     newdib(&copy, dibwidth(d), dibheight(d), dibbits(d), d.pmi, int32_t(dibbits(d) <= 8 ? dibcolors(d) : 0));
@@ -38,8 +38,8 @@ class DisplayWindowTest : public QObject, WindowFixture {
     // Gives the window this picture as source and result, as loading does.
     void setPictures(const dib &d)
     {
-        window->di = Picture(copyOf(d));
-        window->outdi = Picture(copyOf(d));
+        window->di = Picture(libraryCopy(d));
+        window->outdi = Picture(libraryCopy(d));
     }
     void showPage(int index)
     {
