@@ -126,6 +126,17 @@ void drawGlyph(QPainter &p, Glyph glyph)
         p.drawPolygon(QPolygonF(QVector<QPointF>{{3, 7}, {14, 7}, {5, 18}}));
         break;
     }
+    case Glyph::Fit:
+        // Four corners pointing inward around a frame.
+        p.setPen(QPen(QColor(30, 50, 110), 2));
+        p.setBrush(QColor(200, 215, 240));
+        p.drawRect(QRectF(9, 9, 14, 14));
+        p.setPen(QPen(QColor(30, 50, 110), 3, Qt::SolidLine, Qt::RoundCap));
+        for (const QPointF &corner : {QPointF(3, 3), QPointF(29, 3), QPointF(3, 29), QPointF(29, 29)}) {
+            const QPointF inward((corner.x() < 16 ? 4 : -4), (corner.y() < 16 ? 4 : -4));
+            p.drawLine(corner, corner + inward);
+        }
+        break;
     case Glyph::ListUp:
     case Glyph::ListDown:
         p.setPen(QPen(QColor(30, 50, 110), 1.5));

@@ -11,7 +11,7 @@ enum class Glyph {
     Brush, Eraser, Pipette, Line,
     ArrowUp, ArrowDown, ArrowLeft, ArrowRight,
     ListAdd, ListChange, ListDelete, ListUp, ListDown,
-    Undo, Redo
+    Undo, Redo, Fit
 };
 
 QIcon glyphIcon(Glyph glyph);

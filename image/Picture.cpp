@@ -1,5 +1,7 @@
 #include "Picture.h"
 
+#include "PictureMemory.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -98,6 +100,7 @@ Picture copyOf(const dib &picture)
     Picture copy(dibwidth(picture), dibheight(picture), 24);
     if (copy.empty() || copy->bytew != picture.bytew)
         return Picture();
+    preferLargePages(copy); // a fresh block of this size costs more in page faults than in copying
     std::memcpy(copy->poi, picture.poi, size_t(dibheight(picture)) * size_t(picture.bytew));
     return copy;
 }

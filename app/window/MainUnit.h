@@ -368,6 +368,22 @@ private:
     void wireFilmSeries();     // MainWindow_FilmSeries.cpp: transfer, shift, batch
     void wirePrinting();       // MainWindow_Print.cpp: print, numbered sequence
     void wireHistory();        // MainWindow_History.cpp: undo and redo
+    void wireKeys();           // MainWindow_Keys.cpp: the keys beside the buttons
+
+    // Zoom steps (MainWindow_Zoom.cpp): the canvas at `zoom` per cent with the
+    // picture point under `viewPoint` (pixels of the canvas's view) kept in place.
+    void zoomCanvas(int zoom, QPoint viewPoint);
+    QPoint canvasViewCentre() const;
+    // The zoom at which the whole picture shows in the view, scrolled to its start.
+    void fitCanvas();
+    // A large picture opens fitted until a zoom was read from the settings or
+    // chosen by the user.
+    bool fitOnOpen = true;
+    bool fitting = false;
+    // The canvas's view has its size only while its page shows: a picture
+    // opened on another page is fitted when the page comes.
+    bool fitPending = false;
+    void fitLargePicture();
 
     // The history of the pictures' changes. A step begins before its first
     // change is written and ends after its last; a new picture starts afresh.
@@ -495,6 +511,7 @@ private:
     QToolButton *LinieBtn = nullptr;
     QToolButton *UndoBtn = nullptr;
     QToolButton *RedoBtn = nullptr;
+    QToolButton *FitBtn = nullptr;
     QSpinBox *RadiusED = nullptr;
     QSpinBox *Radius2Ed = nullptr;
     QSpinBox *ZoomEd = nullptr;

@@ -162,6 +162,8 @@ bool TMainForm::openfilenow(const QString &s)
     outdi = std::move(loaded.result);
 
     ZoomEdChange();
+    fitPending = true;
+    fitLargePicture();
     RedrawCanvas();
     Breit->setText(QString::number(dibwidth(di)) + QStringLiteral(" Pixels"));
     Hoch->setText(QString::number(dibheight(di)) + QStringLiteral(" Pixels"));

@@ -222,6 +222,7 @@ void TMainForm::buildLayout()
     wireFilmSeries();
     wirePrinting();
     wireHistory();
+    wireKeys();
 
     resize(kClientWidth, kClientHeight);
     if (const QScreen *screen = this->screen()) {
@@ -500,12 +501,13 @@ QWidget *TMainForm::buildColourBar()
     commands->addWidget(SoftenBtn);
     commands->addWidget(ColorAllBtn);
     // Undo and redo under the whole-picture commands, which they take back
-    // most often; their hints name the step.
+    // most often (their hints name the step), and the zoom that fits the picture.
     auto *steps = new QHBoxLayout;
     steps->setSpacing(2);
     const struct { QToolButton **button; const char *name; const char *caption; Glyph glyph; } stepButtons[] = {
         {&UndoBtn, "UndoBtn", "Rückgängig", Glyph::Undo},
         {&RedoBtn, "RedoBtn", "Wiederholen", Glyph::Redo},
+        {&FitBtn, "FitBtn", "Einpassen", Glyph::Fit},
     };
     for (const auto &entry : stepButtons) {
         const QString caption = QString::fromUtf8(entry.caption);
@@ -515,7 +517,7 @@ QWidget *TMainForm::buildColourBar()
         button->setIcon(glyphIcon(entry.glyph));
         button->setIconSize(QSize(16, 16));
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        button->setEnabled(false);
+        button->setEnabled(entry.button == &FitBtn);
         steps->addWidget(button);
         *entry.button = button;
     }

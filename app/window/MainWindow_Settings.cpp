@@ -43,6 +43,9 @@ void TMainForm::OpenSettings(const QString &fname)
     // fields again, the zoom resizes the canvas.
     for (int i = 0; i < count; ++i)
         fields[size_t(i)]->setValue(values[size_t(i)]);
+    // A saved zoom wins over fitting large pictures.
+    if (count == int(fields.size()))
+        fitOnOpen = false;
 }
 
 void TMainForm::SaveSettings(const QString &fname)

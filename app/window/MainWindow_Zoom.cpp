@@ -1,6 +1,7 @@
 // Zoom of the work canvas, the mouse wheel over the pictures, and dragging the
 // result view by hand.
 #include "CanvasBox.h"
+#include "CanvasZoom.h"
 #include "EventHook.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
@@ -9,9 +10,13 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -31,15 +36,23 @@ int takeNotches(qint64 &pending, int delta)
 }
 
 // The wheel over a picture area, its box or its scroll bars scrolls the picture
-// the classic way only: the area's own wheel handling (sideways with Alt,
-// pages with modifiers) never runs.
-void hookWheel(TMainForm *window, QScrollArea *area, QWidget *box)
+// the classic way: the area's own wheel handling (sideways with Alt, pages with
+// modifiers) never runs. With Ctrl, `zoom` takes the notches when given, with
+// the pointer's place in the area's view.
+void hookWheel(TMainForm *window, QScrollArea *area, QWidget *box,
+               std::function<void(int notches, QPoint viewPoint)> zoom = nullptr)
 {
     new EventHook({area->viewport(), box, area->verticalScrollBar(), area->horizontalScrollBar()}, window,
-                  [window, pending = qint64(0)](QObject *, QEvent *event) mutable {
+                  [window, area, zoom, pending = qint64(0)](QObject *, QEvent *event) mutable {
                       if (event->type() != QEvent::Wheel)
                           return false;
-                      const int notches = takeNotches(pending, static_cast<QWheelEvent *>(event)->angleDelta().y());
+                      const auto *wheel = static_cast<QWheelEvent *>(event);
+                      const int notches = takeNotches(pending, wheel->angleDelta().y());
+                      if (zoom && wheel->modifiers().testFlag(Qt::ControlModifier)) {
+                          zoom(notches, area->viewport()->mapFromGlobal(wheel->globalPosition().toPoint()));
+                          event->accept();
+                          return true;
+                      }
                       for (int i = 0; i < notches; ++i)
                           window->FormMouseWheelUp();
                       for (int i = 0; i > notches; --i)
@@ -73,7 +86,21 @@ void TMainForm::scrollActivePage(int by)
 void TMainForm::wireZoomView()
 {
     connect(ZoomEd, &QSpinBox::valueChanged, this, &TMainForm::ZoomEdChange);
-    hookWheel(this, ScrollBox1, PaintBox1);
+    hookWheel(this, ScrollBox1, PaintBox1, [this](int notches, QPoint viewPoint) {
+        for (; notches > 0; --notches)
+            zoomCanvas(NextZoomStep(ZoomEd->value(), 1), viewPoint);
+        for (; notches < 0; ++notches)
+            zoomCanvas(NextZoomStep(ZoomEd->value(), -1), viewPoint);
+    });
+    connect(FitBtn, &QToolButton::clicked, this, &TMainForm::fitCanvas);
+    // Once the page is laid out, after the change of page.
+    connect(PageControl2, &QTabWidget::currentChanged, this,
+            [this] { QTimer::singleShot(0, this, &TMainForm::fitLargePicture); });
+    // A zoom the user sets is kept for the next pictures.
+    connect(ZoomEd, &QSpinBox::valueChanged, this, [this] {
+        if (!fitting)
+            fitOnOpen = false;
+    });
     hookWheel(this, ErgScrollBox, ErgPaintBox);
     connect(ErgPaintBox, &TPaintBox::mouseDown, this, &TMainForm::ErgPaintBoxMouseDown);
     connect(ErgPaintBox, &TPaintBox::mouseMove, this,
@@ -90,6 +117,44 @@ void TMainForm::ZoomEdChange()
     const int height = static_cast<int>(std::trunc(dibheight(di) * z / 100));
     PaintBox1->resize(width, height); // the scroll box follows with its ranges
     PaintBox1->update();
+}
+
+void TMainForm::zoomCanvas(int zoom, QPoint viewPoint)
+{
+    const int from = ZoomEd->value();
+    zoom = std::clamp(zoom, ZoomEd->minimum(), ZoomEd->maximum());
+    if (zoom == from)
+        return;
+    QScrollBar *horizontal = ScrollBox1->horizontalScrollBar();
+    QScrollBar *vertical = ScrollBox1->verticalScrollBar();
+    const int x = AnchoredScroll(horizontal->value(), viewPoint.x(), from, zoom);
+    const int y = AnchoredScroll(vertical->value(), viewPoint.y(), from, zoom);
+    ZoomEd->setValue(zoom); // the canvas takes its new size, the bars their ranges
+    horizontal->setValue(x);
+    vertical->setValue(y);
+}
+
+QPoint TMainForm::canvasViewCentre() const { return ScrollBox1->viewport()->rect().center(); }
+
+void TMainForm::fitCanvas()
+{
+    // The whole view, without the scroll bars a fitted picture does not need.
+    const QSize view = ScrollBox1->maximumViewportSize();
+    const bool wasFitting = std::exchange(fitting, true);
+    ZoomEd->setValue(FitZoom(di.width(), di.height(), view.width(), view.height()));
+    fitting = wasFitting;
+    ScrollBox1->horizontalScrollBar()->setValue(0);
+    ScrollBox1->verticalScrollBar()->setValue(0);
+}
+
+void TMainForm::fitLargePicture()
+{
+    if (!fitPending || !ScrollBox1->isVisible())
+        return;
+    fitPending = false;
+    const QSize view = ScrollBox1->maximumViewportSize();
+    if (fitOnOpen && (PaintBox1->width() > view.width() || PaintBox1->height() > view.height()))
+        fitCanvas();
 }
 
 void TMainForm::FormMouseWheelDown() { scrollActivePage(kWheelStep); }

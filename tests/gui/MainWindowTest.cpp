@@ -167,12 +167,13 @@ private slots:
         row("FarbenBtn", "QPushButton", "TopPanel", "Farben", "", "Farben");
         row("BildfolgeBtn", "QPushButton", "TopPanel", "Bildfolge", "", "Bildfolge");
         row("StapelverarbeitungBtn", "QPushButton", "TopPanel", "Stapelverarbeitung", "", "Stapelverarbeitung");
-        row("OpenPictureBtn", "QToolButton", "TopPanel", "", "Öffnen...", "Öffnen...");
-        row("SaveBtn", "QToolButton", "TopPanel", "", "Speichern", "Speichern");
-        row("MySaveAsBtn", "QToolButton", "TopPanel", "", "Speichern unter...", "Speichern unter...");
-        row("PreviousPictureBtn", "QPushButton", "PageButtonPanel", "Vorheriges Bild laden...", "",
+        row("OpenPictureBtn", "QToolButton", "TopPanel", "", "Öffnen... (Strg+O)", "Öffnen...");
+        row("SaveBtn", "QToolButton", "TopPanel", "", "Speichern (Strg+S)", "Speichern");
+        row("MySaveAsBtn", "QToolButton", "TopPanel", "", "Speichern unter... (Strg+Umschalt+S)", "Speichern unter...");
+        row("PreviousPictureBtn", "QPushButton", "PageButtonPanel", "Vorheriges Bild laden...", "Vorheriges Bild laden... (Bild auf)",
             "Vorheriges Bild laden...");
-        row("BitBtn1", "QPushButton", "PageButtonPanel", "Nächstes Bild laden...", "", "Nächstes Bild laden...");
+        row("BitBtn1", "QPushButton", "PageButtonPanel", "Nächstes Bild laden...", "Nächstes Bild laden... (Bild ab)",
+            "Nächstes Bild laden...");
         row("Button3", "QPushButton", "PageButtonPanel", "Motiv laden", "", "Motiv laden");
         row("Button2", "QPushButton", "PageButtonPanel", "Foto colorieren", "", "Foto colorieren");
         row("Button1", "QPushButton", "PageButtonPanel", "Ergebnis verarbeiten", "", "Ergebnis verarbeiten");
@@ -183,9 +184,9 @@ private slots:
         row("FilterComboBox1", "QComboBox", "TabSheetMotivLaden", "",
             "Hier können Sie die angezeigten Dateitypen wählen",
             "Hier können Sie die angezeigten Dateitypen wählen");
-        row("PreviousBtn2", "QPushButton", "TabSheetMotivLaden", "Vorheriges Bild laden...", "",
+        row("PreviousBtn2", "QPushButton", "TabSheetMotivLaden", "Vorheriges Bild laden...", "Vorheriges Bild laden... (Bild auf)",
             "Vorheriges Bild laden...");
-        row("NextPictureBtn", "QPushButton", "TabSheetMotivLaden", "Nächstes Bild laden...", "",
+        row("NextPictureBtn", "QPushButton", "TabSheetMotivLaden", "Nächstes Bild laden...", "Nächstes Bild laden... (Bild ab)",
             "Nächstes Bild laden...");
         row("DibPrevPaint", "TPaintBox", "TabSheetMotivLaden", "", "Zeigt eine Vorschau des geladenen Bildes",
             "Vorschau");
@@ -232,15 +233,15 @@ private slots:
         row("MalenCheck", "QCheckBox", "TabSheet2", "Malen statt colorieren", "", "Malen statt colorieren");
         row("FestMalenCheck", "QCheckBox", "TabSheet2", "Permanent malen", "", "Permanent malen");
         row("PaintBox1", "TPaintBox", "ScrollBox1", "", "", "Arbeitsfläche");
-        row("ColorierenBtn", "QToolButton", "SpeedBar1", "Colorierer", "Ersetzt die Farbe und Sättigung",
+        row("ColorierenBtn", "QToolButton", "SpeedBar1", "Colorierer", "Ersetzt die Farbe und Sättigung (B)",
             "Colorierer");
         row("RadiergummiBtn", "QToolButton", "SpeedBar1", "Radierer",
-            "Stellt die ursprünglliche Farbpalette wieder her", "Radierer");
-        row("PipetteBtn", "QToolButton", "SpeedBar1", "Pipette", "PipetteBtn", "Pipette");
-        row("LinieBtn", "QToolButton", "SpeedBar1", "Linie", "Linie", "Linie");
-        row("RadiusED", "QSpinBox", "SpeedBar1", "", "Radius in dem der Effekt angewendet werden soll", "Radius:");
-        row("Radius2Ed", "QSpinBox", "SpeedBar1", "", "Radius in dem der Effekt angewendet werden soll", "Radius:");
-        row("ZoomEd", "QSpinBox", "SpeedBar1", "", "Stellt das Bild größer oder kleiner da", "Zoom:");
+            "Stellt die ursprünglliche Farbpalette wieder her (E)", "Radierer");
+        row("PipetteBtn", "QToolButton", "SpeedBar1", "Pipette", "PipetteBtn (I)", "Pipette");
+        row("LinieBtn", "QToolButton", "SpeedBar1", "Linie", "Linie (L)", "Linie");
+        row("RadiusED", "QSpinBox", "SpeedBar1", "", "Radius in dem der Effekt angewendet werden soll ([ und ], mit Umschalt um 10)", "Radius:");
+        row("Radius2Ed", "QSpinBox", "SpeedBar1", "", "Radius in dem der Effekt angewendet werden soll ([ und ], mit Umschalt um 10)", "Radius:");
+        row("ZoomEd", "QSpinBox", "SpeedBar1", "", "Stellt das Bild größer oder kleiner da (Strg+Mausrad, Strg++ und Strg+-, Strg+0: 100 %)", "Zoom:");
         row("PalPaintBox", "TPaintBox", "PalPanel", "", "", "Farbfeld");
         row("Shape1", "TShape", "PalPanel", "", "", "Farbprobe dunkel");
         row("Shape2", "TShape", "PalPanel", "", "", "Farbe unter dem Mauszeiger");
@@ -255,7 +256,7 @@ private slots:
 
         row("wwwBtn", "QPushButton", "BottomPanel", kMeridanWebAddress, "Auf zur MERIDAN Homepage...",
             kMeridanWebAddress);
-        row("ueberbtn", "TImageBtn", "BottomPanel", "", "Informationen über das Programm",
+        row("ueberbtn", "TImageBtn", "BottomPanel", "", "Informationen über das Programm (F1)",
             "Informationen über das Programm");
         row("endebtn", "TImageBtn", "BottomPanel", "", "Hiermit verlassen Sie das Programm",
             "Hiermit verlassen Sie das Programm");

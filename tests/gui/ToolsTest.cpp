@@ -19,6 +19,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QFileInfo>
+#include <QApplication>
+#include <QDir>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -144,6 +149,48 @@ private slots:
         QVERIFY(canvasBox()->isVisible());
     }
     void cleanup() { closeWindow(); }
+
+    void keysChooseToolsAndRadius()
+    {
+        TMainForm &w = *window;
+        auto *radius = control<QSpinBox>(w, "RadiusED");
+        w.setFocus();
+        const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; const char *tool; int radius; } presses[] = {
+            {Qt::Key_E, Qt::NoModifier, "RadiergummiBtn", 10}, {Qt::Key_I, Qt::NoModifier, "PipetteBtn", 10},
+            {Qt::Key_L, Qt::NoModifier, "LinieBtn", 10},       {Qt::Key_B, Qt::NoModifier, "ColorierenBtn", 10},
+            {Qt::Key_BracketRight, Qt::NoModifier, "ColorierenBtn", 11},
+            {Qt::Key_BracketLeft, Qt::NoModifier, "ColorierenBtn", 10},
+            {Qt::Key_BraceRight, Qt::ShiftModifier, "ColorierenBtn", 20},
+            {Qt::Key_BraceLeft, Qt::ShiftModifier, "ColorierenBtn", 10},
+        };
+        for (const auto &press : presses) {
+            QTest::keyClick(&w, press.key, press.modifiers);
+            QVERIFY2(control<QToolButton>(w, press.tool)->isChecked(), press.tool);
+            QCOMPARE(radius->value(), press.radius);
+        }
+        // Not on the load page, and not into a text field.
+        QTest::mouseClick(control<QPushButton>(w, "Button3"), Qt::LeftButton);
+        QTest::keyClick(&w, Qt::Key_E);
+        QVERIFY(control<QToolButton>(w, "ColorierenBtn")->isChecked());
+        QTest::mouseClick(control<QPushButton>(w, "Button2"), Qt::LeftButton);
+        control<QLineEdit>(w, "Edit1")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E);
+        QVERIFY(control<QToolButton>(w, "ColorierenBtn")->isChecked());
+        QCOMPARE(control<QLineEdit>(w, "Edit1")->text().right(1), QStringLiteral("e"));
+    }
+
+    void keysSaveAndInform()
+    {
+        TMainForm &w = *window;
+        QTemporaryDir folder(QDir::home().filePath(QStringLiteral("keys-XXXXXX")));
+        w.afilename = folder.filePath(QStringLiteral("saved.bmp"));
+        w.setFocus();
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(QFileInfo::exists(w.afilename));
+        const int execs = dialogs->execs;
+        QTest::keyClick(&w, Qt::Key_F1);
+        QCOMPARE(dialogs->execs, execs + 1);
+    }
 
     void toolBarAtStart()
     {

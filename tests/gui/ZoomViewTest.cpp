@@ -1,6 +1,7 @@
 // Zoom of the work canvas, the wheel over the two pictures and dragging the
 // result view, on the whole window.
 #include "CanvasBox.h"
+#include "CanvasZoom.h"
 #include "ErrorReport.h"
 #include "MainUnit.h"
 #include "WindowFixture.h"
@@ -133,8 +134,8 @@ private slots:
         QTest::newRow("half a notch waits") << 1 << "box" << 100 << QList<QPoint>{{0, -60}} << none << 100;
         QTest::newRow("two halves make one") << 1 << "box" << 100 << QList<QPoint>{{0, -60}, {0, -60}} << none << 120;
         QTest::newRow("sideways wheel does nothing") << 1 << "box" << 100 << QList<QPoint>{{-120, 0}} << none << 100;
-        QTest::newRow("control does not zoom") << 1 << "box" << 100 << QList<QPoint>{down}
-                                               << int(Qt::ControlModifier) << 120;
+        QTest::newRow("control over the result does not zoom") << 2 << "box" << 100 << QList<QPoint>{down}
+                                                               << int(Qt::ControlModifier) << 120;
         QTest::newRow("alt does not scroll sideways") << 1 << "box" << 100 << QList<QPoint>{down}
                                                       << int(Qt::AltModifier) << 120;
         QTest::newRow("result view down") << 2 << "box" << 100 << QList<QPoint>{down} << none << 120;
@@ -170,6 +171,54 @@ private slots:
         QCOMPARE(area->horizontalScrollBar()->value(), 50);
         QCOMPARE(other->verticalScrollBar()->value(), 0);
         QCOMPARE(control<QSpinBox>(*window, "ZoomEd")->value(), 200);
+    }
+
+    void controlWheelZoomsAroundThePointer()
+    {
+        setPictures(1600, 1000);
+        QSpinBox *zoom = control<QSpinBox>(*window, "ZoomEd");
+        zoom->setValue(200);
+        showPage(1);
+        QScrollArea *area = canvasArea();
+        area->horizontalScrollBar()->setValue(700);
+        area->verticalScrollBar()->setValue(400);
+        // The picture point under the pointer at (5, 5) of the view.
+        const auto pointUnder = [&] {
+            const QPoint onCanvas = area->widget()->mapFrom(area->viewport(), QPoint(5, 5));
+            return QPointF(onCanvas) * 100.0 / zoom->value();
+        };
+        const QPointF before = pointUnder();
+        wheel(area->viewport(), {0, 120}, Qt::ControlModifier);
+        QCOMPARE(zoom->value(), 300);
+        QVERIFY((pointUnder() - before).manhattanLength() < 1.0);
+        wheel(area->viewport(), {0, -240}, Qt::ControlModifier);
+        QCOMPARE(zoom->value(), 150);
+        QVERIFY((pointUnder() - before).manhattanLength() < 1.5);
+    }
+
+    void zoomKeysAndFit()
+    {
+        setPictures(1600, 1000);
+        showPage(1);
+        QSpinBox *zoom = control<QSpinBox>(*window, "ZoomEd");
+        window->setFocus();
+        const struct { Qt::Key key; int expected; } presses[] = {
+            {Qt::Key_Plus, 150}, {Qt::Key_Plus, 200}, {Qt::Key_Minus, 150}, {Qt::Key_0, 100},
+        };
+        for (const auto &press : presses) {
+            QTest::keyClick(window.get(), press.key, Qt::ControlModifier);
+            QCOMPARE(zoom->value(), press.expected);
+        }
+        QTest::keyClick(window.get(), Qt::Key_9, Qt::ControlModifier);
+        const QSize view = canvasArea()->maximumViewportSize();
+        QCOMPARE(zoom->value(), FitZoom(1600, 1000, view.width(), view.height()));
+        QVERIFY(canvasArea()->widget()->width() <= view.width());
+        QVERIFY(canvasArea()->widget()->height() <= view.height());
+        QVERIFY(zoom->value() < 100);
+        // Not while a field is being typed in.
+        zoom->setFocus();
+        QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
+        QVERIFY(zoom->value() < 100);
     }
 
     void wheelOnTheLoadPageDoesNothing()
