@@ -186,24 +186,6 @@ TEST_P(PngRoundTrip, ReadsBackTheSamePictureAndTableAndOthersSeeIt)
 INSTANTIATE_TEST_SUITE_P(Depths, PngRoundTrip, ::testing::ValuesIn(trips),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(PngSave, TopDownPicturesKeepTheirOrientation)
-{
-  Picture source;
-  make_picture(source, bk3test::Kind::colour, 24, 33, 21);
-  const auto want = colours_of(source);
-  std::vector<uint8_t> flipped(size_t(source->bytew) * 21);
-  for (int y = 0; y < 21; ++y)
-    std::memcpy(&flipped[size_t(y * source->bytew)], source->poi + (20 - y) * source->bytew, size_t(source->bytew));
-  std::memcpy(source->poi, flipped.data(), flipped.size());
-  source->pmi->bmiHeader.biHeight = -21;
-  TempDir dir;
-  ASSERT_TRUE(save(source, dir.file("t.png"), BK3_FORMAT_PNG));
-  Picture back;
-  open(back, dir.file("t.png"));
-  ASSERT_TRUE(back->poi) << error_text(back);
-  EXPECT_EQ(colours_of(back), want);
-}
-
 // Our own file, cut or with one byte changed, and files that claim more than they hold.
 const std::string damaged = "Die Datei ist beschädigt oder unvollständig.";
 
