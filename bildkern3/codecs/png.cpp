@@ -127,43 +127,28 @@ void to_bgr(const Reading &r, const uint8_t *in, int64_t n, uint8_t *out)
 {
   const bool alpha = r.ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
   const bool keyed = r.has_trns && !alpha;
-  if (r.ihdr.bit_depth == 8) {
-    if (alpha) {
-      for (int64_t x = 0; x < n; ++x, in += 4, out += 3) {
-        out[0] = over_white8(in[2], in[3]);
-        out[1] = over_white8(in[1], in[3]);
-        out[2] = over_white8(in[0], in[3]);
-      }
-      return;
-    }
-    for (int64_t x = 0; x < n; ++x, in += 3, out += 3) {
-      out[0] = in[2];
-      out[1] = in[1];
-      out[2] = in[0];
-    }
-    if (keyed) {
-      out -= 3 * n, in -= 3 * n;
-      for (int64_t x = 0; x < n; ++x)
-        if (in[3 * x] == r.trns.red && in[3 * x + 1] == r.trns.green && in[3 * x + 2] == r.trns.blue)
-          std::memset(out + 3 * x, 255, 3);
-    }
+  const bool wide = r.ihdr.bit_depth == 16;
+  if (!wide && !alpha && !keyed) {
+    // The common case, a photograph: only the order of the samples changes.
+    for (int64_t x = 0; x < n; ++x, in += 3, out += 3)
+      out[0] = in[2], out[1] = in[1], out[2] = in[0];
     return;
   }
-  for (int64_t x = 0; x < n; ++x, out += 3) {
-    if (alpha) {
-      const uint32_t a = u16(in + 6);
-      out[0] = to8(over_white16(u16(in + 4), a));
-      out[1] = to8(over_white16(u16(in + 2), a));
-      out[2] = to8(over_white16(u16(in), a));
-      in += 8;
+  const int samples = alpha ? 4 : 3, step = wide ? 2 : 1;
+  for (int64_t x = 0; x < n; ++x, in += samples * step, out += 3) {
+    uint32_t s[4] = {};
+    for (int c = 0; c < samples; ++c)
+      s[c] = wide ? u16(in + 2 * c) : in[c];
+    if (keyed && s[0] == r.trns.red && s[1] == r.trns.green && s[2] == r.trns.blue) {
+      std::memset(out, 255, 3);
       continue;
     }
-    const uint32_t red = u16(in), green = u16(in + 2), blue = u16(in + 4);
-    in += 6;
-    if (keyed && red == r.trns.red && green == r.trns.green && blue == r.trns.blue) {
-      std::memset(out, 255, 3);
-    } else {
-      out[0] = to8(blue), out[1] = to8(green), out[2] = to8(red);
+    for (int c = 0; c < 3; ++c) {
+      const uint32_t v = s[2 - c];
+      if (wide)
+        out[c] = to8(alpha ? over_white16(v, s[3]) : v);
+      else
+        out[c] = alpha ? over_white8(v, s[3]) : uint8_t(v);
     }
   }
 }
