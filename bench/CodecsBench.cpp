@@ -3,7 +3,8 @@
 // the same file into a plain buffer and encoding the same pixels with the same
 // settings. Run with
 //   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-// and compare the medians of one run: the ratios matter, not the times.
+// (with --benchmark_enable_random_interleaving=true on a busy machine) and compare
+// the medians of one run: the ratios matter, not the times.
 #include "bildkern3.h"
 
 #include <benchmark/benchmark.h>

@@ -1,12 +1,12 @@
 // PNG: files of every colour type and depth from ImageMagick and netpbm decode to
-// the pixels ImageMagick shows over a white background, rounded to 8 bits; our files read back the
-// same and outside decoders see the same; damaged files are refused.
+// the pixels ImageMagick shows over a white background, rounded to 8 bits; our
+// files read back the same and outside decoders see the same; damaged files are
+// refused.
 #include "CodecSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
 
 using namespace bk3test;
 
@@ -213,9 +213,10 @@ TEST(PngDamage, CutOrChangedFilesAreRefused)
   ASSERT_EQ(reason_for(whole), "opened");
   const size_t idat = 33; // the first chunk after IHDR
   ASSERT_EQ(std::string(whole.begin() + 37, whole.begin() + 41), "IDAT");
-  for (size_t cut : {size_t(10), size_t(20), size_t(29), idat, idat + 8, idat + 20, whole.size() / 2, whole.size() - 20, whole.size() - 12})
+  const size_t end = whole.size();
+  for (size_t cut : {size_t(10), size_t(20), size_t(29), idat, idat + 8, idat + 20, end / 2, end - 20, end - 12})
     EXPECT_EQ(reason_for(Bytes(whole.begin(), whole.begin() + long(cut))), damaged) << "cut at " << cut;
-  for (size_t at : {size_t(26), size_t(30), idat + 30, whole.size() - 30}) {
+  for (size_t at : {size_t(26), size_t(30), idat + 30, end - 30}) {
     Bytes changed = whole;
     changed[at] ^= 0x41;
     EXPECT_EQ(reason_for(changed), damaged) << "changed at " << at;
