@@ -317,6 +317,7 @@ Error png_load(const uint8_t *data, size_t size, dib *result, Progress &progress
     return e;
   if (Error e = make_dib(result, int32_t(r.ihdr.width), int32_t(r.ihdr.height), r.out_bits, r.table, 256))
     return e;
+  prefer_huge_pages(result->poi, size_t(result->bytew) * r.ihdr.height);
   spng_phys phys{};
   if (spng_get_phys(c, &phys) == 0 && phys.unit_specifier == 1 && phys.ppu_x <= INT32_MAX && phys.ppu_y <= INT32_MAX) {
     result->pmi->bmiHeader.biXPelsPerMeter = int32_t(phys.ppu_x);
