@@ -1,11 +1,14 @@
 // OpenDib and SaveDib of a 6000 x 4000 photograph in every format the library
-// writes, and, as the yardstick for JPEG, TurboJPEG decoding the same file into a
-// plain buffer and encoding the same pixels with the same settings. Run with
+// writes, and, as the yardsticks for JPEG and PNG, TurboJPEG and libspng decoding
+// the same file into a plain buffer and encoding the same pixels with the same
+// settings. Run with
 //   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-// and compare the medians of one run: the ratios matter, not the times.
+// (with --benchmark_enable_random_interleaving=true on a busy machine) and compare
+// the medians of one run: the ratios matter, not the times.
 #include "bildkern3.h"
 
 #include <benchmark/benchmark.h>
+#include <spng.h>
 #include <turbojpeg.h>
 
 #include <cstdio>
@@ -48,7 +51,7 @@ const dib &photo()
   return d;
 }
 
-// Eight files of up to 75 MB each, removed when the program ends; a plain array
+// Nine files of up to 75 MB each, removed when the program ends; a plain array
 // outlives every static object, so the exit handler can still read it.
 char bench_folder[] = "/tmp/bk3-bench-XXXXXX";
 
@@ -71,7 +74,7 @@ struct Format {
 
 const Format formats[] = {{"bmp", BK3_FORMAT_BMP}, {"gif", BK3_FORMAT_GIF},   {"iff", BK3_FORMAT_IFF},
                           {"jpg", BK3_FORMAT_JPEG}, {"pcx", BK3_FORMAT_PCX},  {"tga", BK3_FORMAT_TGA},
-                          {"tif", BK3_FORMAT_TIFF}, {"jp2", BK3_FORMAT_JP2}};
+                          {"tif", BK3_FORMAT_TIFF}, {"jp2", BK3_FORMAT_JP2},  {"png", BK3_FORMAT_PNG}};
 
 std::string path_of(const Format &f) { return folder() + "/photo." + f.ext; }
 
@@ -173,11 +176,71 @@ void BM_TurboJpegCompress(benchmark::State &state)
   tjDestroy(h);
 }
 
+// libspng on its own: the file's bytes (already in memory) into a new RGB buffer.
+void BM_SpngDecode(benchmark::State &state)
+{
+  const Format &png = formats[8];
+  if (!prepared(png)) {
+    state.SkipWithError("no PNG file");
+    return;
+  }
+  const auto bytes = file_bytes(path_of(png));
+  for (auto _ : state) {
+    spng_ctx *ctx = spng_ctx_new(0);
+    size_t size = 0;
+    int rc = spng_set_png_buffer(ctx, bytes.data(), bytes.size());
+    rc = rc ? rc : spng_decoded_image_size(ctx, SPNG_FMT_RGB8, &size);
+    void *pixels = rc ? nullptr : std::malloc(size);
+    rc = rc ? rc : spng_decode_image(ctx, pixels, size, SPNG_FMT_RGB8, 0);
+    benchmark::DoNotOptimize(pixels);
+    std::free(pixels);
+    spng_ctx_free(ctx);
+    if (rc != 0) {
+      state.SkipWithError(spng_strerror(rc));
+      break;
+    }
+  }
+}
+
+// libspng on its own: the same pixels, as top-down RGB rows, at the library's level
+// into memory.
+void BM_SpngEncode(benchmark::State &state)
+{
+  const dib &p = photo();
+  std::vector<unsigned char> rgb(size_t(kWidth) * 3 * kHeight);
+  for (int32_t y = 0; y < kHeight; ++y) {
+    const uint8_t *src = p.poi + ptrdiff_t(kHeight - 1 - y) * p.bytew;
+    unsigned char *dst = rgb.data() + size_t(y) * kWidth * 3;
+    for (int32_t x = 0; x < kWidth; ++x)
+      dst[3 * x] = src[3 * x + 2], dst[3 * x + 1] = src[3 * x + 1], dst[3 * x + 2] = src[3 * x];
+  }
+  for (auto _ : state) {
+    spng_ctx *ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+    spng_ihdr ihdr{uint32_t(kWidth), uint32_t(kHeight), 8, SPNG_COLOR_TYPE_TRUECOLOR, 0, 0, 0};
+    spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+    spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, 3);
+    spng_set_ihdr(ctx, &ihdr);
+    const int rc = spng_encode_image(ctx, rgb.data(), rgb.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+    size_t size = 0;
+    int error = 0;
+    void *png = rc ? nullptr : spng_get_png_buffer(ctx, &size, &error);
+    benchmark::DoNotOptimize(png);
+    std::free(png);
+    spng_ctx_free(ctx);
+    if (rc != 0 || error != 0) {
+      state.SkipWithError(spng_strerror(rc ? rc : error));
+      break;
+    }
+  }
+}
+
+BENCHMARK(BM_SpngDecode)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_SpngEncode)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_TurboJpegDecompress)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_TurboJpegCompress)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 // Every format, by index into `formats`; slow encoders run once per repetition.
-BENCHMARK(BM_Open)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_Save)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Open)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Save)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace
 

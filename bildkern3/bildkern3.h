@@ -141,7 +141,8 @@ enum {
   BK3_FORMAT_PCX = 10,
   BK3_FORMAT_TGA = 12,
   BK3_FORMAT_TIFF = 13,
-  BK3_FORMAT_JP2 = 14
+  BK3_FORMAT_JP2 = 14,
+  BK3_FORMAT_PNG = 15
 };
 
 /* A new picture: pixel block all zero; bits 1, 4, 8 or 24. Palette pictures get a

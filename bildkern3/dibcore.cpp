@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace bk3 {
 
 namespace {
@@ -135,6 +138,19 @@ void sync_palette(dib *d)
     d->pal.rgb0[i].peFlags = 0;
   }
   d->ispal = 1;
+}
+
+void prefer_huge_pages(uint8_t *block, size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+  const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
+  if (page > 0 && end > start + (uintptr_t(2) << 20))
+    madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE); // a hint: failure is fine
+#else
+  (void)block, (void)bytes;
+#endif
 }
 
 void free_dib(dib *d)

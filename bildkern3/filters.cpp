@@ -16,10 +16,11 @@ const char *const save_filter =
     "PCX-Bild (*.pcx)|*.pcx|"
     "Windows-Bitmap, RLE (*.rle)|*.rle|"
     "Targa-Bild (*.tga)|*.tga|"
-    "TIFF-Bild (*.tif)|*.tif";
+    "TIFF-Bild (*.tif)|*.tif|"
+    "PNG (*.png)|*.png";
 
 const char *const open_filter =
-    "Alle Bilder|*.bmp;*.dib;*.rle;*.gif;*.iff;*.lbm;*.jpg;*.jpeg;*.jpe;*.jif;*.pcx;*.tga;*.tif;*.tiff;*.jp2;*.j2k|"
+    "Alle Bilder|*.bmp;*.dib;*.rle;*.gif;*.iff;*.lbm;*.jpg;*.jpeg;*.jpe;*.jif;*.pcx;*.tga;*.tif;*.tiff;*.jp2;*.j2k;*.png|"
     "Windows-Bitmap (*.bmp;*.dib;*.rle)|*.bmp;*.dib;*.rle|"
     "GIF-Bild (*.gif)|*.gif|"
     "IFF-Bild (*.iff;*.lbm)|*.iff;*.lbm|"
@@ -27,6 +28,7 @@ const char *const open_filter =
     "PCX-Bild (*.pcx)|*.pcx|"
     "Targa-Bild (*.tga)|*.tga|"
     "TIFF-Bild (*.tif;*.tiff)|*.tif;*.tiff|"
-    "JPEG-2000-Bild (*.jp2;*.j2k)|*.jp2;*.j2k";
+    "JPEG-2000-Bild (*.jp2;*.j2k)|*.jp2;*.j2k|"
+    "PNG (*.png)|*.png";
 
 } // namespace bk3

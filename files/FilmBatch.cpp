@@ -8,7 +8,7 @@ QString batchOpenFilter()
 {
     // Descriptions as the classic dialog shows them, typos included.
     static const char *const entries[][2] = {
-        {"Alle Bilder", "*.BMP;*.DIB;*.GIF;*.IFF;*.JIF;*.JPG;*.LBM;*.PCX;*.RLE;*.TGA;*.TIF;*.JP2"},
+        {"Alle Bilder", "*.BMP;*.DIB;*.GIF;*.IFF;*.JIF;*.JPG;*.LBM;*.PCX;*.RLE;*.TGA;*.TIF;*.JP2;*.PNG"},
         {"BMP - Windows, OS/2 Bitmap", "*.BMP"},
         {"DIB - Windows, OS/2 DIB", "*.DIB"},
         {"GIF - CompuServe Graphics Interchange", "*.GIF"},
@@ -21,6 +21,7 @@ QString batchOpenFilter()
         {"TGA - Truevision Targa", "*.TGA"},
         {"TIF - Tagged image file Format", "*.TIF"},
         {"JP2 - JPEG 2000", "*.JP2"},
+        {"PNG - Portable Network Graphics", "*.PNG"},
     };
     QStringList parts;
     for (const auto &entry : entries)

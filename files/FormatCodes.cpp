@@ -25,7 +25,7 @@ int formatCodeForFile(const QString &path)
         {".GIF", BK3_FORMAT_GIF},  {".IFF", BK3_FORMAT_IFF},   {".LBM", BK3_FORMAT_IFF},
         {".JPG", BK3_FORMAT_JPEG}, {".JPEG", BK3_FORMAT_JPEG}, {".JIF", BK3_FORMAT_JPEG},
         {".PCX", BK3_FORMAT_PCX},  {".TGA", BK3_FORMAT_TGA},   {".TIF", BK3_FORMAT_TIFF},
-        {".JP2", BK3_FORMAT_JP2},
+        {".JP2", BK3_FORMAT_JP2},  {".PNG", BK3_FORMAT_PNG},
     };
     const QString extension = fileExtension(path);
     for (const Entry &entry : table)
@@ -37,8 +37,8 @@ int formatCodeForFile(const QString &path)
 QString defaultExtensionForFilter(int filterIndex)
 {
     // In the order of the entries of GetDIBSaveFilter.
-    static constexpr std::array<const char *, 11> extensions = {
-        ".bmp", ".dib", ".gif", ".iff", ".jif", ".jpg", ".lbm", ".pcx", ".rle", ".tga", ".tif"};
+    static constexpr std::array<const char *, 12> extensions = {
+        ".bmp", ".dib", ".gif", ".iff", ".jif", ".jpg", ".lbm", ".pcx", ".rle", ".tga", ".tif", ".png"};
     if (filterIndex < 1 || filterIndex > int(extensions.size()))
         return QString();
     return QLatin1String(extensions[size_t(filterIndex - 1)]);

@@ -16,7 +16,7 @@ QString fileExtension(const QString &path);
 int formatCodeForFile(const QString &path);
 
 // The extension appended to a typed name without one, by the entry of the
-// library's save filter (counted from 1); empty outside 1..11.
+// library's save filter (counted from 1); empty outside 1..12.
 QString defaultExtensionForFilter(int filterIndex);
 
 // One entry of a file-type filter: its description and its masks ("*.BMP", ...).

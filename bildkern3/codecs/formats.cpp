@@ -19,6 +19,7 @@ const Codec codecs[] = {
     {"TGA", ";tga;", BK3_FORMAT_TGA, tga_sniff, tga_load, tga_save, true, nullptr},
     {"TIFF", ";tif;tiff;", BK3_FORMAT_TIFF, tiff_sniff, tiff_load, tiff_save, false, nullptr},
     {"JPEG 2000", ";jp2;j2k;", BK3_FORMAT_JP2, jp2_sniff, jp2_load, jp2_save, false, nullptr},
+    {"PNG", ";png;", BK3_FORMAT_PNG, png_sniff, png_load, png_save, false, png_check_head},
 };
 
 // ";ext;" of the file name in lower case, or empty when it has none.

@@ -99,4 +99,10 @@ bool tga_sniff(const uint8_t *data, size_t size);
 Error tga_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
 bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
+// PNG through libspng: every colour type and depth; written at zlib level 3.
+bool png_sniff(const uint8_t *data, size_t size);
+Error png_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+Error png_check_head(const uint8_t *head, size_t size, uint64_t file_size);
+bool png_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
+
 } // namespace bk3

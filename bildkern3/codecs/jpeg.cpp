@@ -7,9 +7,6 @@
 
 #include <turbojpeg.h>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -60,22 +57,6 @@ void cmyk_to_bgr(const uint8_t *cmyk, uint8_t *bgr, int64_t width)
     bgr[1] = uint8_t((cmyk[1] * k + 127) / 255);
     bgr[2] = uint8_t((cmyk[0] * k + 127) / 255);
   }
-}
-
-// The decoder writes a new picture's block once from start to end. With 4 KB pages a
-// 6000 x 4000 picture takes 18,000 page faults, which on virtual machines cost more
-// than the decoding itself; huge pages, where the system offers them, save nearly all.
-void prefer_huge_pages(uint8_t *block, size_t bytes)
-{
-#ifdef MADV_HUGEPAGE
-  const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
-  const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
-  if (page > 0 && end > start + (uintptr_t(2) << 20))
-    madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE); // a hint: failure is fine
-#else
-  (void)block, (void)bytes;
-#endif
 }
 
 } // namespace

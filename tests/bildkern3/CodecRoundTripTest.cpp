@@ -112,7 +112,8 @@ TEST(GifSave, QuantisesManyColoursToAtMost256)
 TEST(CodecSave, TopDownPicturesKeepTheirOrientation)
 {
   for (auto [format, ext] : {std::pair<int, const char *>{BK3_FORMAT_GIF, "gif"}, {BK3_FORMAT_JPEG, "jpg"},
-                             {BK3_FORMAT_TIFF, "tif"}, {BK3_FORMAT_JP2, "jp2"}}) {
+                             {BK3_FORMAT_TIFF, "tif"}, {BK3_FORMAT_JP2, "jp2"},
+                             {BK3_FORMAT_PNG, "png"}}) {
     Picture source;
     make_picture(source, Kind::few_colours, 24, 33, 21);
     const auto want = colours_of(source);
@@ -146,7 +147,8 @@ struct Reports {
 TEST(CodecProgress, SaveAndOpenReportUpTo100)
 {
   for (auto [format, ext] : {std::pair<int, const char *>{BK3_FORMAT_GIF, "gif"}, {BK3_FORMAT_JPEG, "jpg"},
-                             {BK3_FORMAT_TIFF, "tif"}, {BK3_FORMAT_JP2, "jp2"}}) {
+                             {BK3_FORMAT_TIFF, "tif"}, {BK3_FORMAT_JP2, "jp2"},
+                             {BK3_FORMAT_PNG, "png"}}) {
     Picture source;
     make_picture(source, Kind::colour, 24, 640, 480);
     TempDir dir;
@@ -175,7 +177,7 @@ TEST(CodecSave, UnwritablePictureKeepsTheOldFile)
   Picture broken;
   make_picture(broken, Kind::colour, 24, 8, 8);
   broken->pmi->bmiHeader.biBitCount = 16; // a depth no writer takes
-  for (int format : {BK3_FORMAT_GIF, BK3_FORMAT_JPEG, BK3_FORMAT_TIFF, BK3_FORMAT_JP2})
+  for (int format : {BK3_FORMAT_GIF, BK3_FORMAT_JPEG, BK3_FORMAT_TIFF, BK3_FORMAT_JP2, BK3_FORMAT_PNG})
     EXPECT_EQ(SaveDib(broken.get(), path.c_str(), format, nullptr), 0) << format;
   broken->pmi->bmiHeader.biBitCount = 24;
   EXPECT_EQ(read_file(path), (Bytes{'o', 'l', 'd'}));

@@ -19,12 +19,12 @@ std::vector<std::string> split(const std::string &s, char sep)
 
 } // namespace
 
-TEST(Filters, SaveFilterListsElevenFormatsInExtensionOrder)
+TEST(Filters, SaveFilterListsTwelveFormatsInExtensionOrder)
 {
   // The save dialog's filter index picks the extension appended to a bare name.
   const auto parts = split(GetDIBSaveFilter(), '|');
   const std::vector<std::string> masks = {"*.bmp", "*.dib", "*.gif", "*.iff", "*.jif", "*.jpg",
-                                          "*.lbm", "*.pcx", "*.rle", "*.tga", "*.tif"};
+                                          "*.lbm", "*.pcx", "*.rle", "*.tga", "*.tif", "*.png"};
   ASSERT_EQ(parts.size(), 2 * masks.size());
   for (size_t i = 0; i < masks.size(); ++i) {
     EXPECT_EQ(parts[2 * i + 1], masks[i]);
@@ -39,7 +39,7 @@ TEST(Filters, OpenFilterStartsWithAllPicturesCoveringEachEntryOnce)
   ASSERT_EQ(parts.size() % 2, 0u);
   EXPECT_EQ(parts[0], "Alle Bilder");
   const std::set<std::string> readable = {"*.bmp", "*.dib", "*.rle", "*.gif", "*.iff", "*.lbm", "*.jpg", "*.jpeg",
-                                          "*.jpe", "*.jif", "*.pcx", "*.tga", "*.tif", "*.tiff", "*.jp2", "*.j2k"};
+                                          "*.jpe", "*.jif", "*.pcx", "*.tga", "*.tif", "*.tiff", "*.jp2", "*.j2k", "*.png"};
   const auto first = split(parts[1], ';');
   EXPECT_EQ(std::set<std::string>(first.begin(), first.end()), readable);
   std::multiset<std::string> listed;

@@ -178,9 +178,9 @@ TEST_F(FilmBatch, FailedWriteLeavesTheFileAsItWas)
 
 TEST(BatchTexts, FilterAndUnwrittenFiles)
 {
-    // Thirteen entries; the first takes every mask of the twelve formats.
+    // Fourteen entries; the first takes every mask of the thirteen formats.
     const QStringList parts = batchOpenFilter().split(QLatin1Char('|'));
-    ASSERT_EQ(parts.size(), 26);
+    ASSERT_EQ(parts.size(), 28);
     EXPECT_EQ(parts[0], QStringLiteral("Alle Bilder"));
     QStringList formatMasks;
     for (int i = 3; i < parts.size(); i += 2)

@@ -26,12 +26,12 @@ INSTANTIATE_TEST_SUITE_P(
                     CodeCase{"/b/a.rle", 3}, CodeCase{"/b/a.gif", 5}, CodeCase{"/b/a.IFF", 6},
                     CodeCase{"/b/a.lbm", 6}, CodeCase{"/b/a.jpg", 7}, CodeCase{"/b/a.JPEG", 7},
                     CodeCase{"/b/a.jif", 7}, CodeCase{"/b/a.pcx", 10}, CodeCase{"/b/a.Tga", 12},
-                    CodeCase{"/b/a.tif", 13}, CodeCase{"/b/a.JP2", 14}, CodeCase{"/b/a.tar.bmp", 3},
+                    CodeCase{"/b/a.tif", 13}, CodeCase{"/b/a.JP2", 14}, CodeCase{"/b/a.Png", 15}, CodeCase{"/b/a.tar.bmp", 3},
                     CodeCase{"C:\\Bilder\\opa.JPG", 7}));
 
 INSTANTIATE_TEST_SUITE_P(
     NoFormat, FormatCode,
-    testing::Values(CodeCase{"/b/a.tiff", 0}, CodeCase{"/b/a.jpe", 0}, CodeCase{"/b/a.png", 0},
+    testing::Values(CodeCase{"/b/a.tiff", 0}, CodeCase{"/b/a.jpe", 0}, CodeCase{"/b/a.webp", 0},
                     CodeCase{"/b/a.bmp.txt", 0}, CodeCase{"/b/a", 0}, CodeCase{"/b/a.", 0},
                     CodeCase{"/b.bmp/a", 0}, CodeCase{"C:\\b.bmp\\a", 0}, CodeCase{"/b/abmp", 0},
                     CodeCase{"", 0}));
@@ -47,10 +47,10 @@ TEST(FileExtension, FromLastDotOfTheNameOnly)
 TEST(DefaultExtension, ByFilterIndexFromOne)
 {
     const char *expected[] = {".bmp", ".dib", ".gif", ".iff", ".jif", ".jpg",
-                              ".lbm", ".pcx", ".rle", ".tga", ".tif"};
-    for (int i = 1; i <= 11; ++i)
+                              ".lbm", ".pcx", ".rle", ".tga", ".tif", ".png"};
+    for (int i = 1; i <= 12; ++i)
         EXPECT_EQ(defaultExtensionForFilter(i), QLatin1String(expected[i - 1])) << i;
-    for (int outside : {-1, 0, 12})
+    for (int outside : {-1, 0, 13})
         EXPECT_TRUE(defaultExtensionForFilter(outside).isEmpty()) << outside;
 }
 
@@ -59,8 +59,8 @@ TEST(DefaultExtension, ByFilterIndexFromOne)
 TEST(DefaultExtension, MatchesTheLibrarySaveFilter)
 {
     const QList<FilterEntry> entries = parseFilter(QString::fromLocal8Bit(GetDIBSaveFilter()));
-    ASSERT_EQ(entries.size(), 11);
-    for (int i = 1; i <= 11; ++i) {
+    ASSERT_EQ(entries.size(), 12);
+    for (int i = 1; i <= 12; ++i) {
         const QString extension = defaultExtensionForFilter(i);
         EXPECT_TRUE(entries[i - 1].masks.contains(QLatin1Char('*') + extension, Qt::CaseInsensitive))
             << i << " " << entries[i - 1].description.toStdString();
@@ -95,7 +95,7 @@ TEST(Filter, EntryForAFileKeepsAShowingOneElseTakesAllPictures)
     ASSERT_EQ(entries[0].description, QStringLiteral("Alle Bilder"));
     EXPECT_EQ(filterEntryForFile(entries, 1, QStringLiteral("f0.BMP")), 1);
     EXPECT_EQ(filterEntryForFile(entries, 1, QStringLiteral("f1.jpe")), 0);
-    EXPECT_EQ(filterEntryForFile(entries, 1, QStringLiteral("f2.png")), 0); // shown by none
+    EXPECT_EQ(filterEntryForFile(entries, 1, QStringLiteral("f2.webp")), 0); // shown by none
 }
 
 } // namespace

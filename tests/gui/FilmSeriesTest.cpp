@@ -260,10 +260,10 @@ private slots:
         for (int k = 1; k < 6; ++k)
             QVERIFY2(std::count(gauge.shown.begin(), gauge.shown.end(), k * 100 / 6) > 0, qPrintable(QString::number(k)));
 
-        // The dialog: several files, the thirteen entries.
+        // The dialog: several files, the fourteen entries.
         QCOMPARE(dialogs->fileRequests.size(), 1);
         QVERIFY(dialogs->fileRequests[0].multiple);
-        QCOMPARE(dialogs->fileRequests[0].filter.count(QLatin1Char('|')), 25);
+        QCOMPARE(dialogs->fileRequests[0].filter.count(QLatin1Char('|')), 27);
         QVERIFY(dialogs->fileRequests[0].filter.startsWith(QStringLiteral("Alle Bilder|*.BMP;*.DIB;")));
 
         // The load failure at its place, the unwritten files in one message at the end.

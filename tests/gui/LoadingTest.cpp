@@ -63,11 +63,11 @@ dib twoHalves(int32_t width, int32_t height, int32_t bits)
 uint32_t topColour(int32_t bits) { return bits == 1 ? kTable[0] : kTable[1]; }
 uint32_t bottomColour(int32_t bits) { return bits == 1 ? kTable[1] : kTable[2]; }
 
-void writePicture(const QString &file, int32_t width, int32_t height, int32_t bits = 24)
+void writePicture(const QString &file, int32_t width, int32_t height, int32_t bits = 24, int format = BK3_FORMAT_BMP)
 {
     const Picture picture(twoHalves(width, height, bits));
     QVERIFY(!picture.empty());
-    QCOMPARE(SaveDib(picture.get(), QFile::encodeName(file).constData(), BK3_FORMAT_BMP, nullptr), 1);
+    QCOMPARE(SaveDib(picture.get(), QFile::encodeName(file).constData(), format, nullptr), 1);
 }
 
 uint32_t pixelInFile(const QString &path, int32_t x, int32_t y)
@@ -215,36 +215,39 @@ private slots:
     {
         QTest::addColumn<int>("bits");
         QTest::addColumn<bool>("doubleClick");
-        QTest::newRow("24 bit, double-click") << 24 << true;
-        QTest::newRow("8 bit, Enter") << 8 << false;
-        QTest::newRow("4 bit, double-click") << 4 << true;
-        QTest::newRow("1 bit, Enter") << 1 << false;
+        QTest::addColumn<QString>("name");
+        QTest::newRow("24 bit, double-click") << 24 << true << "bild.bmp";
+        QTest::newRow("8 bit, Enter") << 8 << false << "bild.bmp";
+        QTest::newRow("4 bit, double-click") << 4 << true << "bild.bmp";
+        QTest::newRow("1 bit, Enter") << 1 << false << "bild.bmp";
+        QTest::newRow("PNG, 8 bit, double-click") << 8 << true << "bild.png";
     }
     void openFromListShowsThePicture()
     {
         QFETCH(int, bits);
         QFETCH(bool, doubleClick);
+        QFETCH(QString, name);
         QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("a-ordner")));
-        writePicture(path(QStringLiteral("bild.bmp")), 37, 23, bits);
-        QVERIFY2(showFolder(folder->path(), {"a-ordner", "bild.bmp"}), qPrintable(rowNames().join(',')));
+        writePicture(path(name), 37, 23, bits, formatCodeForFile(name));
+        QVERIFY2(showFolder(folder->path(), {QStringLiteral("a-ordner"), name}), qPrintable(rowNames().join(',')));
         QVERIFY(closeTo(control<TPaintBox>(*window, "DibPrevPaint")->grab().toImage().pixelColor(2, 2),
                         rgb(255, 255, 255)));
         PaintRecorder previewPaints(control<TPaintBox>(*window, "DibPrevPaint"));
         control<QSpinBox>(*window, "ZoomEd")->setValue(200);
 
         if (doubleClick) {
-            const QRect rect = fileList()->visualRect(item(QStringLiteral("bild.bmp")));
+            const QRect rect = fileList()->visualRect(item(name));
             // The press of the first click picks the item the second one opens.
             QTest::mouseClick(fileList()->viewport(), Qt::LeftButton, {}, rect.center());
             QTest::mouseDClick(fileList()->viewport(), Qt::LeftButton, {}, rect.center());
         } else {
-            select(QStringLiteral("bild.bmp"));
+            select(name);
             pressEnter();
         }
 
         QVERIFY(dialogs->messages.isEmpty());
         // The colour count is that of the 24-bit picture it has become.
-        verifyLoaded(QStringLiteral("bild.bmp"), 37, 23);
+        verifyLoaded(name, 37, 23);
         QCOMPARE(dibbits(window->di), 24);
         QCOMPARE(getpixel(window->di, 36, 0), topColour(bits));
         QCOMPARE(getpixel(window->di, 0, 22), bottomColour(bits));

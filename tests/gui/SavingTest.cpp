@@ -291,8 +291,8 @@ private slots:
         QTest::newRow("target is a folder") << "ordner.bmp" << "" << "ordner.bmp" << false << "";
         QTest::newRow("unknown extension") << "bild.tiff" << "" << "bild.tiff" << true
                                            << "Für die Endung \".tiff\" gibt es kein Bildformat.";
-        QTest::newRow("unknown extension, dialog") << "" << "bild.png" << "bild.png" << false
-                                                   << "Für die Endung \".png\" gibt es kein Bildformat.";
+        QTest::newRow("unknown extension, dialog") << "" << "bild.webp" << "bild.webp" << false
+                                                   << "Für die Endung \".webp\" gibt es kein Bildformat.";
         QTest::newRow("no extension") << "bild" << "" << "bild" << true
                                       << "Der Dateiname hat keine Endung, die ein Bildformat bestimmt.";
     }
