@@ -3,6 +3,7 @@
 #include "MainUnit.h"
 #include "PlainFile.h"
 #include "SettingsFile.h"
+#include "SharedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,6 +60,8 @@ void TMainForm::SaveSettings(const QString &fname)
     // only part of its buffer in commit() and still reports success.
     // A pipe or device in the file's place stays; it is reported like a file
     // that cannot be made.
+    // Two instances closing together write one after the other; the later wins.
+    const FileLock lock(fname);
     QSaveFile file(fname);
     if (isSpecialFile(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
         || file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()))
