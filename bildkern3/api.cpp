@@ -9,6 +9,7 @@
 #include "halftone.h"
 #include "progress.h"
 
+#include <cerrno>
 #include <cstring>
 
 extern "C" {
@@ -48,6 +49,7 @@ void OpenDib(dib *result, const char *filename, int32_t /*reserved*/, bk3_sink *
 
 int32_t SaveDib(dib d, const char *filename, int32_t format, bk3_sink *wnd)
 {
+  errno = 0;
   if (!d.pmi || !d.poi || !filename || !*filename)
     return 0;
   const bk3::Codec *codec = bk3::codec_for_save(format);

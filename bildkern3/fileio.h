@@ -80,6 +80,7 @@ private:
 // On any failure the temporary file is removed and the target stays as it was; a
 // target the user may not write to is left alone from the start.
 // An existing target keeps its permission bits; a new file gets 0666 & ~umask.
+// On failure errno holds the system's reason, or 0 when there was none.
 bool write_file_atomically(const char *target, const std::function<bool(Writer &)> &body);
 
 } // namespace bk3

@@ -5,6 +5,7 @@
 #include "ColourListFile.h"
 #include "ColourListMerge.h"
 #include "ErrorReport.h"
+#include "ErrorText.h"
 #include "MainUnit.h"
 #include "PlainFile.h"
 #include "SharedFile.h"
@@ -290,11 +291,13 @@ bool TMainForm::OpenFarbListe(const QString &fname, bool atStart)
     // made by another instance, and is merged rather than lost.
     const FileStamp stamp = fileStamp(fname);
     std::vector<FarEntry> entries;
+    errno = 0;
     const ListRead read = readListFile(fname, entries);
     if (!read.opened) {
+        const int error = isSpecialFile(fname) ? 0 : errno;
         dialogs->error(this, atStart ? QStringLiteral("Die Farbliste %1 kann nicht gelesen werden.")
                                            .arg(QDir::toNativeSeparators(fname))
-                                     : QStringLiteral("Fehler beim Öffnen der Datei."));
+                                     : fileErrorText(QStringLiteral("Fehler beim Öffnen der Datei."), fname, error));
         return false;
     }
 
@@ -325,8 +328,11 @@ void TMainForm::SaveFarbListe(const QString &fname)
 
     QSaveFile file(fname);
     // A pipe or device in the list's place is not replaced by a plain file.
-    if (isWriteProtected(QFileInfo(fname)) || isSpecialFile(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
+    errno = 0;
+    const bool writeProtected = isWriteProtected(QFileInfo(fname));
+    if (writeProtected || isSpecialFile(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const int error = writeProtected ? EACCES : isSpecialFile(fname) ? 0 : errno;
+        dialogs->error(this, fileErrorText(QStringLiteral("Fehler beim Anlegen der Datei."), fname, error));
         return;
     }
     // The old file is replaced only by a complete new one; a failed write
@@ -378,8 +384,9 @@ void TMainForm::FormClose()
             const QString backup = fname + QLatin1String(".bak");
             if (QFileInfo(backup).isFile())
                 QFile::remove(backup);
+            errno = 0;
             if (!QFile::rename(fname, backup)) {
-                dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
+                dialogs->error(this, fileErrorText(QStringLiteral("Fehler beim Anlegen der Datei."), backup, errno));
                 return;
             }
         }
