@@ -117,7 +117,7 @@ mode_t current_umask()
 
 } // namespace
 
-Error read_file(const char *filename, FileData &out, const HeadCheck &check)
+Error read_file(const char *filename, FileData &out, const HeadCheck &check, Progress *progress)
 {
   out = FileData{};
   if (!filename || !*filename)
@@ -148,9 +148,14 @@ Error read_file(const char *filename, FileData &out, const HeadCheck &check)
     return msg::no_memory;
   size_t got = 0;
   bool shrank = false;
+  // Large files are read chunk by chunk, so the gauge moves while they come in.
+  const bool in_chunks = progress && size > read_chunk;
+  if (in_chunks)
+    progress->span(0, 50);
   const auto read_up_to = [&](size_t limit) -> Error {
     while (got < limit) {
-      const ssize_t n = ::read(fd.fd, data.bytes.get() + got, limit - got);
+      const size_t want = limit - got < read_chunk ? limit - got : read_chunk;
+      const ssize_t n = ::read(fd.fd, data.bytes.get() + got, want);
       if (n < 0) {
         if (errno == EINTR)
           continue;
@@ -161,6 +166,8 @@ Error read_file(const char *filename, FileData &out, const HeadCheck &check)
         break;
       }
       got += size_t(n);
+      if (in_chunks)
+        progress->step(int64_t(got), int64_t(size));
     }
     return nullptr;
   };
@@ -183,6 +190,8 @@ Error read_file(const char *filename, FileData &out, const HeadCheck &check)
   }
   if (got == 0)
     return msg::empty_file;
+  if (in_chunks)
+    progress->span(50, 100);
   data.size = got;
   out = std::move(data);
   return nullptr;
