@@ -2,6 +2,7 @@
 // magic, absurd sizes. Each must fail with a German reason and leave no picture.
 #include "AddressSpaceCap.h"
 #include "CodecSupport.h"
+#include "IffPcxTgaFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -263,6 +264,34 @@ Bytes bmp_header(int32_t width, int32_t height)
   return b;
 }
 
+// Headers declaring 16384 x 16384 pixels: a FORM ILBM with 24 planes and a body
+// of `body_length` bytes, `compression` 0 or 1; a PCX of three 8-bit planes and
+// `body` bytes after the header, `encoding` 0 or 1; a Targa of `type` 2 or 10 and
+// `body` bytes after the header.
+Bytes iff_header(int compression, uint32_t body_length)
+{
+  Bytes body = chunk("BODY", Bytes(8));
+  body[4] = uint8_t(body_length >> 24), body[5] = uint8_t(body_length >> 16), body[6] = uint8_t(body_length >> 8),
+  body[7] = uint8_t(body_length);
+  return form("ILBM", concat({bmhd(16384, 16384, 24, 0, compression), body}), 0x7FFFFFFF);
+}
+
+Bytes pcx_header(int encoding, size_t body)
+{
+  Pcx p;
+  p.encoding = encoding, p.bits = 8, p.planes = 3, p.xmax = p.ymax = 16383, p.line_bytes = 16384;
+  p.data = Bytes(body);
+  return p.build();
+}
+
+Bytes tga_header(int type, size_t body)
+{
+  Tga t;
+  t.type = type, t.width = t.height = 16384, t.bits = 24;
+  t.pixels = Bytes(body);
+  return t.build();
+}
+
 // Sizes the file's bytes cannot hold are refused from the header: neither is the
 // whole file read nor the picture allocated.
 TEST(DeclaredSize, RefusedBeforeReadingOrAllocating)
@@ -279,6 +308,17 @@ TEST(DeclaredSize, RefusedBeforeReadingOrAllocating)
       {"16384 x 16384 in 100 MB", bmp_header(16384, 16384), off_t(100) << 20, "bmp", "Die Datei ist unvollständig."},
       {"16384 x 16384 top-down in 64 KB", bmp_header(16384, -16384), 0, "bmp", "Die Datei ist unvollständig."},
       {"TIFF of 150 bytes, 16384 x 16384, turned", tiny_tiff(16384, 16384, 8, 8, 8, 4), 0, "tif", damaged},
+      // Run-length data may shrink a lot, yet not below a run per 64 (IFF), 63
+      // (PCX) or 128 (TGA) bytes; uncompressed data must all be there.
+      {"IFF of 80 bytes, 16384 x 16384, packed", iff_header(1, 8), 0, "iff", damaged},
+      {"IFF in 500 MB, 16384 x 16384, 24 planes", iff_header(0, 500 << 20), off_t(500) << 20, "iff", damaged},
+      {"PCX of 200 bytes, 16384 x 16384, packed", pcx_header(1, 200), 0, "pcx", damaged},
+      {"PCX in 500 MB, 16384 x 16384, 24 bits", pcx_header(0, 0), off_t(500) << 20, "pcx", damaged},
+      {"TGA of 40 bytes, 16384 x 16384, packed", tga_header(10, 22), 0, "tga", damaged},
+      {"TGA in 500 MB, 16384 x 16384, 24 bits", tga_header(2, 0), off_t(500) << 20, "tga", damaged},
+      {"GIF of 30 bytes, 16384 x 16384", tiny_gif(16384, 16384), 0, "gif", damaged},
+      {"JPEG of 1 KB, 16384 x 16384", with_jpeg_size(our_file(BK3_FORMAT_JPEG, "jpg"), 16384, 16384), 0, "jpg",
+       damaged},
   };
   for (const Case &c : cases) {
     TempDir dir;
