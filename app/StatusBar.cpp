@@ -61,8 +61,27 @@ void TStatusBar::paintEvent(QPaintEvent *)
         if (panel == 1)
             drawGauge(painter, inner);
         else
-            painter.fillRect(toQRect(inner), face);
+            drawMessage(painter, inner, face);
     }
+}
+
+void TStatusBar::setText(const QString &text)
+{
+    message = text;
+    setToolTip(text);
+    update(toQRect(panelRect(0)));
+}
+
+void TStatusBar::drawMessage(QPainter &painter, const PixelRect &panel, const QColor &face)
+{
+    const QRect area = toQRect(panel);
+    painter.fillRect(area, face);
+    if (message.isEmpty())
+        return;
+    const QRect textArea = area.adjusted(2, 0, -2, 0);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(message, Qt::ElideRight, textArea.width()));
 }
 
 void TStatusBar::drawGauge(QPainter &painter, const PixelRect &panel)

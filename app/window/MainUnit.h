@@ -333,6 +333,7 @@ private:
     FileStamp colourListStamp;
     std::vector<FarEntry> colourListRead;
     QPersistentModelIndex revealFile; // selected picture of the list still to be kept in view
+    QStringList foldersCheckedForNames; // folders whose unlistable names stepping has looked for
 
     // Helpers of the handler files that work on the window's own parts.
     class BatchGauge;
