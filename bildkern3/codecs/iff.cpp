@@ -174,8 +174,8 @@ Error check_room(const Form &f, uint64_t available)
 
 Error iff_check_head(const uint8_t *head, size_t size, uint64_t file_size)
 {
-  // The chunks before the body are small; the body is cut to what the head holds
-  // and its length is taken from its chunk header and the file's size.
+  // The chunks before the body are small and lie in the head; the body's length
+  // comes from its chunk header and the file's size.
   if (size < 12)
     return nullptr;
   size_t p = 12;
@@ -189,7 +189,9 @@ Error iff_check_head(const uint8_t *head, size_t size, uint64_t file_size)
     }
     p += 8 + size_t(std::min<uint64_t>(length + (length & 1), size));
   }
-  if (body_at == 0 || body_at > file_size)
+  // Only a body that reaches the end of the file is judged here: the loader
+  // takes the last body, and after a shorter one another may follow.
+  if (body_at == 0 || body_at > file_size || body_at + body_length < file_size)
     return nullptr;
   const uint64_t available = std::min<uint64_t>(body_length, file_size - body_at);
   // The chunks up to an empty body and a FORM ending there: parse() reads the
