@@ -61,27 +61,27 @@ void TStatusBar::paintEvent(QPaintEvent *)
         if (panel == 1)
             drawGauge(painter, inner);
         else
-            drawNote(painter, inner, face);
+            drawMessage(painter, inner, face);
     }
 }
 
-void TStatusBar::drawNote(QPainter &painter, const PixelRect &panel, const QColor &face)
+void TStatusBar::setText(const QString &text)
+{
+    message = text;
+    setToolTip(text);
+    update(toQRect(panelRect(0)));
+}
+
+void TStatusBar::drawMessage(QPainter &painter, const PixelRect &panel, const QColor &face)
 {
     const QRect area = toQRect(panel);
     painter.fillRect(area, face);
-    if (noteText.isEmpty())
+    if (message.isEmpty())
         return;
-    painter.setPen(palette().color(QPalette::WindowText));
-    const QRect text = area.adjusted(3, 0, -3, 0);
-    painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
-                     painter.fontMetrics().elidedText(noteText, Qt::ElideRight, text.width()));
-}
-
-void TStatusBar::setNote(const QString &text)
-{
-    noteText = text;
-    setToolTip(text);
-    update(toQRect(panelRect(0)));
+    const QRect textArea = area.adjusted(2, 0, -2, 0);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(message, Qt::ElideRight, textArea.width()));
 }
 
 void TStatusBar::drawGauge(QPainter &painter, const PixelRect &panel)

@@ -19,7 +19,7 @@ PixelRect gaugeFilledRect(const PixelRect &panel, int32_t position);
 // unsaved changes; "unbenannt.jpg" stands in while no file name is known.
 QString captionText(const QString &maincap, const QString &afilename, bool changed);
 
-// Two panels: panel 0 (250 pixels, empty unless a note is shown) and panel 1, the progress gauge,
+// Two panels: panel 0 (250 pixels, for a message) and panel 1, the progress gauge,
 // reaching to the right end of the bar.
 class TStatusBar : public QStatusBar {
     Q_OBJECT
@@ -41,23 +41,23 @@ public:
     // The gauge panel where the bar last painted it; empty before the first
     // paint, and until then setProgress paints nothing.
     PixelRect gaugeRect() const { return gaugePanel; }
+    // A message in panel 0, cut to the panel's width; the whole text is the
+    // bar's tool tip.
+    void setText(const QString &text);
+    QString text() const { return message; }
     // The gauge as the plain code's progress reports. They arrive once per row
     // and mostly repeat the position shown; as every setProgress paints, only
     // changes are passed on, which shows the same.
     Progress gauge();
-    // A short note in panel 0, elided to fit; the whole text is the bar's hint.
-    // An empty text clears it.
-    void setNote(const QString &text);
-    const QString &note() const { return noteText; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void drawGauge(QPainter &painter, const PixelRect &panel);
-    void drawNote(QPainter &painter, const PixelRect &panel, const QColor &face);
+    void drawMessage(QPainter &painter, const PixelRect &panel, const QColor &face);
 
     int32_t position = 0;
     PixelRect gaugePanel;
-    QString noteText;
+    QString message;
 };

@@ -9,6 +9,7 @@
 #include "halftone.h"
 #include "progress.h"
 
+#include <cerrno>
 #include <cstring>
 
 extern "C" {
@@ -37,17 +38,18 @@ void OpenDib(dib *result, const char *filename, int32_t /*reserved*/, bk3_sink *
   const auto check = [filename](const uint8_t *head, size_t size, uint64_t file_size) {
     return bk3::check_head(head, size, file_size, filename);
   };
-  if (bk3::Error e = bk3::read_file(filename, file, check)) {
+  bk3::Progress progress(wnd);
+  if (bk3::Error e = bk3::read_file(filename, file, check, &progress)) {
     bk3::set_failure(result, e);
     return;
   }
-  bk3::Progress progress(wnd);
   if (bk3::Error e = bk3::decode(file.bytes.get(), file.size, filename, result, progress))
     bk3::set_failure(result, e);
 }
 
 int32_t SaveDib(dib d, const char *filename, int32_t format, bk3_sink *wnd)
 {
+  errno = 0;
   if (!d.pmi || !d.poi || !filename || !*filename)
     return 0;
   const bk3::Codec *codec = bk3::codec_for_save(format);

@@ -164,7 +164,9 @@ BK3_API void OpenDib(dib *result, const char *filename, int32_t reserved, bk3_si
 /* Writes the picture in the format of `format`. The file is written beside the target
  * and renamed over it only when complete; an existing target keeps its permissions.
  * Returns 1 when the file was written, else 0 (also for codes without a writer, and
- * for a target the user may not write to, which stays as it is). */
+ * for a target the user may not write to, which stays as it is). After a failure
+ * errno holds the system's reason (a full disk, a missing right, ...), or 0 when the
+ * picture or the code was refused without one. */
 BK3_API int32_t SaveDib(dib d, const char *filename, int32_t format, bk3_sink *wnd);
 
 /* Pixel (x, y), counted from the top-left. Palette pictures: the entry index; 24 bits:

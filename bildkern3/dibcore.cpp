@@ -57,9 +57,11 @@ void set_failure(dib *result, Error reason)
 
 Error check_size(int64_t width, int64_t height)
 {
-  if (width < 1 || height < 1 || width > BK3_MAX_SIDE || height > BK3_MAX_SIDE ||
-      width * height > int64_t(BK3_MAX_PIXELS))
+  if (width < 1 || height < 1)
     return msg::bad_size;
+  // The limits are named: a picture that is merely large is not a damaged one.
+  if (width > BK3_MAX_SIDE || height > BK3_MAX_SIDE || width * height > int64_t(BK3_MAX_PIXELS))
+    return msg::over_limit;
   return nullptr;
 }
 

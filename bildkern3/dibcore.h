@@ -15,6 +15,8 @@ using Error = const char *;
 namespace msg {
 inline constexpr Error incomplete = "Die Datei ist unvollständig.";
 inline constexpr Error bad_size = "Die Bildgröße ist ungültig.";
+inline constexpr Error over_limit =
+    "Das Bild ist zu groß (höchstens 65535 Pixel je Seite und 268 Millionen Pixel).";
 inline constexpr Error cannot_open = "Die Datei konnte nicht geöffnet werden.";
 inline constexpr Error cannot_read = "Die Datei konnte nicht gelesen werden.";
 inline constexpr Error empty_file = "Die Datei ist leer.";
@@ -50,7 +52,8 @@ struct PictureShape {
 // or 24, a size outside the limits, or rows shorter than the depth needs.
 bool writable_shape(const dib &picture, PictureShape &shape);
 
-// Checks width and height against the library's limits.
+// Checks width and height against the library's limits: bad_size for a side below 1,
+// over_limit (naming the limits) beyond them.
 Error check_size(int64_t width, int64_t height);
 
 // Creates a picture (bits 1, 4, 8 or 24) with zeroed pixels and a colour table of

@@ -61,16 +61,18 @@ public:
   {
     if (failed())
       return false;
-    const bool ok = write_all(fd_, buf_, used_);
+    const bool ok = write(buf_, used_);
     used_ = 0;
     return ok;
   }
+  // The system's reason for the first failed write; 0 when none failed.
+  int error() const { return error_; }
 
 protected:
   bool put(const void *data, size_t size) override
   {
     if (size >= sizeof buf_)
-      return flush() && write_all(fd_, data, size);
+      return flush() && write(data, size);
     if (used_ + size > sizeof buf_ && !flush())
       return false;
     std::memcpy(buf_ + used_, data, size);
@@ -79,7 +81,16 @@ protected:
   }
 
 private:
+  bool write(const void *data, size_t size)
+  {
+    if (write_all(fd_, data, size))
+      return true;
+    error_ = errno;
+    return false;
+  }
+
   int fd_;
+  int error_ = 0;
   size_t used_ = 0;
   uint8_t buf_[1 << 16];
 };
@@ -106,7 +117,7 @@ mode_t current_umask()
 
 } // namespace
 
-Error read_file(const char *filename, FileData &out, const HeadCheck &check)
+Error read_file(const char *filename, FileData &out, const HeadCheck &check, Progress *progress)
 {
   out = FileData{};
   if (!filename || !*filename)
@@ -137,9 +148,14 @@ Error read_file(const char *filename, FileData &out, const HeadCheck &check)
     return msg::no_memory;
   size_t got = 0;
   bool shrank = false;
+  // Large files are read chunk by chunk, so the gauge moves while they come in.
+  const bool in_chunks = progress && size > read_chunk;
+  if (in_chunks)
+    progress->span(0, 50);
   const auto read_up_to = [&](size_t limit) -> Error {
     while (got < limit) {
-      const ssize_t n = ::read(fd.fd, data.bytes.get() + got, limit - got);
+      const size_t want = limit - got < read_chunk ? limit - got : read_chunk;
+      const ssize_t n = ::read(fd.fd, data.bytes.get() + got, want);
       if (n < 0) {
         if (errno == EINTR)
           continue;
@@ -150,6 +166,8 @@ Error read_file(const char *filename, FileData &out, const HeadCheck &check)
         break;
       }
       got += size_t(n);
+      if (in_chunks)
+        progress->step(int64_t(got), int64_t(size));
     }
     return nullptr;
   };
@@ -172,6 +190,8 @@ Error read_file(const char *filename, FileData &out, const HeadCheck &check)
   }
   if (got == 0)
     return msg::empty_file;
+  if (in_chunks)
+    progress->span(50, 100);
   data.size = got;
   out = std::move(data);
   return nullptr;
@@ -226,6 +246,9 @@ void remove_stale_temp_files(const char *folder)
 
 bool write_file_atomically(const char *target, const std::function<bool(Writer &)> &body)
 {
+  // Each failure leaves the system's reason in errno, or 0 when there was none
+  // (an encoder that refused the picture); cleaning up must not overwrite it.
+  errno = 0;
   if (!target || !*target)
     return false;
 
@@ -241,8 +264,10 @@ bool write_file_atomically(const char *target, const std::function<bool(Writer &
 
   struct stat old;
   const bool exists = ::stat(path.c_str(), &old) == 0;
-  if (exists && !S_ISREG(old.st_mode))
+  if (exists && !S_ISREG(old.st_mode)) {
+    errno = S_ISDIR(old.st_mode) ? EISDIR : 0;
     return false;
+  }
   // The rename below needs only the folder's permission: a file the user has
   // write-protected would be replaced all the same.
   if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
@@ -261,17 +286,32 @@ bool write_file_atomically(const char *target, const std::function<bool(Writer &
   ::flock(fd.fd, LOCK_EX);
 
   const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~current_umask());
+  int error = 0;
   bool ok = ::fchmod(fd.fd, mode) == 0;
-  if (ok) {
+  if (!ok) {
+    error = errno;
+  } else {
     FdWriter writer(fd.fd);
     ok = body(writer) && writer.flush();
+    if (!ok)
+      error = writer.error();
   }
-  ok = ok && ::fsync(fd.fd) == 0;
+  if (ok && ::fsync(fd.fd) != 0) {
+    ok = false;
+    error = errno;
+  }
   const int raw = fd.release();
-  ok = (::close(raw) == 0) && ok;
-  ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+  if (::close(raw) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
   if (!ok) {
     ::unlink(temp.c_str());
+    errno = error;
     return false;
   }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dibcore.h"
+#include "progress.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,7 +30,12 @@ inline constexpr uint64_t max_file_bytes = uint64_t(1) << 31;
 using HeadCheck = std::function<Error(const uint8_t *head, size_t size, uint64_t file_size)>;
 inline constexpr size_t head_bytes = size_t(64) << 10;
 
-Error read_file(const char *filename, FileData &out, const HeadCheck &check = nullptr);
+// A file larger than read_chunk is read in chunks that move `progress` over the
+// first half of the gauge, leaving the second half to the decoder; a smaller
+// one leaves the whole gauge to it.
+inline constexpr size_t read_chunk = size_t(4) << 20;
+Error read_file(const char *filename, FileData &out, const HeadCheck &check = nullptr,
+                Progress *progress = nullptr);
 
 // A sink of bytes with sticky failure: after the first failed write every further
 // write fails too, so encoders may check once at the end.
@@ -80,6 +86,7 @@ private:
 // On any failure the temporary file is removed and the target stays as it was; a
 // target the user may not write to is left alone from the start.
 // An existing target keeps its permission bits; a new file gets 0666 & ~umask.
+// On failure errno holds the system's reason, or 0 when there was none.
 bool write_file_atomically(const char *target, const std::function<bool(Writer &)> &body);
 
 } // namespace bk3

@@ -17,6 +17,28 @@ LoadedPicture failed(LoadFailure failure, const QString &reason = QString())
 
 bool isPaletteDepth(int32_t bits) { return bits == 1 || bits == 4 || bits == 8; }
 
+// Copies the rows of `from` into `to` (same depth and width, so the rows are
+// laid out alike; rows of the copy are never shorter). A large picture takes
+// seconds: the gauge moves with every band of rows.
+void copyRows(const dib &from, const dib &to, const Progress &progress)
+{
+    const int32_t height = dibheight(from);
+    const size_t rowBytes = size_t(std::min(from.bytew, to.bytew));
+    const int32_t bandRows = bandRowsFor(from.bytew, int64_t(8) << 20);
+    for (int32_t y = 0; y < height; y += bandRows) {
+        reportProgress(progress, rowPercent(y, height));
+        const int32_t end = std::min(height, y + bandRows);
+        if (from.bytew == to.bytew)
+            std::memcpy(to.poi + size_t(y) * size_t(to.bytew), from.poi + size_t(y) * size_t(from.bytew),
+                        size_t(end - y) * size_t(from.bytew));
+        else
+            for (int32_t row = y; row < end; ++row)
+                std::memcpy(to.poi + size_t(row) * size_t(to.bytew),
+                            from.poi + size_t(row) * size_t(from.bytew), rowBytes);
+    }
+    reportProgress(progress, 0); // emptied at the end, as after widening
+}
+
 } // namespace
 
 QString libraryReason(const dib &failed)
@@ -45,17 +67,7 @@ LoadedPicture completePicture(Picture read, const Progress &progress)
     Picture copy(read.width(), read.height(), 24);
     if (copy.empty() || copy->poih == 0)
         return failed(LoadFailure::OutOfMemory);
-    // Same depth and width, so the rows are laid out alike; rows of the copy
-    // are never shorter.
-    const int32_t height = read.height();
-    const size_t rowBytes = size_t(std::min(read->bytew, copy->bytew));
-    if (read->bytew == copy->bytew) {
-        std::memcpy(copy->poi, read->poi, size_t(height) * size_t(read->bytew));
-    } else {
-        for (int32_t y = 0; y < height; ++y)
-            std::memcpy(copy->poi + size_t(y) * size_t(copy->bytew),
-                        read->poi + size_t(y) * size_t(read->bytew), rowBytes);
-    }
+    copyRows(read.get(), copy.get(), progress);
 
     LoadedPicture outcome;
     outcome.source = std::move(read);

@@ -21,6 +21,8 @@ struct CodecUnderTest {
   // Write back only pictures of at most this many pixels (0: all); slow encoders
   // cover the same paths with small pictures.
   int64_t save_limit = 0;
+  // The check of the file's head before the rest is read, when the codec has one.
+  bk3::HeadFn head = nullptr;
 };
 
 // Keeps the encoder's bytes, so they can be decoded again.
@@ -73,6 +75,9 @@ inline int fuzz_codec(const uint8_t *data, size_t size, const CodecUnderTest &co
 {
   bk3_sink sink{nullptr, check_progress};
   bk3::Progress progress(&sink);
+  // A file the head check refuses must be one the decoder refuses too.
+  const bool refused_early =
+      codec.head && codec.head(data, size < bk3::head_bytes ? size : bk3::head_bytes, size) != nullptr;
   dib picture;
   if (bk3::load_cleanly(codec.load, data, size, &picture, progress)) {
     // A failure leaves no picture behind.
@@ -80,6 +85,8 @@ inline int fuzz_codec(const uint8_t *data, size_t size, const CodecUnderTest &co
       __builtin_trap();
     return 0;
   }
+  if (refused_early)
+    __builtin_trap();
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
   if (h.biHeight <= 0 || h.biWidth <= 0 || picture.bytew < bk3::row_bytes(h.biWidth, h.biBitCount))
     __builtin_trap();

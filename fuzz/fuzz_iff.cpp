@@ -3,5 +3,5 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-  return fuzzing::fuzz_codec(data, size, {bk3::iff_load, bk3::iff_save, true, 0});
+  return fuzzing::fuzz_codec(data, size, {bk3::iff_load, bk3::iff_save, true, 0, bk3::iff_check_head});
 }

@@ -4,9 +4,11 @@
 #pragma once
 
 #include "Brush.h"
+#include "ColourListFile.h"
 #include "LayerShift.h"
 #include "Picture.h"
 #include "Rect.h"
+#include "SharedFile.h"
 #include "Stepping.h"
 #include "UserDialogs.h"
 
@@ -17,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class PictureHistory;
 class QAction;
@@ -331,7 +334,12 @@ private:
     // unless the user changed the list (then it goes to "farbliste.far.bak").
     bool colourListUnread = false;
     bool colourListEdited = false;
+    // The data folder's list as this run read it, to merge at close with what
+    // another instance wrote there in the meantime.
+    FileStamp colourListStamp;
+    std::vector<FarEntry> colourListRead;
     QPersistentModelIndex revealFile; // selected picture of the list still to be kept in view
+    QStringList foldersCheckedForNames; // folders whose unlistable names stepping has looked for
 
     // Helpers of the handler files that work on the window's own parts.
     class BatchGauge;

@@ -3,9 +3,12 @@
 // files that carry the list from one run to the next.
 #include "Ansi.h"
 #include "ColourListFile.h"
+#include "ColourListMerge.h"
 #include "ErrorReport.h"
+#include "ErrorText.h"
 #include "MainUnit.h"
 #include "PlainFile.h"
+#include "SharedFile.h"
 
 #include <QAction>
 #include <QDir>
@@ -83,6 +86,59 @@ public:
 private:
     QFile &file;
 };
+
+// How far reading a list file came.
+struct ListRead {
+    bool opened = false;
+    bool damaged = false;
+    // A count below zero reads as an empty list without a message, yet the
+    // file is no empty list and must not be taken for one.
+    bool countBelowZero = false;
+    bool complete() const { return opened && !damaged && !countBelowZero; }
+};
+
+// Reads the entries of the list file `fname` that are there in full.
+ListRead readListFile(const QString &fname, std::vector<FarEntry> &entries)
+{
+    ListRead read;
+    QFile file;
+    // Only a plain file: a folder or a device is no colour list, and a pipe
+    // would hold the window until something writes to it.
+    if (!openPlainFile(file, fname))
+        return read;
+    read.opened = true;
+    const QByteArray count = file.peek(4);
+    read.countBelowZero = count.size() == 4 && (uchar(count[3]) & 0x80) != 0;
+    DeviceFarReader reader(file);
+    try {
+        readFarFile(reader, entries);
+    } catch (const FarFileError &) {
+        read.damaged = true;
+    }
+    return read;
+}
+
+std::vector<FarEntry> listFileEntries(const QTreeWidget *list)
+{
+    std::vector<FarEntry> entries;
+    entries.reserve(size_t(list->topLevelItemCount()));
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem *item = list->topLevelItem(row);
+        entries.push_back({ansiBytes(item->text(NameColumn)), ansiBytes(item->text(HueColumn)),
+                           ansiBytes(item->text(SatColumn))});
+    }
+    return entries;
+}
+
+void appendListEntries(QTreeWidget *list, std::vector<FarEntry>::const_iterator from,
+                       std::vector<FarEntry>::const_iterator to)
+{
+    QList<QTreeWidgetItem *> items;
+    items.reserve(qsizetype(to - from));
+    for (; from != to; ++from)
+        items.append(new QTreeWidgetItem(QStringList{ansiText(from->name), ansiText(from->hue), ansiText(from->saturation)}));
+    list->addTopLevelItems(items);
+}
 
 // The ten presets in the order of the bar.
 struct Preset {
@@ -231,64 +287,52 @@ void TMainForm::Farblistespeichern1Click()
 
 bool TMainForm::OpenFarbListe(const QString &fname, bool atStart)
 {
-    QFile file;
-    // Only a plain file: a folder or a device is no colour list, and a pipe
-    // would hold the window until something writes to it.
-    if (!openPlainFile(file, fname)) {
+    // Taken before reading: a change in between then shows at close as one
+    // made by another instance, and is merged rather than lost.
+    const FileStamp stamp = fileStamp(fname);
+    std::vector<FarEntry> entries;
+    errno = 0;
+    const ListRead read = readListFile(fname, entries);
+    if (!read.opened) {
+        const int error = isSpecialFile(fname) ? 0 : errno;
         dialogs->error(this, atStart ? QStringLiteral("Die Farbliste %1 kann nicht gelesen werden.")
                                            .arg(QDir::toNativeSeparators(fname))
-                                     : QStringLiteral("Fehler beim Öffnen der Datei."));
+                                     : fileErrorText(QStringLiteral("Fehler beim Öffnen der Datei."), fname, error));
         return false;
     }
-    // A count below zero reads as an empty list without a message, yet the
-    // file is no empty list and must not be taken for one.
-    const QByteArray count = file.peek(4);
-    const bool countBelowZero = count.size() == 4 && (uchar(count[3]) & 0x80) != 0;
-    std::vector<FarEntry> entries;
-    bool damaged = false;
-    DeviceFarReader reader(file);
-    try {
-        readFarFile(reader, entries);
-    } catch (const FarFileError &) {
-        damaged = true;
-    }
-    file.close();
 
     // The entries read in full replace the list, also after a damaged end, so
     // that as much of the list as possible survives.
     ListView1->clear();
-    QList<QTreeWidgetItem *> items;
-    items.reserve(qsizetype(entries.size()));
-    for (const FarEntry &entry : entries)
-        items.append(new QTreeWidgetItem(
-            QStringList{ansiText(entry.name), ansiText(entry.hue), ansiText(entry.saturation)}));
-    ListView1->addTopLevelItems(items);
+    appendListEntries(ListView1, entries.cbegin(), entries.cend());
     colourListEdited = true;
+    const size_t readCount = entries.size();
+    if (atStart) {
+        colourListStamp = stamp;
+        colourListRead = std::move(entries);
+    }
 
     // The error ends the operation like any input/output error; it is reported
     // here, not thrown, because the start of the program reads the list too.
-    if (damaged)
+    if (read.damaged)
         reportError(QStringLiteral("Die Farbliste %1 ist beschädigt; es wurden nur die ersten %2 Farben gelesen.")
                         .arg(QDir::toNativeSeparators(fname))
-                        .arg(qulonglong(entries.size())));
-    return !damaged && !countBelowZero;
+                        .arg(qulonglong(readCount)));
+    return read.complete();
 }
 
 void TMainForm::SaveFarbListe(const QString &fname)
 {
-    std::vector<FarEntry> entries;
-    entries.reserve(size_t(ListView1->topLevelItemCount()));
-    for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
-        const QTreeWidgetItem *item = ListView1->topLevelItem(row);
-        entries.push_back({ansiBytes(item->text(NameColumn)), ansiBytes(item->text(HueColumn)),
-                           ansiBytes(item->text(SatColumn))});
-    }
+    std::vector<FarEntry> entries = listFileEntries(ListView1);
     const std::string bytes = writeFarFile(entries);
 
     QSaveFile file(fname);
     // A pipe or device in the list's place is not replaced by a plain file.
-    if (isWriteProtected(QFileInfo(fname)) || isSpecialFile(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
+    errno = 0;
+    const bool writeProtected = isWriteProtected(QFileInfo(fname));
+    if (writeProtected || isSpecialFile(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const int error = writeProtected ? EACCES : isSpecialFile(fname) ? 0 : errno;
+        dialogs->error(this, fileErrorText(QStringLiteral("Fehler beim Anlegen der Datei."), fname, error));
         return;
     }
     // The old file is replaced only by a complete new one; a failed write
@@ -300,15 +344,37 @@ void TMainForm::SaveFarbListe(const QString &fname)
         const int error = errno;
         file.cancelWriting();
         reportError(error != 0 ? QString::fromStdString(writeFailureText(error)) : file.errorString());
+        return;
+    }
+    // Saved over the data folder's list through the menu: that is what this
+    // run now knows of it, not a change by another instance.
+    if (QFileInfo(fname) == QFileInfo(GetProgramDir(false) + QLatin1String("farbliste.far"))) {
+        colourListStamp = fileStamp(fname);
+        colourListRead = std::move(entries);
     }
 }
 
 void TMainForm::FormClose()
 {
     const QString fname = GetProgramDir(true) + QLatin1String("farbliste.far");
-    if (colourListUnread) {
-        // The window holds less than the file: an unchanged list is not worth
-        // the entries it would overwrite.
+    // Another instance closing at the same time waits here, so that reading,
+    // merging and writing the list are one step for each.
+    const FileLock lock(fname);
+    // The window holds less than the file: an unchanged list is not worth the
+    // entries it would overwrite.
+    bool keepOld = colourListUnread;
+    if (fileStamp(fname) != colourListStamp) {
+        // Another instance wrote the list since this one read it. With nothing
+        // changed here, its list is the newer one.
+        if (!colourListEdited)
+            return;
+        std::vector<FarEntry> onDisk;
+        const ListRead read = readListFile(fname, onDisk);
+        keepOld = QFileInfo::exists(fname) && !read.complete();
+        const std::vector<FarEntry> merged = mergeFarLists(colourListRead, listFileEntries(ListView1), onDisk);
+        appendListEntries(ListView1, merged.cbegin() + ListView1->topLevelItemCount(), merged.cend());
+    }
+    if (keepOld) {
         if (!colourListEdited)
             return;
         // Changed after all: the old bytes stay next to the new list. A
@@ -318,8 +384,9 @@ void TMainForm::FormClose()
             const QString backup = fname + QLatin1String(".bak");
             if (QFileInfo(backup).isFile())
                 QFile::remove(backup);
+            errno = 0;
             if (!QFile::rename(fname, backup)) {
-                dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
+                dialogs->error(this, fileErrorText(QStringLiteral("Fehler beim Anlegen der Datei."), backup, errno));
                 return;
             }
         }

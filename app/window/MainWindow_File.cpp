@@ -2,6 +2,7 @@
 // dialog, and by stepping to the next or previous file of the list's folder. A
 // picture opened otherwise than from the list is then shown and selected there.
 #include "FormatCodes.h"
+#include "HiddenNames.h"
 #include "MainUnit.h"
 #include "PaintBox.h"
 #include "PictureLoad.h"
@@ -285,6 +286,14 @@ void TMainForm::JamShellList1KeyPress(QChar &Key)
 
 void TMainForm::stepPicture(StepDirection direction)
 {
+    // Stepping passes over files the list cannot show without a word; the user
+    // is told once per folder.
+    const QString folder = fileModel->filePath(JamShellList1->rootIndex());
+    if (!folder.isEmpty() && !foldersCheckedForNames.contains(folder)) {
+        foldersCheckedForNames.append(folder);
+        if (const int hidden = unlistableNames(folder))
+            StatusBar1->setText(unlistableNamesText(hidden));
+    }
     FileListStepping list(JamShellList1, fileModel);
     if (!stepToPicture(list, direction)) {
         dialogs->message(this, QStringLiteral("Alle Bilder in dem Ordner wurden abgearbeitet."),

@@ -9,8 +9,14 @@
 
 #include <QAction>
 #include <QToolButton>
+#include <utility>
 
 namespace {
+
+QString tooLargeText(const QString &step)
+{
+    return QStringLiteral("„%1“ ist zu groß für den Verlauf und kann nicht rückgängig gemacht werden.").arg(step);
+}
 
 QList<QKeySequence> redoKeys()
 {
@@ -54,8 +60,7 @@ void TMainForm::wireHistory()
     connect(history, &PictureHistory::tooLarge, this, [this](const QString &name) {
         if (std::exchange(tooLargeTold, true))
             return;
-        StatusBar1->setNote(QStringLiteral("„%1“ ist zu groß für den Verlauf und kann nicht rückgängig gemacht werden.")
-                                .arg(name));
+        StatusBar1->setText(tooLargeText(name));
     });
     showHistory();
 }
@@ -114,6 +119,7 @@ void TMainForm::endStep(bool changedPictures)
 void TMainForm::restartHistory(bool unsaved)
 {
     history->restart(unsaved);
-    tooLargeTold = false;
-    StatusBar1->setNote(QString());
+    // The note belongs to the picture before; the bar's other notes stay.
+    if (std::exchange(tooLargeTold, false) && StatusBar1->text().endsWith(tooLargeText(QString()).mid(2)))
+        StatusBar1->setText(QString());
 }

@@ -1,4 +1,5 @@
 // Saving the result picture: "Speichern" and "Speichern unter...".
+#include "ErrorText.h"
 #include "FormatCodes.h"
 #include "MainUnit.h"
 #include "PictureHistory.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <cerrno>
 
 bool TMainForm::SaveTheFile(const QString &tempfile)
 {
@@ -31,8 +33,12 @@ bool TMainForm::SaveTheFile(const QString &tempfile)
     }
     const QByteArray name = QFile::encodeName(tempfile);
     if (SaveDib(outdi, name.constData(), format, messageSink()) != 1) {
-        dialogs->error(this,
-                       QStringLiteral("Das Bild konnte nicht gespeichert werden:\n%1").arg(tempfile));
+        // Taken at once: the library leaves the system's reason in errno.
+        const int error = errno;
+        QString text = QStringLiteral("Das Bild konnte nicht gespeichert werden:\n%1").arg(tempfile);
+        if (error != 0)
+            text += QStringLiteral("\n\n") + systemErrorText(error);
+        dialogs->error(this, text);
         return false;
     }
     SetUnChanged();

@@ -1,8 +1,10 @@
 // The data folder and the settings file: brush radius, brightness and zoom of the
 // editor page, kept from one run to the next.
+#include "ErrorText.h"
 #include "MainUnit.h"
 #include "PlainFile.h"
 #include "SettingsFile.h"
+#include "SharedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <array>
+#include <cerrno>
 
 QString TMainForm::GetProgramDir(bool create)
 {
@@ -26,10 +29,12 @@ void TMainForm::OpenSettings(const QString &fname)
     // Only a plain file is read: a pipe in its place would hold the start.
     QFile file;
     QByteArray bytes;
+    errno = 0;
     if (openPlainFile(file, fname))
         bytes = file.read(qint64(kSettingsFileSize));
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        dialogs->error(this, QStringLiteral("Fehler beim Öffnen der Datei."));
+        const int error = file.isOpen() || isSpecialFile(fname) ? 0 : errno;
+        dialogs->error(this, fileErrorText(QStringLiteral("Fehler beim Öffnen der Datei."), fname, error));
         return;
     }
     // The fields in the order of the file; a short file sets only the fields
@@ -62,12 +67,17 @@ void TMainForm::SaveSettings(const QString &fname)
     // only part of its buffer in commit() and still reports success.
     // A pipe or device in the file's place stays; it is reported like a file
     // that cannot be made.
+    // Two instances closing together write one after the other; the later wins.
+    const FileLock lock(fname);
     QSaveFile file(fname);
+    errno = 0;
     if (isSpecialFile(fname) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
         || file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()))
                != qint64(bytes.size())
         || !file.commit()) {
+        // Taken at once: cleaning up may set another error number.
+        const int error = errno;
         file.cancelWriting();
-        dialogs->error(this, QStringLiteral("Fehler beim Anlegen der Datei."));
+        dialogs->error(this, fileErrorText(QStringLiteral("Fehler beim Anlegen der Datei."), fname, error));
     }
 }

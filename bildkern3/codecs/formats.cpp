@@ -13,10 +13,10 @@ namespace {
 const Codec codecs[] = {
     {"BMP", ";bmp;dib;rle;", BK3_FORMAT_BMP, bmp_sniff, bmp_load, bmp_save, false, bmp_check_head},
     {"GIF", ";gif;", BK3_FORMAT_GIF, gif_sniff, gif_load, gif_save, false, nullptr},
-    {"IFF", ";iff;lbm;", BK3_FORMAT_IFF, iff_sniff, iff_load, iff_save, false, nullptr},
+    {"IFF", ";iff;lbm;", BK3_FORMAT_IFF, iff_sniff, iff_load, iff_save, false, iff_check_head},
     {"JPEG", ";jpg;jpeg;jpe;jif;", BK3_FORMAT_JPEG, jpeg_sniff, jpeg_load, jpeg_save, false, nullptr},
-    {"PCX", ";pcx;", BK3_FORMAT_PCX, pcx_sniff, pcx_load, pcx_save, false, nullptr},
-    {"TGA", ";tga;", BK3_FORMAT_TGA, tga_sniff, tga_load, tga_save, true, nullptr},
+    {"PCX", ";pcx;", BK3_FORMAT_PCX, pcx_sniff, pcx_load, pcx_save, false, pcx_check_head},
+    {"TGA", ";tga;", BK3_FORMAT_TGA, tga_sniff, tga_load, tga_save, true, tga_check_head},
     {"TIFF", ";tif;tiff;", BK3_FORMAT_TIFF, tiff_sniff, tiff_load, tiff_save, false, nullptr},
     {"JPEG 2000", ";jp2;j2k;", BK3_FORMAT_JP2, jp2_sniff, jp2_load, jp2_save, false, nullptr},
     {"PNG", ";png;", BK3_FORMAT_PNG, png_sniff, png_load, png_save, false, png_check_head},
@@ -74,7 +74,7 @@ Error check_head(const uint8_t *head, size_t size, uint64_t file_size, const cha
   if (!key.empty())
     for (const Codec &c : codecs)
       if (c.by_extension && std::strstr(c.extensions, key.c_str()))
-        return nullptr;
+        return c.check_head ? c.check_head(head, size, file_size) : nullptr;
   return msg::unknown_format;
 }
 

@@ -87,16 +87,19 @@ bool jp2_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
 // IFF pictures (FORM ILBM and FORM PBM); written as ILBM with ByteRun1.
 bool iff_sniff(const uint8_t *data, size_t size);
 Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+Error iff_check_head(const uint8_t *head, size_t size, uint64_t file_size);
 bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // PCX pictures; written run-length coded, version 5.
 bool pcx_sniff(const uint8_t *data, size_t size);
 Error pcx_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+Error pcx_check_head(const uint8_t *head, size_t size, uint64_t file_size);
 bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // Targa pictures; written run-length coded with the bottom-left origin.
 bool tga_sniff(const uint8_t *data, size_t size);
 Error tga_load(const uint8_t *data, size_t size, dib *result, Progress &progress);
+Error tga_check_head(const uint8_t *head, size_t size, uint64_t file_size);
 bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress);
 
 // PNG through libspng: every colour type and depth; written at zlib level 3.

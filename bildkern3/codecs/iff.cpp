@@ -160,7 +160,53 @@ uint8_t modify(uint8_t channel, unsigned v, int bits)
   return uint8_t((channel & low) | v << (8 - bits));
 }
 
+// The rows the header declares against a body of `available` bytes.
+Error check_room(const Form &f, uint64_t available)
+{
+  const int64_t plane_row = f.pbm ? f.width + (f.width & 1) : (f.width + 15) / 16 * 2;
+  const int stored_planes = f.pbm ? 1 : f.planes + (f.masking == mask_plane ? 1 : 0);
+  const uint64_t total = uint64_t(plane_row) * uint64_t(stored_planes) * uint64_t(f.height);
+  // ByteRun1 turns two bytes into at most 128, so a shorter body cannot hold the rows.
+  return (f.compression == pack_none ? total > available : total > available * 64) ? msg::damaged : nullptr;
+}
+
 } // namespace
+
+Error iff_check_head(const uint8_t *head, size_t size, uint64_t file_size)
+{
+  // The chunks before the body are small and lie in the head; the body's length
+  // comes from its chunk header and the file's size.
+  if (size < 12)
+    return nullptr;
+  size_t p = 12;
+  uint64_t body_at = 0, body_length = 0;
+  while (p + 8 <= size) {
+    const uint64_t length = be32(head + p + 4);
+    if (std::memcmp(head + p, "BODY", 4) == 0) {
+      body_at = p + 8;
+      body_length = length;
+      break;
+    }
+    p += 8 + size_t(std::min<uint64_t>(length + (length & 1), size));
+  }
+  // Only a body that reaches the end of the file is judged here: the loader
+  // takes the last body, and after a shorter one another may follow.
+  if (body_at == 0 || body_at > file_size || body_at + body_length < file_size)
+    return nullptr;
+  const uint64_t available = std::min<uint64_t>(body_length, file_size - body_at);
+  // The chunks up to an empty body and a FORM ending there: parse() reads the
+  // header as the file has it. What it finds wrong the loader reports.
+  std::vector<uint8_t> cut(head, head + body_at);
+  const uint32_t form_length = uint32_t(body_at - 8);
+  for (int i = 0; i < 4; ++i) {
+    cut[4 + size_t(i)] = uint8_t(form_length >> (24 - 8 * i));
+    cut[body_at - 4 + size_t(i)] = 0;
+  }
+  Form f;
+  if (parse(cut.data(), cut.size(), f))
+    return nullptr;
+  return check_room(f, available);
+}
 
 bool iff_sniff(const uint8_t *d, size_t n)
 {
@@ -181,10 +227,8 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   const int64_t plane_row = f.pbm ? f.width + (f.width & 1) : (f.width + 15) / 16 * 2;
   const int stored_planes = f.pbm ? 1 : f.planes + (f.masking == mask_plane ? 1 : 0);
   const uint64_t row_size = uint64_t(plane_row) * uint64_t(stored_planes);
-  const uint64_t total = row_size * uint64_t(f.height);
-  // ByteRun1 turns two bytes into at most 128, so a shorter body cannot hold the rows.
-  if (f.compression == pack_none ? total > f.body_size : total > uint64_t(f.body_size) * 64)
-    return msg::damaged;
+  if (Error e = check_room(f, f.body_size))
+    return e;
 
   // HAM pictures take their base colours from the colour map too.
   RGBQUAD table[256] = {};

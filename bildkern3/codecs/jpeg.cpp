@@ -59,6 +59,38 @@ void cmyk_to_bgr(const uint8_t *cmyk, uint8_t *bgr, int64_t width)
   }
 }
 
+// The marker of the frame header (SOF0 to SOF15), or 0 when none comes before the
+// first scan.
+int frame_marker(const uint8_t *d, size_t n)
+{
+  size_t p = 2;
+  while (p + 4 <= n && d[p] == 0xFF) {
+    const uint8_t m = d[p + 1];
+    if (m == 0xFF) { // fill byte
+      ++p;
+      continue;
+    }
+    if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC)
+      return m;
+    if (m == 0xDA || m == 0xD9)
+      return 0;
+    p += 2 + (size_t(d[p + 2]) << 8 | d[p + 3]);
+  }
+  return 0;
+}
+
+// Huffman coding (baseline, extended, progressive) spends at least one bit on
+// every 8 x 8 block of a component in its first scan, and a component's block
+// covers at most 32 x 32 pixels (sampling factors go up to 4): a file with fewer
+// bits cannot hold the frame it declares. Arithmetic coding has no such floor.
+Error check_room(int marker, int64_t width, int64_t height, uint64_t file_size)
+{
+  if (marker != 0xC0 && marker != 0xC1 && marker != 0xC2)
+    return nullptr;
+  const uint64_t blocks = uint64_t((width + 31) / 32) * uint64_t((height + 31) / 32);
+  return blocks > file_size * 8 ? msg::damaged : nullptr;
+}
+
 } // namespace
 
 bool jpeg_sniff(const uint8_t *d, size_t n) { return n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF; }
@@ -77,6 +109,9 @@ Error jpeg_load(const uint8_t *data, size_t size, dib *result, Progress &progres
   if (width <= 0 || height <= 0)
     return msg::damaged;
   if (Error e = check_size(width, height))
+    return e;
+  // Before the picture is allocated: a few bytes may declare a gigabyte.
+  if (Error e = check_room(frame_marker(data, size), width, height, size))
     return e;
 
   const bool grey = colourspace == TJCS_GRAY;

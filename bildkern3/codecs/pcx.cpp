@@ -60,7 +60,26 @@ Error parse(const uint8_t *d, size_t size, Header &h)
   return nullptr;
 }
 
+// The pixel bytes the header declares against the `available` bytes after it.
+Error check_room(const Header &h, uint64_t available)
+{
+  const uint64_t total = uint64_t(h.line_bytes) * uint64_t(h.planes) * uint64_t(h.height);
+  // A run's two bytes give at most 63 bytes of pixels.
+  return (h.rle ? total > available * 32 : total > available) ? msg::damaged : nullptr;
+}
+
 } // namespace
+
+Error pcx_check_head(const uint8_t *head, size_t size, uint64_t file_size)
+{
+  Header h;
+  if (Error e = parse(head, size, h))
+    return e;
+  const uint64_t tail = h.bits == 8 && h.planes == 1 ? palette_bytes : 0;
+  if (file_size < header_bytes + tail)
+    return msg::damaged;
+  return check_room(h, file_size - header_bytes - tail);
+}
 
 bool pcx_sniff(const uint8_t *d, size_t n)
 {
@@ -105,11 +124,8 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
   }
 
   const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
-  const uint64_t total = line * uint64_t(h.height);
-  const uint64_t available = end - header_bytes;
-  // A run's two bytes give at most 63 bytes of pixels.
-  if (h.rle ? total > available * 32 : total > available)
-    return msg::damaged;
+  if (Error e = check_room(h, end - header_bytes))
+    return e;
 
   const int bits = h.planes >= 3 && h.bits == 8 ? 24 : eight ? 8 : h.bits * h.planes == 1 ? 1 : 4;
   std::vector<uint8_t> buffer;

@@ -100,7 +100,28 @@ Error parse(const uint8_t *d, size_t size, Header &h)
   return nullptr;
 }
 
+// The pixels the header declares against the `available` bytes after the map.
+Error check_room(const Header &h, uint64_t available)
+{
+  const int pixel_bytes = (h.bits + 7) / 8;
+  const uint64_t pixels = uint64_t(h.width) * uint64_t(h.height);
+  // Uncompressed pixels must all be there; a packet of 1 + pixel_bytes bytes gives at most 128.
+  const uint64_t needed = h.rle ? (pixels + 127) / 128 * uint64_t(1 + pixel_bytes) : pixels * uint64_t(pixel_bytes);
+  return needed > available ? msg::damaged : nullptr;
+}
+
 } // namespace
+
+Error tga_check_head(const uint8_t *head, size_t size, uint64_t file_size)
+{
+  Header h;
+  const Error e = parse(head, size, h);
+  if (e == msg::incomplete && size < file_size)
+    return nullptr; // a colour map beyond the head: the whole file decides
+  if (e)
+    return e;
+  return check_room(h, file_size - h.pixels_at);
+}
 
 bool tga_sniff(const uint8_t *d, size_t n)
 {
@@ -113,12 +134,9 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
   Header h;
   if (Error e = parse(d, size, h))
     return e;
+  if (Error e = check_room(h, size - h.pixels_at))
+    return e;
   const int pixel_bytes = (h.bits + 7) / 8;
-  const uint64_t pixels = uint64_t(h.width) * uint64_t(h.height);
-  const uint64_t available = size - h.pixels_at;
-  // Uncompressed pixels must all be there; a packet of 1 + pixel_bytes bytes gives at most 128.
-  if (h.rle ? (pixels + 127) / 128 * uint64_t(1 + pixel_bytes) > available : pixels * uint64_t(pixel_bytes) > available)
-    return msg::damaged;
 
   // The colour map, read into the places of the index values it covers.
   std::vector<RGBQUAD> map;

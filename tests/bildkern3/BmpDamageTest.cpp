@@ -8,6 +8,7 @@
 using namespace bk3test;
 
 namespace {
+const std::string over_limit = "Das Bild ist zu groß (höchstens 65535 Pixel je Seite und 268 Millionen Pixel).";
 
 const std::string incomplete = "Die Datei ist unvollständig.", bad_size = "Die Bildgröße ist ungültig.",
                   bad_header = "Der Bildkopf ist ungültig.", bad_depth = "Diese Farbtiefe wird nicht unterstützt.",
@@ -49,9 +50,9 @@ TEST(DamagedBmp, EachFailsWithItsReasonAndNoLargeAllocation)
       {"header_beyond_end", valid([](Bmp &b) { b.header_size = 124, b.table = b.pixels = {}; }), incomplete},
       {"width_zero", valid([](Bmp &b) { b.width = 0; }), bad_size},
       {"width_negative", valid([](Bmp &b) { b.width = -5; }), bad_size},
-      {"height_most_negative", valid([](Bmp &b) { b.height = INT32_MIN; }), bad_size},
-      {"width_over_limit", valid([](Bmp &b) { b.width = 70000; }), bad_size},
-      {"pixels_over_limit", valid([](Bmp &b) { b.width = b.height = 40000; }), bad_size},
+      {"height_most_negative", valid([](Bmp &b) { b.height = INT32_MIN; }), over_limit},
+      {"width_over_limit", valid([](Bmp &b) { b.width = 70000; }), over_limit},
+      {"pixels_over_limit", valid([](Bmp &b) { b.width = b.height = 40000; }), over_limit},
       {"depth_7", valid([](Bmp &b) { b.bits = 7; }), bad_depth},
       {"jpeg_inside", valid([](Bmp &b) { b.compression = 4; }), bad_compression},
       {"png_inside", valid([](Bmp &b) { b.bits = 0, b.compression = 5; }), bad_compression},

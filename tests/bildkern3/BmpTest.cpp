@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace bk3test;
 
 namespace {
@@ -110,6 +112,58 @@ struct Recorder {
 };
 
 } // namespace
+
+namespace {
+
+// Bytes this process has read from files so far.
+uint64_t bytesRead()
+{
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:")
+      return value;
+  return 0;
+}
+
+struct FirstReport {
+  uint64_t readBefore = 0;
+  uint64_t readAtFirst = 0;
+  std::vector<uintptr_t> percents;
+  static void send(void *target, uint32_t, uintptr_t wparam, intptr_t)
+  {
+    auto *self = static_cast<FirstReport *>(target);
+    if (self->percents.empty())
+      self->readAtFirst = bytesRead();
+    self->percents.push_back(wparam);
+  }
+};
+
+} // namespace
+
+// A file of many megabytes takes seconds from a slow disk: the gauge moves
+// before the last of it is read, and still only upwards.
+TEST(Progress, ALargeFileMovesTheGaugeWhileItIsRead)
+{
+  if (bytesRead() == 0)
+    GTEST_SKIP() << "/proc/self/io cannot be read here";
+  Picture pic, back;
+  newdib(&pic.get(), 2048, 2048, 24, nullptr, 0);
+  ASSERT_NE(pic->poi, nullptr);
+  TempDir dir;
+  const std::string path = dir.file("gross.bmp");
+  ASSERT_EQ(SaveDib(pic.get(), path.c_str(), BK3_FORMAT_BMP, nullptr), 1);
+  FirstReport report;
+  bk3_sink sink{&report, &FirstReport::send};
+  report.readBefore = bytesRead();
+  OpenDib(&back.get(), path.c_str(), 0, &sink);
+  ASSERT_NE(back->poi, nullptr);
+  ASSERT_FALSE(report.percents.empty());
+  EXPECT_LT(report.readAtFirst - report.readBefore, uint64_t(2048) * 2048 * 3);
+  EXPECT_TRUE(std::is_sorted(report.percents.begin(), report.percents.end()));
+  EXPECT_EQ(report.percents.back(), 100u);
+}
 
 TEST(Progress, ReadingAndWritingReportRisingPercentsThroughTheSink)
 {

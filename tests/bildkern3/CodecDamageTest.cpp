@@ -2,6 +2,7 @@
 // magic, absurd sizes. Each must fail with a German reason and leave no picture.
 #include "AddressSpaceCap.h"
 #include "CodecSupport.h"
+#include "IffPcxTgaFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ using namespace bk3test;
 namespace {
 
 const std::string bad_size = "Die Bildgröße ist ungültig.";
+const std::string over_limit = "Das Bild ist zu groß (höchstens 65535 Pixel je Seite und 268 Millionen Pixel).";
 const std::string damaged = "Die Datei ist beschädigt oder unvollständig.";
 const std::string unknown = "Unbekanntes Dateiformat.";
 
@@ -179,7 +181,7 @@ TEST(GifDamage, AbsurdSizesAndCodesFailBeforeDecoding)
     ASSERT_TRUE(pic->poi) << "the crafted file itself must be valid: " << error_text(pic);
   }
   expect_failure(tiny_gif(0, 1), "gif", {bad_size}, "zero width");
-  expect_failure(tiny_gif(65535, 65535), "gif", {bad_size}, "above the pixel limit");
+  expect_failure(tiny_gif(65535, 65535), "gif", {over_limit}, "above the pixel limit");
   // Within the limits, but 20 bytes cannot hold 2^28 pixels even at LZW's best.
   expect_failure(tiny_gif(16384, 16384), "gif", {damaged}, "more pixels than the data holds");
   expect_failure(tiny_gif(4, 4, 12), "gif", {damaged}, "impossible code size");
@@ -203,8 +205,8 @@ TEST(JpegDamage, AbsurdSizesFail)
 {
   const Bytes f = our_file(BK3_FORMAT_JPEG, "jpg");
   ASSERT_FALSE(with_jpeg_size(f, 40, 30).empty());
-  expect_failure(with_jpeg_size(f, 60000, 60000), "jpg", {bad_size}, "above the pixel limit");
-  expect_failure(with_jpeg_size(f, 65535, 65535), "jpg", {bad_size, damaged}, "above libjpeg's limit");
+  expect_failure(with_jpeg_size(f, 60000, 60000), "jpg", {over_limit}, "above the pixel limit");
+  expect_failure(with_jpeg_size(f, 65535, 65535), "jpg", {over_limit, damaged}, "above libjpeg's limit");
   expect_failure(with_jpeg_size(f, 0, 30), "jpg", {}, "zero width");
   // A frame far larger than its data: libjpeg runs out of data, which must not pass.
   expect_failure(with_jpeg_size(f, 4000, 4000), "jpg", {damaged}, "data for 40 x 30 only");
@@ -242,8 +244,8 @@ TEST(TiffDamage, AbsurdSizesAndShortStripsFail)
     EXPECT_EQ(pic.bits(), 8);
     EXPECT_EQ(getpixel(pic.get(), 1, 0), 13u); // grey 13 with the grey ramp
   }
-  expect_failure(tiny_tiff(70000, 2, 140000, 16), "tif", {bad_size}, "wider than the limit");
-  expect_failure(tiny_tiff(65535, 65535, 0xFFFFFFFF, 16), "tif", {bad_size}, "above the pixel limit");
+  expect_failure(tiny_tiff(70000, 2, 140000, 16), "tif", {over_limit}, "wider than the limit");
+  expect_failure(tiny_tiff(65535, 65535, 0xFFFFFFFF, 16), "tif", {over_limit}, "above the pixel limit");
   expect_failure(tiny_tiff(0, 3, 0, 16), "tif", {}, "zero width");
   expect_failure(tiny_tiff(4, 3, 12, 7), "tif", {damaged}, "strip cut short");
   expect_failure(tiny_tiff(16384, 16384, 1u << 28, 100), "tif", {damaged}, "2^28 pixels claimed, 100 bytes");
@@ -262,6 +264,34 @@ Bytes bmp_header(int32_t width, int32_t height)
   return b;
 }
 
+// Headers declaring 16384 x 16384 pixels: a FORM ILBM with 24 planes and a body
+// of `body_length` bytes, `compression` 0 or 1; a PCX of three 8-bit planes and
+// `body` bytes after the header, `encoding` 0 or 1; a Targa of `type` 2 or 10 and
+// `body` bytes after the header.
+Bytes iff_header(int compression, uint32_t body_length)
+{
+  Bytes body = chunk("BODY", Bytes(8));
+  body[4] = uint8_t(body_length >> 24), body[5] = uint8_t(body_length >> 16), body[6] = uint8_t(body_length >> 8),
+  body[7] = uint8_t(body_length);
+  return form("ILBM", concat({bmhd(16384, 16384, 24, 0, compression), body}), 0x7FFFFFFF);
+}
+
+Bytes pcx_header(int encoding, size_t body)
+{
+  Pcx p;
+  p.encoding = encoding, p.bits = 8, p.planes = 3, p.xmax = p.ymax = 16383, p.line_bytes = 16384;
+  p.data = Bytes(body);
+  return p.build();
+}
+
+Bytes tga_header(int type, size_t body)
+{
+  Tga t;
+  t.type = type, t.width = t.height = 16384, t.bits = 24;
+  t.pixels = Bytes(body);
+  return t.build();
+}
+
 // Sizes the file's bytes cannot hold are refused from the header: neither is the
 // whole file read nor the picture allocated.
 TEST(DeclaredSize, RefusedBeforeReadingOrAllocating)
@@ -278,6 +308,17 @@ TEST(DeclaredSize, RefusedBeforeReadingOrAllocating)
       {"16384 x 16384 in 100 MB", bmp_header(16384, 16384), off_t(100) << 20, "bmp", "Die Datei ist unvollständig."},
       {"16384 x 16384 top-down in 64 KB", bmp_header(16384, -16384), 0, "bmp", "Die Datei ist unvollständig."},
       {"TIFF of 150 bytes, 16384 x 16384, turned", tiny_tiff(16384, 16384, 8, 8, 8, 4), 0, "tif", damaged},
+      // Run-length data may shrink a lot, yet not below a run per 64 (IFF), 63
+      // (PCX) or 128 (TGA) bytes; uncompressed data must all be there.
+      {"IFF of 80 bytes, 16384 x 16384, packed", iff_header(1, 8), 0, "iff", damaged},
+      {"IFF in 500 MB, 16384 x 16384, 24 planes", iff_header(0, 500 << 20), off_t(500) << 20, "iff", damaged},
+      {"PCX of 200 bytes, 16384 x 16384, packed", pcx_header(1, 200), 0, "pcx", damaged},
+      {"PCX in 500 MB, 16384 x 16384, 24 bits", pcx_header(0, 0), off_t(500) << 20, "pcx", damaged},
+      {"TGA of 40 bytes, 16384 x 16384, packed", tga_header(10, 22), 0, "tga", damaged},
+      {"TGA in 500 MB, 16384 x 16384, 24 bits", tga_header(2, 0), off_t(500) << 20, "tga", damaged},
+      {"GIF of 30 bytes, 16384 x 16384", tiny_gif(16384, 16384), 0, "gif", damaged},
+      {"JPEG of 1 KB, 16384 x 16384", with_jpeg_size(our_file(BK3_FORMAT_JPEG, "jpg"), 16384, 16384), 0, "jpg",
+       damaged},
   };
   for (const Case &c : cases) {
     TempDir dir;
@@ -324,8 +365,8 @@ TEST(Jp2Damage, AbsurdSizesFailBeforeDecoding)
   ASSERT_TRUE(written_by("convert {in} {out}", dir.file("in.ppm"), dir.file("f.j2k")));
   const Bytes f = read_file(dir.file("f.j2k"));
   ASSERT_FALSE(with_j2k_size(f, 40, 30).empty());
-  expect_failure(with_j2k_size(f, 70000, 30), "j2k", {bad_size, damaged}, "wider than the limit");
-  expect_failure(with_j2k_size(f, 0xFFFFFF, 0xFFFFFF), "j2k", {bad_size, damaged}, "above the pixel limit");
+  expect_failure(with_j2k_size(f, 70000, 30), "j2k", {over_limit, damaged}, "wider than the limit");
+  expect_failure(with_j2k_size(f, 0xFFFFFF, 0xFFFFFF), "j2k", {bad_size, over_limit, damaged}, "above the pixel limit");
   expect_failure(with_j2k_size(f, 16384, 16384), "j2k", {damaged}, "2^28 pixels in tiles of the old size");
   // Within the library's limits, but more than the decoder may hold for a few bytes of input.
   const std::string too_large = "Das Bild ist zu groß.";

@@ -8,6 +8,7 @@
 using namespace bk3test;
 
 namespace {
+const std::string over_limit = "Das Bild ist zu groß (höchstens 65535 Pixel je Seite und 268 Millionen Pixel).";
 
 const std::string incomplete = "Die Datei ist unvollständig.", damaged = "Die Datei ist beschädigt oder unvollständig.",
                   bad_size = "Die Bildgröße ist ungültig.", bad_header = "Der Bildkopf ist ungültig.",
@@ -82,7 +83,7 @@ TEST(DamagedIffPcxTga, EachFailsWithItsReasonAndNoLargeAllocation)
       {"iff_pbm_4_planes", "a.lbm", form("PBM ", concat({bmhd(2, 1, 4), chunk("BODY", {1, 2})})), bad_depth},
       {"iff_vdat_compression", "a.iff", ilbm(bmhd(5, 3, 2, 0, 2)), bad_compression},
       {"iff_width_0", "a.iff", ilbm(bmhd(0, 3, 2, 0, 1)), bad_size},
-      {"iff_too_many_pixels", "a.iff", ilbm(bmhd(65535, 65535, 2, 0, 1)), bad_size},
+      {"iff_too_many_pixels", "a.iff", ilbm(bmhd(65535, 65535, 2, 0, 1)), over_limit},
       {"iff_huge_tiny_body", "a.iff", ilbm(bmhd(60000, 4000, 1, 0, 1)), damaged},
       {"iff_huge_uncompressed", "a.iff", ilbm(bmhd(60000, 4000, 8, 0, 0)), damaged},
       {"iff_run_over_row", "a.iff",
@@ -92,7 +93,7 @@ TEST(DamagedIffPcxTga, EachFailsWithItsReasonAndNoLargeAllocation)
       {"iff_rows_missing", "a.iff", ilbm(bmhd(5, 3, 2, 0, 1), {}, 2), damaged},
 
       {"pcx_xmax_below_xmin", "a.pcx", pcx_with([](Pcx &p) { p.xmin = 5, p.xmax = 4; }), bad_size},
-      {"pcx_too_wide", "a.pcx", pcx_with([](Pcx &p) { p.xmax = 65535, p.xmin = 0; }), bad_size},
+      {"pcx_too_wide", "a.pcx", pcx_with([](Pcx &p) { p.xmax = 65535, p.xmin = 0; }), over_limit},
       {"pcx_8_bits_5_planes", "a.pcx", pcx_with([](Pcx &p) { p.planes = 5; }), bad_depth},
       {"pcx_2_bits_3_planes", "a.pcx", pcx_with([](Pcx &p) { p.bits = 2, p.planes = 3; }), bad_depth},
       {"pcx_line_bytes_short", "a.pcx", pcx_with([](Pcx &p) { p.line_bytes = 4; }), bad_header},

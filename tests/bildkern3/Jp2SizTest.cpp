@@ -51,6 +51,7 @@ Bytes codestream(const Siz &s)
 const std::string too_large = "Das Bild ist zu groß.";
 const std::string damaged = "Die Datei ist beschädigt oder unvollständig.";
 const std::string bad_size = "Die Bildgröße ist ungültig.";
+const std::string over_limit = "Das Bild ist zu groß (höchstens 65535 Pixel je Seite und 268 Millionen Pixel).";
 
 const Siz cases[] = {
     {"2000 components of single-pixel tiles", 65535, 1, 1, 1, 2000, 6100, false, too_large.c_str()},
@@ -60,7 +61,7 @@ const Siz cases[] = {
     {"65536 tiles with room for them", 4096, 4096, 16, 16, 3, 1 << 20, false, too_large.c_str()},
     {"65536 tiles in a JP2 file", 4096, 4096, 16, 16, 1, 1 << 20, true, too_large.c_str()},
     {"a picture beyond the decoder's memory", 16384, 16384, 16384, 16384, 3, 200, false, too_large.c_str()},
-    {"wider than the library's limit", 70000, 1, 70000, 1, 1, 200, false, bad_size.c_str()},
+    {"wider than the library's limit", 70000, 1, 70000, 1, 1, 200, false, over_limit.c_str()},
     {"tiles of width zero", 64, 64, 0, 64, 1, 200, false, damaged.c_str()},
     {"marker length that does not fit the components", 64, 64, 64, 64, 3, 200, false, damaged.c_str(), 3},
     {"codestream cut inside the marker", 64, 64, 64, 64, 3, 0, false, damaged.c_str(), 40},

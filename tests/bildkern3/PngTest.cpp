@@ -250,9 +250,10 @@ TEST(PngDamage, SizesOutsideTheLimitsOrBeyondTheDataAreRefusedUnallocated)
   const Bytes whole = our_png();
   ASSERT_GT(whole.size(), 100u);
   const std::string bad_size = "Die Bildgröße ist ungültig.";
+  const std::string over_limit = "Das Bild ist zu groß (höchstens 65535 Pixel je Seite und 268 Millionen Pixel).";
   EXPECT_EQ(reason_for(with_size(whole, 0, 30)), bad_size);
-  EXPECT_EQ(reason_for(with_size(whole, 65536, 1)), bad_size);
-  EXPECT_EQ(reason_for(with_size(whole, 20000, 20000)), bad_size);
+  EXPECT_EQ(reason_for(with_size(whole, 65536, 1)), over_limit);
+  EXPECT_EQ(reason_for(with_size(whole, 20000, 20000)), over_limit);
   // 16384 x 16384 pixels of 3 bytes cannot come from a few kilobytes.
   AddressSpaceCap cap;
   EXPECT_EQ(reason_for(with_size(whole, 16384, 16384)), damaged);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -93,6 +94,19 @@ TEST_P(CompletePicture, WidensToTwentyFourBitsAndCopies)
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, CompletePicture, testing::Values(1, 4, 8, 24));
+
+// A picture read at 24 bits needs no widening, yet its copy takes seconds at
+// the size limit: the gauge moves meanwhile.
+TEST(CompletePictureProgress, CopyingALargePictureMovesTheGauge)
+{
+    const dib read = makePicture(2048, 2000, 24, false);
+    ASSERT_NE(read.poi, nullptr);
+    std::vector<int32_t> reports;
+    LoadedPicture loaded = completePicture(Picture(read), [&](int32_t p) { reports.push_back(p); });
+    ASSERT_EQ(loaded.failure, LoadFailure::None);
+    EXPECT_TRUE(std::any_of(reports.begin(), reports.end(), [](int32_t p) { return p > 0 && p < 100; }));
+    EXPECT_EQ(reports.back(), 0);
+}
 
 // The library delivers 1, 4, 8 or 24 bits; any other depth would reach the
 // editor as a picture it takes for 24 bits, so it is refused.

@@ -33,6 +33,14 @@ const QString kTitle = QStringLiteral("Nuanza 1.5");
 const QString kCannotOpen = QStringLiteral("Fehler beim Öffnen der Datei.");
 const QString kCannotCreate = QStringLiteral("Fehler beim Anlegen der Datei.");
 const QString kDamaged = QStringLiteral("Die Farbliste %1 ist beschädigt; es wurden nur die ersten %2 Farben gelesen.");
+const QString kMissing = QStringLiteral("Die Datei oder ihr Ordner existiert nicht.");
+
+// The program's sentence, the file, and the system's reason when there is one.
+QString fileError(const QString &text, const QString &file, const QString &reason)
+{
+    return text + QLatin1Char('\n') + QDir::toNativeSeparators(file)
+           + (reason.isEmpty() ? QString() : QStringLiteral("\n\n") + reason);
+}
 const QString kReplace = QStringLiteral("Die folgende Datei gibt es bereits:\n\n%1\n\nSoll sie ersetzt werden?");
 
 QByteArray int32(qint32 value)
@@ -506,16 +514,18 @@ private slots:
     void openFailureKeepsTheList_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("missing file") << "fehlt.far";
-        QTest::newRow("a folder") << "ordner.far";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing file") << "fehlt.far" << kMissing;
+        QTest::newRow("a folder") << "ordner.far" << "";
     }
     void openFailureKeepsTheList()
     {
         QFETCH(QString, name);
+        QFETCH(QString, reason);
         QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("ordner.far")));
         addEntries({{"a", "1", "2"}});
         openThroughMenu(path(name));
-        verifyFileMessage(kCannotOpen);
+        verifyFileMessage(fileError(kCannotOpen, path(name), reason));
         QCOMPARE(listEntries(colourList()), (QList<Entry>{{"a", "1", "2"}}));
     }
 
@@ -559,7 +569,7 @@ private slots:
         addEntries({{"neu", "1", "2"}});
         // Into a missing folder.
         saveThroughMenu(path(QStringLiteral("fehlt/liste.far")));
-        verifyFileMessage(kCannotCreate);
+        verifyFileMessage(fileError(kCannotCreate, path(QStringLiteral("fehlt/liste.far")), kMissing));
         QVERIFY(!QFile::exists(path(QStringLiteral("fehlt/liste.far"))));
 
         // Over a write-protected list: it stays as it was.
@@ -569,7 +579,7 @@ private slots:
         QVERIFY(QFile::setPermissions(old, QFile::ReadOwner | QFile::ReadGroup));
         dialogs->messages.clear();
         saveThroughMenu(old);
-        verifyFileMessage(kCannotCreate);
+        verifyFileMessage(fileError(kCannotCreate, old, QStringLiteral("Die Berechtigung für die Datei oder ihren Ordner fehlt.")));
         QCOMPARE(contents(old), before);
     }
 

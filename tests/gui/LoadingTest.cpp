@@ -28,6 +28,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -429,6 +430,29 @@ private slots:
         QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(snapshot() == before);
         QCOMPARE(selectedNames(), QStringList{endsOn});
+    }
+
+    // A Latin-1 name is no valid UTF-8: the toolkit leaves it out of the list,
+    // so stepping cannot reach it; the status bar says so, once for the folder.
+    void unlistableNameIsReportedOnce()
+    {
+        const QByteArray latin1 = QFile::encodeName(folder->path()) + "/bild2\xe4.bmp";
+        std::FILE *file = std::fopen(latin1.constData(), "wb");
+        QVERIFY(file);
+        std::fclose(file);
+        QVERIFY(makeSeries());
+        auto *bar = control<TStatusBar>(*window, "StatusBar1");
+        QVERIFY(bar->text().isEmpty());
+        select(QStringLiteral("bild1.bmp"));
+        QTest::mouseClick(control<QPushButton>(*window, "NextPictureBtn"), Qt::LeftButton);
+        verifyLoaded(QStringLiteral("bild2.bmp"), 12, 7);
+        QCOMPARE(bar->text(), QStringLiteral("Eine Datei in diesem Ordner hat einen Namen, den das Programm nicht "
+                                             "anzeigen kann; sie wird übersprungen."));
+        bar->setText(QString());
+        QTest::mouseClick(control<QPushButton>(*window, "NextPictureBtn"), Qt::LeftButton);
+        verifyLoaded(QStringLiteral("bild3.bmp"), 13, 7);
+        QVERIFY(bar->text().isEmpty());
+        QVERIFY(dialogs->messages.isEmpty());
     }
 
     void emptyFolderIsTheEndBothWays()

@@ -286,9 +286,11 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("existing");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing folder") << "fehlt/bild.bmp" << "" << "fehlt/bild.bmp" << false << "";
-        QTest::newRow("missing folder, dialog") << "" << "fehlt/bild" << "fehlt/bild.bmp" << false << "";
-        QTest::newRow("target is a folder") << "ordner.bmp" << "" << "ordner.bmp" << false << "";
+        const QString missing = QStringLiteral("\n\nDie Datei oder ihr Ordner existiert nicht.");
+        QTest::newRow("missing folder") << "fehlt/bild.bmp" << "" << "fehlt/bild.bmp" << false << missing;
+        QTest::newRow("missing folder, dialog") << "" << "fehlt/bild" << "fehlt/bild.bmp" << false << missing;
+        QTest::newRow("target is a folder") << "ordner.bmp" << "" << "ordner.bmp" << false
+                                            << "\n\nUnter diesem Namen gibt es einen Ordner.";
         QTest::newRow("unknown extension") << "bild.tiff" << "" << "bild.tiff" << true
                                            << "Für die Endung \".tiff\" gibt es kein Bildformat.";
         QTest::newRow("unknown extension, dialog") << "" << "bild.webp" << "bild.webp" << false

@@ -189,17 +189,20 @@ private slots:
     void unreadableFileIsReportedAndChangesNothing_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("missing") << "fehlt.dat";
-        QTest::newRow("a folder") << "ordner.dat";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "fehlt.dat" << "\n\nDie Datei oder ihr Ordner existiert nicht.";
+        QTest::newRow("a folder") << "ordner.dat" << "";
     }
     void unreadableFileIsReportedAndChangesNothing()
     {
         QFETCH(QString, name);
+        QFETCH(QString, reason);
         openWindow();
         QVERIFY(QDir(dataHome()).mkdir(QStringLiteral("ordner.dat")));
         const SettingsValues before = fieldValues();
-        window->OpenSettings(dataHome() + QLatin1Char('/') + name);
-        verifyErrorMessage(kCannotOpen);
+        const QString file = dataHome() + QLatin1Char('/') + name;
+        window->OpenSettings(file);
+        verifyErrorMessage(kCannotOpen + QLatin1Char('\n') + QDir::toNativeSeparators(file) + reason);
         QCOMPARE(fieldValues(), before);
         QCOMPARE(window->ghue, 20);
     }
@@ -210,7 +213,7 @@ private slots:
     {
         QVERIFY(QDir().mkpath(dataFolder() + QStringLiteral("settings.dat")));
         openWindow();
-        verifyErrorMessage(kCannotOpen);
+        verifyErrorMessage(kCannotOpen + QLatin1Char('\n') + QDir::toNativeSeparators(dataFolder() + QStringLiteral("settings.dat")));
         QCOMPARE(fieldValues(), (SettingsValues{10, 10, 0, 100}));
     }
 
@@ -229,7 +232,9 @@ private slots:
         QVERIFY(dialogs->messages.size() >= 2);
         QCOMPARE(dialogs->messages[0].text, kSettingsQuestion);
         const ShownMessage &message = dialogs->messages[1];
-        QCOMPARE(message.text, kCannotCreate);
+        QCOMPARE(message.text, kCannotCreate + QLatin1Char('\n')
+                                   + QDir::toNativeSeparators(dataFolder() + QStringLiteral("settings.dat"))
+                                   + QStringLiteral("\n\nEin Teil des Pfades ist kein Ordner."));
         QCOMPARE(message.title, QString());
         QCOMPARE(message.icon, QMessageBox::Critical);
         QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -256,7 +261,8 @@ private slots:
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
 
-        verifyErrorMessage(kCannotCreate);
+        verifyErrorMessage(kCannotCreate + QLatin1Char('\n') + QDir::toNativeSeparators(file)
+                           + QStringLiteral("\n\nDie Datei wäre größer, als erlaubt ist."));
         QCOMPARE(contents(file), old);
         QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("settings.dat")});

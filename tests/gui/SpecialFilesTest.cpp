@@ -96,8 +96,8 @@ private slots:
 
         QVERIFY2(isFifo(fifo), qPrintable(fifo));
         // The messages of a file that cannot be read or written, no other.
-        const QStringList allowed{QStringLiteral("Fehler beim Öffnen der Datei."),
-                                  QStringLiteral("Fehler beim Anlegen der Datei."),
+        const QStringList allowed{QStringLiteral("Fehler beim Öffnen der Datei.\n") + QDir::toNativeSeparators(fifo),
+                                  QStringLiteral("Fehler beim Anlegen der Datei.\n") + QDir::toNativeSeparators(fifo),
                                   QStringLiteral("Die Farbliste %1 kann nicht gelesen werden.")
                                       .arg(QDir::toNativeSeparators(fifo))};
         for (const ShownMessage &message : dialogs->messages)
