@@ -28,8 +28,6 @@ const option kOptions[] = {
 };
 const char kShortOptions[] = ":m:o:f:l:j:qh";
 
-QString quoted(const QString &text) { return QStringLiteral("„%1“").arg(text); }
-
 const option *optionOf(int value)
 {
     for (const option *o = kOptions; o->name; ++o)

@@ -28,3 +28,6 @@ struct ParsedCommandLine {
 ParsedCommandLine parseCommandLine(const QStringList &arguments);
 
 QString helpText();
+
+// `text` in German quotation marks, as the messages name files and options.
+inline QString quoted(const QString &text) { return QStringLiteral("„%1“").arg(text); }

@@ -1,5 +1,6 @@
 #include "FrameRun.h"
 
+#include "BatchOptions.h"
 #include "FilmBatch.h"
 
 #include <QFileInfo>
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace {
-
-QString quoted(const QString &text) { return QStringLiteral("„%1“").arg(text); }
 
 bool occupied(const QString &path)
 {

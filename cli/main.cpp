@@ -53,17 +53,15 @@ void catchStopSignals()
         ::sigaction(signal, &action, nullptr);
 }
 
-QString quoted(const QString &text) { return QStringLiteral("„%1“").arg(text); }
-
 // The frames named on the command line, then those of the list.
 bool collectFrames(const BatchOptions &options, QStringList &frames, QString &error)
 {
     frames = options.frames;
     if (options.filesFrom.isEmpty())
         return true;
-    QFile list;
+    QFile list(options.filesFrom);
     const bool open = options.filesFrom == QLatin1String("-") ? list.open(stdin, QIODevice::ReadOnly)
-                                                              : (list.setFileName(options.filesFrom), list.open(QIODevice::ReadOnly));
+                                                              : list.open(QIODevice::ReadOnly);
     if (!open) {
         error = QStringLiteral("die Liste %1 kann nicht gelesen werden").arg(quoted(options.filesFrom));
         return false;
