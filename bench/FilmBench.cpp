@@ -8,6 +8,7 @@
 // removed at the end. ImageMagick is the `convert` on the PATH; without it that
 // benchmark reports an error and the others run.
 #include "BenchSupport.h"
+#include "FilmFrames.h"
 #include "ColourTransfer.h"
 #include "FilmBatch.h"
 #include "LayerShift.h"
@@ -36,59 +37,7 @@ namespace fs = std::filesystem;
 constexpr int kFrames = 100, kFrameWidth = 1920, kFrameHeight = 1080;
 constexpr int kBigWidth = 6000, kBigHeight = 4000;
 
-// A photograph-like grey level: soft gradients and shapes with film grain.
-uint8_t photoGrey(int x, int y, int width, int height, int frame, std::mt19937 &random)
-{
-    const int cx = width / 2 + frame * 4, cy = height / 2;
-    const int dx = x - cx, dy = y - cy;
-    const bool disc = int64_t(dx) * dx + int64_t(dy) * dy < int64_t(height / 4) * (height / 4);
-    const int base = (x * 160 / width + y * 80 / height) / 2 + (disc ? 90 : 30);
-    return uint8_t(std::min(255, base + int(random() % 12)));
-}
-
-// The colour of a hand-coloured frame at (x, y): sky, skin, a grey building.
-uint32_t paint(int x, int y, int width, int height)
-{
-    if (y < height / 3)
-        return 0x6080C0; // blue
-    if (x < width / 3)
-        return 0x808080; // left uncoloured
-    return x < 2 * width / 3 ? 0xD09070 : 0x50A050;
-}
-
-Picture greyFrame(int frame)
-{
-    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
-    auto *ramp = reinterpret_cast<BITMAPINFO *>(info.data());
-    for (int i = 0; i < 256; ++i)
-        ramp->bmiColors[i] = RGBQUAD{uint8_t(i), uint8_t(i), uint8_t(i), 0};
-    Picture d = benchPicture(kFrameWidth, kFrameHeight, 8, ramp, 256);
-    std::mt19937 random{unsigned(frame)};
-    for (int row = 0; row < kFrameHeight; ++row)
-        for (int x = 0; x < kFrameWidth; ++x)
-            d->poi[size_t(row) * size_t(d->bytew) + size_t(x)] =
-                photoGrey(x, kFrameHeight - 1 - row, kFrameWidth, kFrameHeight, frame, random);
-    return d;
-}
-
-// A coloured 24-bit picture: the grey shading of `frame` in the colours of paint().
-Picture colouredPicture(int width, int height, int frame)
-{
-    Picture d = benchPicture(width, height, 24);
-    std::mt19937 random{unsigned(frame)};
-    for (int row = 0; row < height; ++row) {
-        const int y = height - 1 - row;
-        uint8_t *p = d->poi + size_t(row) * size_t(d->bytew);
-        for (int x = 0; x < width; ++x, p += 3) {
-            const int grey = photoGrey(x, y, width, height, frame, random);
-            const uint32_t c = paint(x, y, width, height);
-            p[0] = uint8_t((c & 0xFF) * grey / 255);
-            p[1] = uint8_t((c >> 8 & 0xFF) * grey / 255);
-            p[2] = uint8_t((c >> 16) * grey / 255);
-        }
-    }
-    return d;
-}
+Picture greyFrame(int frame) { return greyFilmFrame(kFrameWidth, kFrameHeight, frame); }
 
 std::string readAll(const std::string &path)
 {

@@ -29,24 +29,24 @@ QString batchOpenFilter()
     return parts.join(QLatin1Char('|'));
 }
 
-BatchWrite writeOverItself(const dib &result, const QString &path, bk3_sink *sink)
+BatchWrite writePicture(const dib &result, const QString &target, bk3_sink *sink)
 {
-    const int format = formatCodeForFile(path);
+    const int format = formatCodeForFile(target);
     if (format == 0)
         return BatchWrite::NoFormat;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = QFile::encodeName(target);
     return SaveDib(result, name.constData(), format, sink) == 1 ? BatchWrite::Written : BatchWrite::Failed;
 }
 
 BatchWrite colourAndWrite(const dib &di, dib &outdi, const RowTable &rows, const ColourModel &model,
-                          const QString &path, bk3_sink *sink)
+                          const QString &target, bk3_sink *sink, Cores cores)
 {
-    TransferColours(di, outdi, rows, model);
-    return writeOverItself(outdi, path, sink);
+    TransferColours(di, outdi, rows, model, cores);
+    return writePicture(outdi, target, sink);
 }
 
-BatchFileResult colourFile(const QString &path, const ColourModel &model, bk3_sink *sink,
-                           BatchWorkspace &workspace, const Progress &progress)
+BatchFileResult colourFile(const QString &path, const QString &target, const ColourModel &model, bk3_sink *sink,
+                           BatchWorkspace &workspace, const Progress &progress, Cores cores)
 {
     BatchFileResult outcome;
     dib record = emptydib();
@@ -57,31 +57,34 @@ BatchFileResult colourFile(const QString &path, const ColourModel &model, bk3_si
         return outcome;
     }
     Picture read(record);
-    if (ComposeColours(read.get(), workspace.result.get(), model)) {
-        outcome.write = writeOverItself(workspace.result.get(), path, sink);
+    if (ComposeColours(read.get(), workspace.result.get(), model, cores)) {
+        outcome.write = writePicture(workspace.result.get(), target, sink);
         return outcome;
     }
 
-    LoadedPicture loaded = completePicture(std::move(read), progress);
+    LoadedPicture loaded =
+        completePicture(std::move(read), progress, cores == Cores::One ? RowThreads::One : RowThreads::All);
     outcome.failure = loaded.failure;
     outcome.reason = loaded.reason;
     if (loaded.failure != LoadFailure::None)
         return outcome;
     outcome.write = colourAndWrite(loaded.source.get(), loaded.result.get(), loaded.source.rows(), model,
-                                   path, sink);
+                                   target, sink, cores);
     return outcome;
+}
+
+QString unwrittenReason(BatchWrite why, const QString &target)
+{
+    return why == BatchWrite::NoFormat
+               ? QStringLiteral("kein Bildformat für die Endung \"%1\"").arg(fileExtension(target))
+               : QStringLiteral("Schreibfehler");
 }
 
 QString unwrittenFilesText(const QList<UnwrittenFile> &files)
 {
     QStringList lines;
-    for (const UnwrittenFile &file : files) {
-        const QString why =
-            file.why == BatchWrite::NoFormat
-                ? QStringLiteral("kein Bildformat für die Endung \"%1\"").arg(fileExtension(file.path))
-                : QStringLiteral("Schreibfehler");
-        lines << QStringLiteral("%1 (%2)").arg(file.path, why);
-    }
+    for (const UnwrittenFile &file : files)
+        lines << QStringLiteral("%1 (%2)").arg(file.path, unwrittenReason(file.why, file.path));
     return QStringLiteral("Diese Bilder wurden coloriert, konnten aber nicht gespeichert werden "
                           "und sind unverändert:\n\n")
         + lines.join(QLatin1Char('\n'));

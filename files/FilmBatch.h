@@ -1,5 +1,6 @@
 // Batch colourising without the window: each file takes the colours of one
-// colour model and is written back over itself in the format of its extension.
+// colour model and is written back over itself in the format of its extension,
+// or, for the command-line batch, to a target of its own.
 #pragma once
 
 #include "ColourTransfer.h"
@@ -18,14 +19,14 @@ enum class BatchWrite {
     Failed,   // the library could not write it; the file is as it was
 };
 
-// Writes `result` over `path` in the format of its extension. The library
+// Writes `result` to `target` in the format of its extension. The library
 // writes beside the file and replaces it only when the new one is complete.
-BatchWrite writeOverItself(const dib &result, const QString &path, bk3_sink *sink);
+BatchWrite writePicture(const dib &result, const QString &target, bk3_sink *sink);
 
 // The colours of `model` onto a picture just loaded (`outdi` a copy of `di`,
-// addressed through `rows`), then written over `path`.
+// addressed through `rows`), then written to `target`.
 BatchWrite colourAndWrite(const dib &di, dib &outdi, const RowTable &rows, const ColourModel &model,
-                          const QString &path, bk3_sink *sink);
+                          const QString &target, bk3_sink *sink, Cores cores = Cores::All);
 
 // One file of the batch from start to end: load at 24 bits, colour, write.
 struct BatchFileResult {
@@ -41,17 +42,29 @@ struct BatchWorkspace {
 };
 
 // The written file is what loading it as the window does (widened to 24 bits,
-// the result a copy), TransferColours and writeOverItself give; 8- and 24-bit
+// the result a copy), TransferColours and writePicture give; 8- and 24-bit
 // pictures take a shorter way to the same bytes. `progress` receives the
-// widening of other depths.
-BatchFileResult colourFile(const QString &path, const ColourModel &model, bk3_sink *sink,
-                           BatchWorkspace &workspace, const Progress &progress = Progress());
+// widening of other depths. With Cores::One all of it stays on the calling
+// thread, for callers that run one file per core.
+BatchFileResult colourFile(const QString &path, const QString &target, const ColourModel &model, bk3_sink *sink,
+                           BatchWorkspace &workspace, const Progress &progress = Progress(),
+                           Cores cores = Cores::All);
+
+// The same written over the file itself, as the window's batch does.
+inline BatchFileResult colourFile(const QString &path, const ColourModel &model, bk3_sink *sink,
+                                  BatchWorkspace &workspace, const Progress &progress = Progress())
+{
+    return colourFile(path, path, model, sink, workspace, progress);
+}
 
 // A file the batch coloured but could not write, and why.
 struct UnwrittenFile {
     QString path;
     BatchWrite why = BatchWrite::Failed;
 };
+
+// Why the coloured picture for `target` was not written, in a few words.
+QString unwrittenReason(BatchWrite why, const QString &target);
 
 // The message at the end of a batch that could not write every file: one line
 // per file, with the reason.

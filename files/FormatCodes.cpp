@@ -14,24 +14,37 @@ QString fileExtension(const QString &path)
     return dot < nameStart ? QString() : normal.mid(dot);
 }
 
+namespace {
+
+struct FormatEntry {
+    const char *extension;
+    int code;
+};
+constexpr FormatEntry formatTable[] = {
+    {".BMP", BK3_FORMAT_BMP},  {".DIB", BK3_FORMAT_BMP},   {".RLE", BK3_FORMAT_BMP},
+    {".GIF", BK3_FORMAT_GIF},  {".IFF", BK3_FORMAT_IFF},   {".LBM", BK3_FORMAT_IFF},
+    {".JPG", BK3_FORMAT_JPEG}, {".JPEG", BK3_FORMAT_JPEG}, {".JIF", BK3_FORMAT_JPEG},
+    {".PCX", BK3_FORMAT_PCX},  {".TGA", BK3_FORMAT_TGA},   {".TIF", BK3_FORMAT_TIFF},
+    {".JP2", BK3_FORMAT_JP2},  {".PNG", BK3_FORMAT_PNG},
+};
+
+} // namespace
+
 int formatCodeForFile(const QString &path)
 {
-    struct Entry {
-        const char *extension;
-        int code;
-    };
-    static constexpr Entry table[] = {
-        {".BMP", BK3_FORMAT_BMP},  {".DIB", BK3_FORMAT_BMP},   {".RLE", BK3_FORMAT_BMP},
-        {".GIF", BK3_FORMAT_GIF},  {".IFF", BK3_FORMAT_IFF},   {".LBM", BK3_FORMAT_IFF},
-        {".JPG", BK3_FORMAT_JPEG}, {".JPEG", BK3_FORMAT_JPEG}, {".JIF", BK3_FORMAT_JPEG},
-        {".PCX", BK3_FORMAT_PCX},  {".TGA", BK3_FORMAT_TGA},   {".TIF", BK3_FORMAT_TIFF},
-        {".JP2", BK3_FORMAT_JP2},  {".PNG", BK3_FORMAT_PNG},
-    };
     const QString extension = fileExtension(path);
-    for (const Entry &entry : table)
+    for (const FormatEntry &entry : formatTable)
         if (extension.compare(QLatin1String(entry.extension), Qt::CaseInsensitive) == 0)
             return entry.code;
     return 0;
+}
+
+QStringList formatExtensions()
+{
+    QStringList extensions;
+    for (const FormatEntry &entry : formatTable)
+        extensions << QString::fromLatin1(entry.extension + 1).toLower();
+    return extensions;
 }
 
 QString defaultExtensionForFilter(int filterIndex)

@@ -15,6 +15,9 @@ QString fileExtension(const QString &path);
 // without regard to case; 0 when no format belongs to it.
 int formatCodeForFile(const QString &path);
 
+// The extensions formatCodeForFile knows, in lower case without the dot.
+QStringList formatExtensions();
+
 // The extension appended to a typed name without one, by the entry of the
 // library's save filter (counted from 1); empty outside 1..12.
 QString defaultExtensionForFilter(int filterIndex);

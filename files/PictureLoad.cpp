@@ -50,12 +50,12 @@ QString libraryReason(const dib &failed)
     return QString::fromUtf16(text, end - text);
 }
 
-LoadedPicture completePicture(Picture read, const Progress &progress)
+LoadedPicture completePicture(Picture read, const Progress &progress, RowThreads threads)
 {
     if (read.empty())
         return failed(LoadFailure::Unreadable);
     const int32_t bits = read.bits();
-    DepthUpTo(read.get(), 24, progress);
+    DepthUpTo(read.get(), 24, progress, threads);
     if (read.bits() != 24) {
         // A palette picture that stayed narrow found no memory for its wide copy.
         if (isPaletteDepth(bits))

@@ -31,7 +31,7 @@ LoadedPicture readPicture(const QByteArray &encodedName, bk3_sink *sink, const P
 
 // Takes over `read` (a picture just read): widens it to 24 bits and creates the
 // result copy. Reports the widening's progress.
-LoadedPicture completePicture(Picture read, const Progress &progress);
+LoadedPicture completePicture(Picture read, const Progress &progress, RowThreads threads = RowThreads::All);
 
 // The failure text the library leaves in the entries of `pal` after a failed
 // read: UTF-16 up to its NUL, never beyond the 1024 bytes of the entries.

@@ -151,7 +151,7 @@ void greyRow(uint8_t *p, int32_t width)
 
 } // namespace
 
-bool DepthUpTo(dib &picture, int32_t nbpp, const Progress &progress)
+bool DepthUpTo(dib &picture, int32_t nbpp, const Progress &progress, RowThreads threads)
 {
     reportProgress(progress, 0);
     const int32_t width = dibwidth(picture);
@@ -173,7 +173,7 @@ bool DepthUpTo(dib &picture, int32_t nbpp, const Progress &progress)
             const ptrdiff_t srcStride = picture.bytew;
             const ptrdiff_t dstStride = wide.bytew;
             // Storage row y of the source becomes storage row y of the new picture.
-            forRowsWithProgress(height, dstStride, progress, RowThreads::All,
+            forRowsWithProgress(height, dstStride, progress, threads,
                                 [&](int32_t first, int32_t end) {
                                     for (int32_t y = first; y < end; ++y) {
                                         const uint8_t *s = src + y * srcStride;

@@ -18,7 +18,8 @@ int32_t zweihoch(int32_t i);
 // On success the old picture is released and replaced by the new one; otherwise
 // (already 24 bits, another pair of depths, no memory) `picture` is unchanged.
 // Reports 0, then the row progress of a conversion, then 0. True when replaced.
-bool DepthUpTo(dib &picture, int32_t nbpp, const Progress &progress);
+// The rows are shared out over the cores unless `threads` is One.
+bool DepthUpTo(dib &picture, int32_t nbpp, const Progress &progress, RowThreads threads = RowThreads::All);
 
 // The grey level of a pixel: the weighted sum divided once, truncating.
 inline uint8_t greyLevel(uint8_t blue, uint8_t green, uint8_t red)
