@@ -377,6 +377,7 @@ private:
     void wirePrinting();       // MainWindow_Print.cpp: print, numbered sequence
     void wireHistory();        // MainWindow_History.cpp: undo and redo
     void wireKeys();           // MainWindow_Keys.cpp: the keys beside the buttons
+    void giveHints();          // MainWindow_Hints.cpp: a hint for every control
 
     // Zoom steps (MainWindow_Zoom.cpp): the canvas at `zoom` per cent with the
     // picture point under `viewPoint` (pixels of the canvas's view) kept in place.

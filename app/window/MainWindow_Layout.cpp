@@ -223,6 +223,7 @@ void TMainForm::buildLayout()
     wirePrinting();
     wireHistory();
     wireKeys();
+    giveHints();
 
     resize(kClientWidth, kClientHeight);
     if (const QScreen *screen = this->screen()) {

@@ -30,6 +30,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QAbstractSpinBox>
+#include <QAbstractButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -275,8 +277,28 @@ private slots:
         QVERIFY(child(place.toLatin1())->isAncestorOf(widget));
         if (!text.isEmpty())
             QCOMPARE(widget->property("text").toString(), text);
-        QCOMPARE(widget->toolTip(), hint);
+        // Where no hint is given here, the control has one of its own (below).
+        if (!hint.isEmpty())
+            QCOMPARE(widget->toolTip(), hint);
         QCOMPARE(widget->accessibleName(), spoken);
+    }
+
+    void everyControlHasAHint()
+    {
+        QStringList without;
+        for (QWidget *widget : window->findChildren<QWidget *>()) {
+            const bool control = qobject_cast<QAbstractButton *>(widget) || qobject_cast<QAbstractSpinBox *>(widget)
+                                 || qobject_cast<QComboBox *>(widget)
+                                 || (qobject_cast<QLineEdit *>(widget) && !qobject_cast<QAbstractSpinBox *>(widget->parent())
+                                     && !qobject_cast<QComboBox *>(widget->parent()))
+                                 || qobject_cast<TImageBtn *>(widget);
+            // The tab bar's own scroll buttons and hidden fields are not the window's controls.
+            if (control && !widget->objectName().isEmpty() && !widget->objectName().startsWith(QLatin1String("qt_"))
+                && !qobject_cast<QTabBar *>(widget->parent())
+                && !widget->isHidden() && widget->toolTip().trimmed().isEmpty())
+                without << widget->objectName();
+        }
+        QVERIFY2(without.isEmpty(), qPrintable(without.join(QLatin1String(", "))));
     }
 
     void spinFields_data()
