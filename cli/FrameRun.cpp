@@ -48,7 +48,7 @@ FrameResult colourFrame(const FrameTarget &frame, const ColourModel &model, Exis
     if (result.failure != LoadFailure::None)
         why = loadFailureText(result);
     else if (result.write != BatchWrite::Written)
-        why = QStringLiteral("nicht geschrieben: %1").arg(unwrittenReason(result.write, frame.target));
+        why = QStringLiteral("nicht geschrieben: %1").arg(unwrittenReason(result.write, frame.target, result.writeError));
     return why.isEmpty() ? FrameResult::Written : FrameResult::Failed;
 }
 

@@ -1,8 +1,11 @@
 #include "FilmBatch.h"
 
+#include "ErrorText.h"
+
 #include "FormatCodes.h"
 
 #include <QFile>
+#include <cerrno>
 
 QString batchOpenFilter()
 {
@@ -59,6 +62,7 @@ BatchFileResult colourFile(const QString &path, const QString &target, const Col
     Picture read(record);
     if (ComposeColours(read.get(), workspace.result.get(), model, cores)) {
         outcome.write = writePicture(workspace.result.get(), target, sink);
+        outcome.writeError = outcome.write == BatchWrite::Failed ? errno : 0;
         return outcome;
     }
 
@@ -70,21 +74,22 @@ BatchFileResult colourFile(const QString &path, const QString &target, const Col
         return outcome;
     outcome.write = colourAndWrite(loaded.source.get(), loaded.result.get(), loaded.source.rows(), model,
                                    target, sink, cores);
+    outcome.writeError = outcome.write == BatchWrite::Failed ? errno : 0;
     return outcome;
 }
 
-QString unwrittenReason(BatchWrite why, const QString &target)
+QString unwrittenReason(BatchWrite why, const QString &target, int error)
 {
-    return why == BatchWrite::NoFormat
-               ? QStringLiteral("kein Bildformat für die Endung \"%1\"").arg(fileExtension(target))
-               : QStringLiteral("Schreibfehler");
+    if (why == BatchWrite::NoFormat)
+        return QStringLiteral("kein Bildformat für die Endung \"%1\"").arg(fileExtension(target));
+    return error != 0 ? systemErrorText(error) : QStringLiteral("Schreibfehler");
 }
 
 QString unwrittenFilesText(const QList<UnwrittenFile> &files)
 {
     QStringList lines;
     for (const UnwrittenFile &file : files)
-        lines << QStringLiteral("%1 (%2)").arg(file.path, unwrittenReason(file.why, file.path));
+        lines << QStringLiteral("%1 (%2)").arg(file.path, unwrittenReason(file.why, file.path, file.error));
     return QStringLiteral("Diese Bilder wurden coloriert, konnten aber nicht gespeichert werden "
                           "und sind unverändert:\n\n")
         + lines.join(QLatin1Char('\n'));

@@ -33,6 +33,7 @@ struct BatchFileResult {
     LoadFailure failure = LoadFailure::None; // not None: not loaded, not written
     QString reason;                          // the library's reason for a failed load
     BatchWrite write = BatchWrite::Failed;   // when loaded
+    int writeError = 0;                      // the system's reason for a failed write, 0 for none
 };
 
 // The result picture kept from one file to the next: frames of one size need
@@ -61,10 +62,12 @@ inline BatchFileResult colourFile(const QString &path, const ColourModel &model,
 struct UnwrittenFile {
     QString path;
     BatchWrite why = BatchWrite::Failed;
+    int error = 0; // the system's reason (errno), 0 when it gave none
 };
 
-// Why the coloured picture for `target` was not written, in a few words.
-QString unwrittenReason(BatchWrite why, const QString &target);
+// Why the coloured picture for `target` was not written, in a few words, or
+// the system's reason `error` when it gave one.
+QString unwrittenReason(BatchWrite why, const QString &target, int error = 0);
 
 // The message at the end of a batch that could not write every file: one line
 // per file, with the reason.

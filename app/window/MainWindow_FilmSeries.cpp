@@ -18,6 +18,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -250,9 +251,10 @@ void TMainForm::AlleBilderimOrdnercolorieren1Click()
             if (openfilenow(file)) {
                 gauge.writing();
                 const BatchWrite written = colourAndWrite(di, outdi.get(), di.rows(), model, file, messageSink());
+                const int error = written == BatchWrite::Failed ? errno : 0; // before anything else sets it
                 RedrawCanvas();
                 if (written != BatchWrite::Written)
-                    unwritten.append({file, written});
+                    unwritten.append({file, written, error});
             }
             gauge.fileDone();
         }

@@ -3,6 +3,7 @@
 // must leave as it was.
 #include "ColourRule.h"
 #include "FileHelpers.h"
+#include "ErrorText.h"
 #include "FilmBatch.h"
 #include "ReadOnlyFolder.h"
 
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <memory>
@@ -188,10 +191,12 @@ TEST(BatchTexts, FilterAndUnwrittenFiles)
     EXPECT_EQ(parts[1], formatMasks.join(QLatin1Char(';')));
     EXPECT_EQ(parts[12], QStringLiteral("JPG - JPEG - JFIF Compilant"));
 
-    const QString text = unwrittenFilesText(
-        {{QStringLiteral("/a/eins.tiff"), BatchWrite::NoFormat}, {QStringLiteral("/a/zwei.jpg"), BatchWrite::Failed}});
+    const QString text = unwrittenFilesText({{QStringLiteral("/a/eins.tiff"), BatchWrite::NoFormat},
+                                             {QStringLiteral("/a/zwei.jpg"), BatchWrite::Failed},
+                                             {QStringLiteral("/a/drei.bmp"), BatchWrite::Failed, ENOSPC}});
     EXPECT_TRUE(text.contains(QStringLiteral("/a/eins.tiff (kein Bildformat für die Endung \".tiff\")")));
     EXPECT_TRUE(text.contains(QStringLiteral("/a/zwei.jpg (Schreibfehler)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("/a/drei.bmp (%1)").arg(systemErrorText(ENOSPC))));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // the files on disk: what changes, what is written, what comes back.
 #include "ColourRule.h"
 #include "GaugeRecorder.h"
+#include "ErrorText.h"
 #include "FileHelpers.h"
 #include "CanvasBox.h"
 #include "ErrorReport.h"
@@ -12,6 +13,7 @@
 #include "StatusBar.h"
 
 #include <QAction>
+#include <cerrno>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -271,6 +273,7 @@ private slots:
         QVERIFY(dialogs->messages[0].title.contains(broken) || dialogs->messages[0].text.contains(broken));
         const ShownMessage &last = dialogs->messages[1];
         QVERIFY2(last.text.contains(tiff) && last.text.contains(locked), qPrintable(last.text));
+        QVERIFY2(last.text.contains(locked + QStringLiteral(" (") + systemErrorText(EACCES)), qPrintable(last.text));
         QVERIFY(!last.text.contains(bmp) && !last.text.contains(jpeg));
         QCOMPARE(last.icon, QMessageBox::Warning);
 
