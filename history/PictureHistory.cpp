@@ -10,6 +10,8 @@
 namespace {
 
 constexpr size_t kGiB = size_t(1) << 30;
+// Enough for the first segments of a stroke with the largest brush.
+constexpr size_t kSpareTiles = 64;
 
 PixelRect wholeArea(const dib &picture) { return {0, 0, dibwidth(picture), dibheight(picture)}; }
 
@@ -103,6 +105,7 @@ PictureHistory::PictureHistory(Picture &source, Picture &result, size_t budget, 
     : QObject(parent), source(source), result(result), budget(budget)
 {
     connect(&stack, &QUndoStack::indexChanged, this, &PictureHistory::availabilityChanged);
+    pool.fill(kSpareTiles);
 }
 
 PictureHistory::~PictureHistory()
@@ -124,7 +127,7 @@ void PictureHistory::keepTiles(Kept which, const PixelRect &area)
         return;
     KeptPixels &kept = step->kept(which);
     const Picture &picture = which == Kept::Source ? source : result;
-    if (!kept.tiles.keep(picture, area) || step->bytes() > budget) {
+    if (!kept.tiles.keep(picture, area, &pool) || step->bytes() > budget) {
         kept.failed = true;
         kept.tiles = TileStore(); // the step cannot be undone: its memory goes now
     }
@@ -177,6 +180,7 @@ bool PictureHistory::end()
     }
     stack.push(ended);
     dropOldest();
+    pool.fill(kSpareTiles); // ready for the next stroke, now that this one is over
     return true;
 }
 

@@ -74,6 +74,7 @@ private:
     Picture &source;
     Picture &result;
     const size_t budget;
+    TilePool pool; // before the stack: its steps give their tiles back at the end
     QUndoStack stack;
     Step *step = nullptr; // in the making, not yet on the stack
 };

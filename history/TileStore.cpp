@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -16,6 +17,71 @@ uint8_t *rowStart(const dib &picture, int32_t height, int32_t y)
 
 } // namespace
 
+std::unique_ptr<uint8_t[]> TilePool::take()
+{
+    if (buffers.empty())
+        return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[kTileBytes]);
+    std::unique_ptr<uint8_t[]> buffer = std::move(buffers.back());
+    buffers.pop_back();
+    return buffer;
+}
+
+void TilePool::give(std::unique_ptr<uint8_t[]> buffer)
+{
+    if (buffer && buffers.size() < kMostSpare)
+        buffers.push_back(std::move(buffer));
+}
+
+bool TilePool::fill(size_t count)
+{
+    while (buffers.size() < std::min(count, kMostSpare)) {
+        std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kTileBytes]);
+        if (!buffer)
+            return false;
+        std::memset(buffer.get(), 0, kTileBytes); // the pages are there before a stroke needs them
+        buffers.push_back(std::move(buffer));
+    }
+    return true;
+}
+
+TileStore::~TileStore() { giveBack(); }
+
+TileStore::TileStore(TileStore &&other) noexcept
+    : width(other.width), height(other.height), bytew(other.bytew), across(other.across),
+      places(std::move(other.places)), tiles(std::move(other.tiles)), total(std::exchange(other.total, 0)),
+      pool(other.pool)
+{
+    other.tiles.clear();
+    other.places.clear();
+}
+
+TileStore &TileStore::operator=(TileStore &&other) noexcept
+{
+    if (this != &other) {
+        giveBack();
+        width = other.width;
+        height = other.height;
+        bytew = other.bytew;
+        across = other.across;
+        places = std::move(other.places);
+        tiles = std::move(other.tiles);
+        total = std::exchange(other.total, 0);
+        pool = other.pool;
+        other.tiles.clear();
+        other.places.clear();
+    }
+    return *this;
+}
+
+void TileStore::giveBack()
+{
+    if (pool != nullptr)
+        for (Tile &tile : tiles)
+            pool->give(std::move(tile.pixels));
+    tiles.clear();
+    total = 0;
+}
+
 bool TileStore::sameGeometry(const dib &picture) const
 {
     return picture.poi != nullptr && dibwidth(picture) == width && dibheight(picture) == height
@@ -28,8 +94,10 @@ PixelRect TileStore::tileArea(int32_t index) const
     return {left, top, std::min(left + kTileSize, width), std::min(top + kTileSize, height)};
 }
 
-bool TileStore::keep(const dib &picture, const PixelRect &area)
+bool TileStore::keep(const dib &picture, const PixelRect &area, TilePool *from)
 {
+    if (from != nullptr)
+        pool = from;
     if (places.empty()) {
         if (picture.poi == nullptr || dibbits(picture) != 24 || dibwidth(picture) <= 0 || dibheight(picture) <= 0)
             return true;
@@ -54,7 +122,7 @@ bool TileStore::keep(const dib &picture, const PixelRect &area)
             const PixelRect r = tileArea(index);
             const size_t rowBytes = size_t(r.right - r.left) * kBytesPerPixel;
             const size_t size = rowBytes * size_t(r.bottom - r.top);
-            std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[size]);
+            std::unique_ptr<uint8_t[]> pixels(pool != nullptr ? pool->take() : std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]));
             if (!pixels)
                 return false;
             for (int y = r.top; y < r.bottom; ++y)
@@ -68,9 +136,9 @@ bool TileStore::keep(const dib &picture, const PixelRect &area)
     return true;
 }
 
-bool TileStore::keepAll(const dib &picture)
+bool TileStore::keepAll(const dib &picture, TilePool *from)
 {
-    return keep(picture, {0, 0, dibwidth(picture), dibheight(picture)});
+    return keep(picture, {0, 0, dibwidth(picture), dibheight(picture)}, from);
 }
 
 PixelRect TileStore::exchange(dib &picture)
