@@ -2,7 +2,19 @@
 
 #include "FormatCodes.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+QStringList batchFilesFromSelection(const QStringList &selected, const QString &openPicture)
+{
+    const auto same = [](const QString &a, const QString &b) {
+        return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+    };
+    if (selected.size() == 1 && !openPicture.isEmpty() && same(selected.first(), openPicture))
+        return {};
+    return selected;
+}
 
 QString batchOpenFilter()
 {

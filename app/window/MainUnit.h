@@ -353,6 +353,8 @@ private:
     void shiftLayer(ShiftDirection direction);
     void showCurrentColour();
     void reportNoMemory();
+    // The batch's open dialog; the chosen files, none when cancelled.
+    QStringList askBatchFiles();
     // Creates and fills the swatch `pal24dib`; reports a lack of memory.
     void CreateSwatch();
     // Dabs the current tool from the first point to the second, adds what it

@@ -1,4 +1,4 @@
-// What a drop of files on the window opens and what the status bar says.
+// What a drop of files on the window opens.
 #include "DroppedFiles.h"
 
 #include <gtest/gtest.h>
@@ -43,12 +43,5 @@ INSTANTIATE_TEST_SUITE_P(
                     DropCase{"OnlyWebAddresses", {"https://example.org/a.bmp"}, "", false, 0},
                     DropCase{"Nothing", {}, "", false, 0}),
     [](const testing::TestParamInfo<DropCase> &info) { return std::string(info.param.name); });
-
-TEST(IgnoredDropText, SaysHowManyWereLeft)
-{
-    EXPECT_TRUE(ignoredDropText(0).isEmpty());
-    EXPECT_EQ(ignoredDropText(1), QStringLiteral("Eine weitere Datei wurde nicht geöffnet."));
-    EXPECT_EQ(ignoredDropText(2), QStringLiteral("2 weitere Dateien wurden nicht geöffnet."));
-}
 
 } // namespace
