@@ -109,9 +109,12 @@ private:
 
 QString nativePath(const QString &path) { return QDir::toNativeSeparators(path); }
 
-DropChoice droppedFile(const QMimeData *data)
+// The drop's files, when they can be taken as copies: the files stay where
+// they are whatever the program they came from proposed.
+DropChoice droppedFile(const QDropEvent *event)
 {
-    if (data == nullptr || !data->hasUrls())
+    const QMimeData *data = event->mimeData();
+    if (data == nullptr || !data->hasUrls() || !(event->possibleActions() & Qt::CopyAction))
         return {};
     return chooseDroppedFile(data->urls(), [](const QString &path) { return QFileInfo(path).isDir(); });
 }
@@ -292,16 +295,19 @@ void TMainForm::JamShellList1DblClick()
 
 void TMainForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!droppedFile(event->mimeData()).open.isEmpty())
-        event->acceptProposedAction();
+    if (droppedFile(event).open.isEmpty())
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void TMainForm::dropEvent(QDropEvent *event)
 {
-    const DropChoice drop = droppedFile(event->mimeData());
+    const DropChoice drop = droppedFile(event);
     if (drop.open.isEmpty())
         return;
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
     // Opened once the drop has ended: the questions and messages on the way
     // must not keep the program the files came from waiting.
     QTimer::singleShot(0, this, [this, drop] { openDroppedFile(drop); });

@@ -176,7 +176,8 @@ class LoadingTest : public QObject, WindowFixture {
     }
 
     // Drags `urls` over the canvas and drops them there, through the window's own
-    // delivery of drag events; true when the drop was taken.
+    // delivery of drag events; true when the drop was taken, as a copy even
+    // where moving was possible.
     bool drop(const QStringList &urls)
     {
         QMimeData data;
@@ -186,13 +187,14 @@ class LoadingTest : public QObject, WindowFixture {
         data.setUrls(list);
         const QWidget *canvas = control<TCanvasBox>(*window, "PaintBox1");
         const QPointF at = canvas->mapTo(window.get(), canvas->rect().center());
-        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at.toPoint(), actions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window->windowHandle(), &enter);
         if (!enter.isAccepted())
             return false;
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(at, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
         QApplication::sendEvent(window->windowHandle(), &dropped);
-        return dropped.isAccepted();
+        return dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
     }
 
     // What a failed or cancelled load must leave exactly as it was.
