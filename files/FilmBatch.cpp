@@ -1,11 +1,22 @@
 #include "FilmBatch.h"
 
 #include "ErrorText.h"
-
 #include "FormatCodes.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
+
+QStringList batchFilesFromSelection(const QStringList &selected, const QString &openPicture)
+{
+    const auto same = [](const QString &a, const QString &b) {
+        return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+    };
+    if (selected.size() == 1 && !openPicture.isEmpty() && same(selected.first(), openPicture))
+        return {};
+    return selected;
+}
 
 QString batchOpenFilter()
 {

@@ -13,6 +13,12 @@
 // "description|masks|description|masks...": all pictures first, then each format.
 QString batchOpenFilter();
 
+// The files the batch takes from the file list's selection: all of them, but
+// none when the selection is only the picture being worked on, which the list
+// selects by itself whenever a picture is opened (then the batch asks for its
+// files as it always has).
+QStringList batchFilesFromSelection(const QStringList &selected, const QString &openPicture);
+
 enum class BatchWrite {
     Written,
     NoFormat, // the extension names no picture format the library writes

@@ -298,6 +298,9 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    // Picture files dropped on the window open as from the file list.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildLayout();
@@ -321,6 +324,7 @@ private:
     void followOpenedPicture(const QString &file);
     void selectFollowedFile();
     void revealListFile();
+    void openDroppedFile(const struct DropChoice &drop);
 
     static void sinkSend(void *target, uint32_t msg, uintptr_t wParam, intptr_t lParam);
 
@@ -349,6 +353,8 @@ private:
     void shiftLayer(ShiftDirection direction);
     void showCurrentColour();
     void reportNoMemory();
+    // The batch's open dialog; the chosen files, none when cancelled.
+    QStringList askBatchFiles();
     // Creates and fills the swatch `pal24dib`; reports a lack of memory.
     void CreateSwatch();
     // Dabs the current tool from the first point to the second, adds what it

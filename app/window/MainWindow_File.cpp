@@ -1,6 +1,8 @@
 // Loading pictures: from the file list (double-click or Enter), through the open
-// dialog, and by stepping to the next or previous file of the list's folder. A
-// picture opened otherwise than from the list is then shown and selected there.
+// dialog, by stepping to the next or previous file of the list's folder, and by
+// dropping files on the window. A picture opened otherwise than from the list is
+// then shown and selected there.
+#include "DroppedFiles.h"
 #include "FormatCodes.h"
 #include "HiddenNames.h"
 #include "MainUnit.h"
@@ -10,6 +12,10 @@
 #include "Stepping.h"
 
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -103,6 +109,16 @@ private:
 
 QString nativePath(const QString &path) { return QDir::toNativeSeparators(path); }
 
+// The drop's files, when they can be taken as copies: the files stay where
+// they are whatever the program they came from proposed.
+DropChoice droppedFile(const QDropEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    if (data == nullptr || !data->hasUrls() || !(event->possibleActions() & Qt::CopyAction))
+        return {};
+    return chooseDroppedFile(data->urls(), [](const QString &path) { return QFileInfo(path).isDir(); });
+}
+
 // Scrolls `item` of the list this far below the top, where stepping puts it.
 void scrollNearTop(QListView *view, const QModelIndex &item)
 {
@@ -125,6 +141,7 @@ void TMainForm::wireLoading()
         new KeyPressFilter(JamShellList1, [this](QChar &key) { JamShellList1KeyPress(key); }));
     // Stepping places the chosen item a number of pixels below the top.
     JamShellList1->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setAcceptDrops(true);
 
     // The model reads folders and applies the type filter in the background: an
     // opened picture is selected when its row arrives, and kept in view while
@@ -274,6 +291,44 @@ void TMainForm::JamShellList1DblClick()
     if (QuerySaveChanges())
         openfilenow(file);
     saveDialog1Folder = folder;
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (droppedFile(event).open.isEmpty())
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void TMainForm::dropEvent(QDropEvent *event)
+{
+    const DropChoice drop = droppedFile(event);
+    if (drop.open.isEmpty())
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // Opened once the drop has ended: the questions and messages on the way
+    // must not keep the program the files came from waiting.
+    QTimer::singleShot(0, this, [this, drop] { openDroppedFile(drop); });
+}
+
+void TMainForm::openDroppedFile(const DropChoice &drop)
+{
+    const QString file = nativePath(drop.open);
+    if (drop.folder) {
+        // Cannot open, so nothing to ask first: only the usual refusal.
+        openfilenow(file);
+    } else {
+        // As a double-click in the list of the file's folder.
+        const QString folder = withTrailingSeparator(nativePath(QFileInfo(file).absolutePath()));
+        AddToPrefFolders(folder);
+        if (QuerySaveChanges() && openfilenow(file))
+            followOpenedPicture(file);
+        saveDialog1Folder = folder;
+    }
+    if (drop.ignored > 0)
+        StatusBar1->setText(ignoredDropText(drop.ignored));
 }
 
 void TMainForm::JamShellList1KeyPress(QChar &Key)

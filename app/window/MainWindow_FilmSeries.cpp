@@ -1,5 +1,6 @@
 // Film series: carrying the colours of a predecessor picture over to the
-// current one, and colourising many selected files with the current result.
+// current one, and colourising many files with the current result: those
+// selected in the file list, or else those chosen in a dialog.
 // The pixel work is in ColourTransfer and FilmBatch; these handlers load,
 // report and redraw.
 #include "Depth.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
 #include <QSpinBox>
@@ -151,6 +153,21 @@ namespace {
 
 QString folderOf(const QString &file) { return QDir::toNativeSeparators(QFileInfo(file).absolutePath()); }
 
+// The files selected in the list, in its order; selected folders are left out.
+QStringList selectedListFiles(const QListView *view, const QFileSystemModel *model)
+{
+    const QModelIndex root = view->rootIndex();
+    QList<int> rows;
+    for (const QModelIndex &index : view->selectionModel()->selectedIndexes())
+        if (index.parent() == root && !model->isDir(index))
+            rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    QStringList files;
+    for (const int row : rows)
+        files.append(QDir::toNativeSeparators(model->filePath(model->index(row, 0, root))));
+    return files;
+}
+
 } // namespace
 
 void TMainForm::wireFilmSeries()
@@ -219,7 +236,7 @@ void TMainForm::FarbenvoneinemVorgngerbildbernehmen1Click()
     UseColorsFromPicture(name);
 }
 
-void TMainForm::AlleBilderimOrdnercolorieren1Click()
+QStringList TMainForm::askBatchFiles()
 {
     FileRequest request;
     request.title = QStringLiteral("Öffnen");
@@ -230,10 +247,26 @@ void TMainForm::AlleBilderimOrdnercolorieren1Click()
     request.multiple = true;
     const FileAnswer answer = dialogs->openFile(this, request);
     if (!answer.accepted || answer.fileNames.isEmpty())
-        return;
+        return {};
     openDialog3Folder = folderOf(answer.fileNames.first());
+    return answer.fileNames;
+}
+
+void TMainForm::AlleBilderimOrdnercolorieren1Click()
+{
+    QStringList files = batchFilesFromSelection(selectedListFiles(JamShellList1, fileModel), afilename);
+    if (files.isEmpty()) {
+        files = askBatchFiles();
+    } else if (dialogs->message(this, QStringLiteral("%1 Bilder colorieren und überschreiben?").arg(files.size()),
+                                QStringLiteral("Stapelverarbeitung"), QMessageBox::Question,
+                                QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    if (files.isEmpty())
+        return;
 
     QList<UnwrittenFile> unwritten;
+    int written = 0;
     {
         KeptWork kept(*this);
         // The hue and saturation of the model do not change during the batch:
@@ -243,22 +276,25 @@ void TMainForm::AlleBilderimOrdnercolorieren1Click()
             reportNoMemory();
             return; // before any file is touched
         }
-        BatchGauge gauge(*this, int(answer.fileNames.size()));
-        for (int i = 0; i < answer.fileNames.size(); ++i) {
-            const QString file = QDir::toNativeSeparators(answer.fileNames[i]);
+        BatchGauge gauge(*this, int(files.size()));
+        for (int i = 0; i < files.size(); ++i) {
+            const QString file = QDir::toNativeSeparators(files[i]);
             gauge.loading(i);
             // A file that cannot be loaded has been reported; it stays as it was.
             if (openfilenow(file)) {
                 gauge.writing();
-                const BatchWrite written = colourAndWrite(di, outdi.get(), di.rows(), model, file, messageSink());
-                const int error = written == BatchWrite::Failed ? errno : 0; // before anything else sets it
+                const BatchWrite result = colourAndWrite(di, outdi.get(), di.rows(), model, file, messageSink());
+                const int error = result == BatchWrite::Failed ? errno : 0; // before anything else sets it
                 RedrawCanvas();
-                if (written != BatchWrite::Written)
-                    unwritten.append({file, written, error});
+                if (result == BatchWrite::Written)
+                    ++written;
+                else
+                    unwritten.append({file, result, error});
             }
             gauge.fileDone();
         }
     }
+    StatusBar1->setText(QStringLiteral("%1 Bilder coloriert").arg(written));
     if (!unwritten.isEmpty())
         dialogs->message(this, unwrittenFilesText(unwritten), QStringLiteral("Stapelverarbeitung"),
                          QMessageBox::Warning, QMessageBox::Ok);

@@ -9,6 +9,7 @@
 #include "MainUnit.h"
 #include "WindowFixture.h"
 #include "ReadOnlyFolder.h"
+#include "SequenceNames.h"
 #include "Startup.h"
 #include "StatusBar.h"
 
@@ -16,6 +17,8 @@
 #include <cerrno>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -62,6 +65,32 @@ class FilmSeriesTest : public QObject, WindowFixture {
         QVERIFY(!eight.empty());
         QCOMPARE(eight.bits(), 8);
         save(eight, file, format);
+    }
+
+    // The names the file list shows when it shows the test folder.
+    QStringList listed() const
+    {
+        const auto *list = control<QListView>(*window, "JamShellList1");
+        const auto *model = control<QFileSystemModel>(*window, "fileModel");
+        QStringList shown;
+        if (QDir(model->filePath(list->rootIndex())) != QDir(folder->path()))
+            return {QStringLiteral("(anderer Ordner)")};
+        for (int row = 0; row < model->rowCount(list->rootIndex()); ++row)
+            shown << model->index(row, 0, list->rootIndex()).data().toString();
+        return shown;
+    }
+    // Shows the test folder in the file list and selects `names` there.
+    bool selectInList(const QStringList &rows, const QStringList &names)
+    {
+        auto *list = control<QListView>(*window, "JamShellList1");
+        auto *model = control<QFileSystemModel>(*window, "fileModel");
+        window->SelectTreeFolder(folder->path());
+        if (!QTest::qWaitFor([&] { return listed() == rows; }, 10000))
+            return false;
+        list->selectionModel()->clearSelection();
+        for (const QString &name : names)
+            list->selectionModel()->select(model->index(folder->filePath(name)), QItemSelectionModel::Select);
+        return true;
     }
 
 private slots:
@@ -303,6 +332,68 @@ private slots:
         QCOMPARE(control<TCanvasBox>(*window, "PaintBox1")->size(), canvas);
         QCOMPARE(window->di.rows().size(), size_t(16));
         QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->progress(), 0);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->text(), QStringLiteral("3 Bilder coloriert"));
+    }
+
+    // selected: in the list (the folder "teil" too); answer: to the question,
+    // 0 when none may come and the dialog (cancelled here) must open instead.
+    void batchTakesTheSelection_data()
+    {
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("three frames and a folder, Ja")
+            << QStringList{"teil", "f3.bmp", "f1.bmp", "f2.bmp"} << int(QMessageBox::Yes);
+        QTest::newRow("three frames, Nein") << QStringList{"f1.bmp", "f2.bmp", "f3.bmp"} << int(QMessageBox::No);
+        QTest::newRow("the open picture only") << QStringList{"aktuell.bmp"} << 0;
+        QTest::newRow("nothing") << QStringList{} << 0;
+    }
+    void batchTakesTheSelection()
+    {
+        QFETCH(QStringList, selected);
+        QFETCH(int, answer);
+        setWork(20, 14);
+        window->afilename = path(QStringLiteral("aktuell.bmp"));
+        save(window->di, window->afilename, BK3_FORMAT_BMP);
+        QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("teil")));
+        const QStringList frames{"f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp"};
+        for (const QString &frame : frames)
+            saveGrey(path(frame), 20, 14, BK3_FORMAT_BMP);
+        const QByteArray untouched = contents(path(QStringLiteral("f1.bmp")));
+        const Block expected = blockOf(transferredByRule(readPicture24(path(QStringLiteral("f1.bmp"))),
+                                                         readPicture24(path(QStringLiteral("f1.bmp"))), window->outdi));
+        QVERIFY(selectInList({"teil", "aktuell.bmp", "f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp"}, selected));
+        if (answer != 0)
+            dialogs->answers.push_back(QMessageBox::StandardButton(answer));
+        else
+            dialogs->fileAnswers.push_back({false, {}, 1});
+
+        control<QAction>(*window, "AlleausgewhltenBildercolorieren1")->trigger();
+
+        QCOMPARE(dialogs->fileRequests.size(), answer == 0 ? 1 : 0);
+        QCOMPARE(dialogs->messages.size(), answer == 0 ? 0 : 1);
+        if (answer != 0) {
+            QCOMPARE(dialogs->messages[0].text, QStringLiteral("3 Bilder colorieren und überschreiben?"));
+            QCOMPARE(dialogs->messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        }
+        const bool coloured = answer == QMessageBox::Yes;
+        for (const QString &frame : frames.mid(0, 3))
+            QVERIFY2(coloured ? blockOf(readPicture24(path(frame))) == expected : contents(path(frame)) == untouched,
+                     qPrintable(frame));
+        QCOMPARE(contents(path(QStringLiteral("f4.bmp"))), untouched);
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->text(),
+                 coloured ? QStringLiteral("3 Bilder coloriert") : QString());
+    }
+
+    // New files show in the list as soon as they are written.
+    void writtenFilesShowInTheList()
+    {
+        setWork(8, 6);
+        QVERIFY(selectInList({}, {}));
+        QVERIFY(window->SaveTheFile(path(QStringLiteral("neu.bmp"))));
+        QTRY_COMPARE(listed(), QStringList{"neu.bmp"});
+        NumberedSequence sequence{path(QStringLiteral("folge")), QStringLiteral(".bmp"), 1, 2, 4};
+        QCOMPARE(window->SaveSequenceFiles(sequence), 2);
+        QTRY_COMPARE(listed(), (QStringList{"folge0001.bmp", "folge0002.bmp", "neu.bmp"}));
     }
 
     void batchOverTheCurrentFile()

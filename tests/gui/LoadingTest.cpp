@@ -21,13 +21,16 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
 #include <cstdio>
 #include <vector>
 
@@ -170,6 +173,28 @@ class LoadingTest : public QObject, WindowFixture {
     {
         dialogs->fileAnswers.push_back({true, {file}, 1});
         QTest::mouseClick(control<QToolButton>(*window, "OpenPictureBtn"), Qt::LeftButton);
+    }
+
+    // Drags `urls` over the canvas and drops them there, through the window's own
+    // delivery of drag events; true when the drop was taken, as a copy even
+    // where moving was possible.
+    bool drop(const QStringList &urls)
+    {
+        QMimeData data;
+        QList<QUrl> list;
+        for (const QString &url : urls)
+            list.append(url.contains(QLatin1String("://")) ? QUrl(url) : QUrl::fromLocalFile(url));
+        data.setUrls(list);
+        const QWidget *canvas = control<TCanvasBox>(*window, "PaintBox1");
+        const QPointF at = canvas->mapTo(window.get(), canvas->rect().center());
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at.toPoint(), actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window->windowHandle(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(at, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(window->windowHandle(), &dropped);
+        return dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
     }
 
     // What a failed or cancelled load must leave exactly as it was.
@@ -625,6 +650,74 @@ private slots:
         QCOMPARE(dialogs->messages.size(), 1);
         QTest::qWait(50); // nothing may follow later either
         QCOMPARE(loadPage(), before);
+    }
+
+    // dropped: names in the folder (a "/" at the end makes a folder, "-" an
+    // unreadable file); answer: to the unsaved-changes question, 0 without changes.
+    void droppedFilesOpenTheFirst_data()
+    {
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("one picture") << QStringList{"bild2.bmp"} << 0 << "bild2.bmp" << 0 << "";
+        QTest::newRow("three pictures") << QStringList{"bild3.bmp", "bild1.bmp", "bild2.bmp"} << 0 << "bild3.bmp"
+                                        << 0 << "2 weitere Dateien wurden nicht geöffnet.";
+        QTest::newRow("changes, Nein") << QStringList{"bild2.bmp"} << int(QMessageBox::No) << "bild2.bmp" << 1 << "";
+        QTest::newRow("changes, Abbrechen")
+            << QStringList{"bild2.bmp", "bild1.bmp"} << int(QMessageBox::Cancel) << "" << 1
+            << "Eine weitere Datei wurde nicht geöffnet.";
+        QTest::newRow("folder, with changes") << QStringList{"a-ordner/"} << 0 << "" << 1 << "";
+        QTest::newRow("unreadable file") << QStringList{"kaputt.bmp-"} << 0 << "" << 1 << "";
+    }
+    void droppedFilesOpenTheFirst()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(int, answer);
+        QFETCH(QString, opened);
+        QFETCH(int, messages);
+        QFETCH(QString, status);
+        QVERIFY(makeSeries());
+        QVERIFY(showFolder(folder->filePath(QStringLiteral("b-ordner")), {}));
+        QFile broken(path(QStringLiteral("kaputt.bmp")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("BM kein Bild");
+        broken.close();
+        QVERIFY(window->openfilenow(path(QStringLiteral("bild1.bmp"))));
+        if (answer != 0 || dropped[0].endsWith('/'))
+            window->SetChanged();
+        if (answer != 0)
+            dialogs->answers.push_back(QMessageBox::StandardButton(answer));
+        const Snapshot before = snapshot();
+        QStringList files;
+        for (QString name : dropped)
+            files << path(name.remove(QRegularExpression(QStringLiteral("[-/]$"))));
+
+        QVERIFY(drop(files));
+        QTRY_COMPARE(dialogs->messages.size(), messages);
+        QTest::qWait(20);
+        QCOMPARE(dialogs->messages.size(), messages);
+        if (answer != 0)
+            QCOMPARE(dialogs->messages[0].text, kSaveQuestion);
+        else if (messages > 0) // the usual refusal of a file that cannot be loaded
+            QCOMPARE(dialogs->messages[0].title,
+                     QStringLiteral("Fehler: Die Datei %1 konnte nicht geladen werden!").arg(files[0]));
+        QCOMPARE(control<TStatusBar>(*window, "StatusBar1")->text(), status);
+        if (opened.isEmpty()) {
+            QVERIFY(snapshot() == before);
+            return;
+        }
+        verifyLoaded(opened, opened == QLatin1String("bild2.bmp") ? 12 : 13, 7);
+        // As from the list: its folder shown with the picture selected, a favourite.
+        QTRY_COMPARE(selectedNames(), QStringList{opened});
+        QCOMPARE(window->saveFolder(), folderPath());
+        QCOMPARE(control<QListWidget>(*window, "PrefListBox")->item(0)->text(), folderPath());
+    }
+
+    void dropWithoutLocalFilesIsRefused()
+    {
+        QVERIFY(!drop({QStringLiteral("https://example.org/bild.bmp")}));
     }
 
     // changed: unsaved work; answer: to the question; fileAnswer: the dialog's.
