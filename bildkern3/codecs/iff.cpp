@@ -261,6 +261,7 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   }
   if (Error e = make_dib(result, int32_t(f.width), int32_t(f.height), bits, table, 256))
     return e;
+  prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(f.height));
 
   Unpacker unpack(f);
   const int ham_bits = f.planes - 2;

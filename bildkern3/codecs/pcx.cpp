@@ -136,6 +136,7 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
   }
   if (Error e = make_dib(result, int32_t(h.width), int32_t(h.height), bits, table, 256))
     return e;
+  prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(h.height));
 
   size_t p = header_bytes;
   unsigned run = 0; // bytes of the current run still to give

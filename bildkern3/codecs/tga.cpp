@@ -165,6 +165,7 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
   }
   if (Error e = make_dib(result, int32_t(h.width), int32_t(h.height), bits, table, 256))
     return e;
+  prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(h.height));
 
   const size_t row_size = row.size();
   size_t p = h.pixels_at;
