@@ -222,7 +222,7 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
       p += row_size;
     } else {
       // Packets may run over into the next row, never beyond the last one.
-      for (size_t i = 0; i < row_size;) {
+      for (size_t i = 0, x = 0; i < row_size;) { // i: bytes, x: pixels of the row given
         if (left == 0) {
           if (p >= size)
             return msg::damaged;
@@ -235,7 +235,7 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
           p += size_t(repeat ? 1 : left) * size_t(pixel_bytes);
         }
         // The whole packet, or as much of it as the row takes, at once.
-        const unsigned n = unsigned(std::min<size_t>(left, (row_size - i) / size_t(pixel_bytes)));
+        const unsigned n = unsigned(std::min<size_t>(left, size_t(h.width) - x));
         const size_t bytes = size_t(n) * size_t(pixel_bytes);
         if (repeat) {
           repeat_pixel(unpacked + i, packet, pixel_bytes, n);
@@ -244,6 +244,7 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
           packet += bytes;
         }
         i += bytes;
+        x += n;
         left -= n;
       }
       if (y == h.height - 1 && left > 0)
