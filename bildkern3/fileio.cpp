@@ -180,10 +180,12 @@ Error read_file(const char *filename, FileData &out, const HeadCheck &check, Pro
     if (Error e = check(data.bytes.get(), got, shrank ? got : uint64_t(size)))
       return e;
   if (!shrank && size > head) {
-    uint8_t *whole = static_cast<uint8_t *>(std::realloc(data.bytes.get(), size));
+    // A new block rather than realloc, so the hint comes before any page is touched.
+    uint8_t *whole = static_cast<uint8_t *>(std::malloc(size));
     if (!whole)
       return msg::no_memory;
-    data.bytes.release();
+    prefer_huge_pages(whole, size);
+    std::memcpy(whole, data.bytes.get(), got);
     data.bytes.reset(whole);
     if (Error e = read_up_to(size))
       return e;

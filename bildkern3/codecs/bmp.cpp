@@ -228,6 +228,7 @@ Error load_uncompressed(const uint8_t *d, size_t size, const Layout &l, dib *out
   const bool same_depth = l.bits == 1 || l.bits == 4 || l.bits == 8 || l.bits == 24;
   if (Error e = make_dib(out, int32_t(l.width), int32_t(l.height), same_depth ? l.bits : 24, l.table, 256))
     return e;
+  prefer_huge_pages(out->poi, size_t(out->bytew) * size_t(l.height));
 
   const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]);
   for (int64_t r = 0; r < l.height; ++r) { // r: stored row of the result, bottom-up
@@ -324,6 +325,7 @@ Error load_rle(const uint8_t *d, size_t size, const Layout &l, dib *out, Progres
     return e;
   if (Error e = make_dib(out, int32_t(l.width), int32_t(l.height), l.bits, l.table, 256))
     return e;
+  prefer_huge_pages(out->poi, size_t(out->bytew) * size_t(l.height));
   walk_rle(d, size, l, out, &progress); // cannot fail: the same walk just succeeded
   progress.step(l.height, l.height);
   out->pmi->bmiHeader.biXPelsPerMeter = l.x_ppm;

@@ -152,6 +152,36 @@ uint64_t transpose8(uint64_t x)
   return x;
 }
 
+// One row of a deep picture: planes 0-7 red, 8-15 green, 16-23 blue (planes 24-31,
+// alpha, are dropped), eight pixels of one channel per transposition, written
+// straight into their places in the picture's blue, green, red row.
+void deep_row(const uint8_t *row, int64_t plane_row, int64_t width, uint8_t *dst)
+{
+  const auto channel = [&](int k, int64_t g) {
+    const uint8_t *planes = row + k * 8 * plane_row + g;
+    uint64_t t = 0;
+    for (int b = 0; b < 8; ++b)
+      t |= uint64_t(planes[b * plane_row]) << (8 * b);
+    return transpose8(t); // pixel i in byte 7 - i
+  };
+  int64_t g = 0;
+  for (; g * 8 + 8 <= width; ++g) {
+    const uint64_t red = channel(0, g), green = channel(1, g), blue = channel(2, g);
+    uint8_t *out = dst + 24 * g;
+    for (int i = 0; i < 8; ++i) {
+      const int shift = 56 - 8 * i;
+      out[3 * i] = uint8_t(blue >> shift), out[3 * i + 1] = uint8_t(green >> shift), out[3 * i + 2] = uint8_t(red >> shift);
+    }
+  }
+  if (g * 8 < width) {
+    const uint64_t red = channel(0, g), green = channel(1, g), blue = channel(2, g);
+    for (int64_t x = g * 8; x < width; ++x) {
+      const int shift = 56 - 8 * int(x - g * 8);
+      dst[3 * x] = uint8_t(blue >> shift), dst[3 * x + 1] = uint8_t(green >> shift), dst[3 * x + 2] = uint8_t(red >> shift);
+    }
+  }
+}
+
 // A HAM data field of `bits` bits replaces the top bits of one channel and, as on
 // the Amiga's AGA chips, the low bits stay those of the pixel to the left.
 uint8_t modify(uint8_t channel, unsigned v, int bits)
@@ -261,6 +291,7 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   }
   if (Error e = make_dib(result, int32_t(f.width), int32_t(f.height), bits, table, 256))
     return e;
+  prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(f.height));
 
   Unpacker unpack(f);
   const int ham_bits = f.planes - 2;
@@ -268,8 +299,11 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
     if (Error e = unpack.row(row.data(), row.size()))
       return e;
     uint8_t *dst = result->poi + (f.height - 1 - y) * int64_t(result->bytew);
-    if (f.pbm) {
-      std::memcpy(dst, row.data(), size_t(f.width));
+    if (f.pbm || deep) {
+      if (f.pbm)
+        std::memcpy(dst, row.data(), size_t(f.width));
+      else
+        deep_row(row.data(), plane_row, f.width, dst);
       progress.step(y + 1, f.height);
       continue;
     }
@@ -297,12 +331,6 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
     } else if (bits == 1) {
       for (int64_t x = 0; x < f.width; ++x)
         dst[x >> 3] |= uint8_t(chunky[size_t(x)] << (7 - (x & 7)));
-    } else if (deep) {
-      // Planes 0-7 red, 8-15 green, 16-23 blue; a fourth byte is alpha and dropped.
-      for (int64_t x = 0; x < f.width; ++x) {
-        const uint32_t v = chunky[size_t(x)];
-        dst[3 * x] = uint8_t(v >> 16), dst[3 * x + 1] = uint8_t(v >> 8), dst[3 * x + 2] = uint8_t(v);
-      }
     } else {
       // Hold-and-modify: each pixel takes a colour-map entry or changes one channel
       // of its left neighbour; every row starts from entry 0.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace bk3 {
@@ -110,6 +111,43 @@ Error check_room(const Header &h, uint64_t available)
   return needed > available ? msg::damaged : nullptr;
 }
 
+// `n` copies of the pixel of `k` bytes at `pixel`; the sizes the format has get a
+// loop of their own, so no copy is a call.
+void repeat_pixel(uint8_t *out, const uint8_t *pixel, int k, unsigned n)
+{
+  const auto fill = [&](auto size) {
+    for (unsigned j = 0; j < n; ++j)
+      std::memcpy(out + size_t(j) * size, pixel, size);
+  };
+  switch (k) {
+  case 1: std::memset(out, pixel[0], n); break;
+  case 2: fill(std::integral_constant<size_t, 2>{}); break;
+  case 3: fill(std::integral_constant<size_t, 3>{}); break;
+  default: fill(std::integral_constant<size_t, 4>{}); break;
+  }
+}
+
+// The rows stored as the picture stores them, left to right: blue, green, red as
+// they are, one byte per index or grey, and 32 bits without their alpha. False
+// for every other row, which goes pixel by pixel.
+bool copy_row(const uint8_t *src, uint8_t *dst, const Header &h, int bits)
+{
+  if (h.right_to_left)
+    return false;
+  const size_t width = size_t(h.width);
+  if (bits == 8 && h.bits == 8) {
+    std::memcpy(dst, src, width);
+  } else if (h.kind == true_colour && h.bits == 24) {
+    std::memcpy(dst, src, 3 * width);
+  } else if (h.kind == true_colour && h.bits == 32) {
+    for (size_t x = 0; x < width; ++x)
+      dst[3 * x] = src[4 * x], dst[3 * x + 1] = src[4 * x + 1], dst[3 * x + 2] = src[4 * x + 2];
+  } else {
+    return false;
+  }
+  return true;
+}
+
 } // namespace
 
 Error tga_check_head(const uint8_t *head, size_t size, uint64_t file_size)
@@ -165,20 +203,26 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
   }
   if (Error e = make_dib(result, int32_t(h.width), int32_t(h.height), bits, table, 256))
     return e;
+  prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(h.height));
 
   const size_t row_size = row.size();
   size_t p = h.pixels_at;
   unsigned left = 0; // pixels of the current packet still to give
   bool repeat = false;
   const uint8_t *packet = nullptr;
+  // Rows stored as the picture stores them are unpacked straight into it.
+  const bool in_place = !h.right_to_left && (h.bits == 8 || (h.kind == true_colour && h.bits == 24));
   for (int64_t y = 0; y < h.height; ++y) {
+    const int64_t stored = h.top_down ? h.height - 1 - y : y; // row of the result, bottom-up
+    uint8_t *dst = result->poi + stored * int64_t(result->bytew);
+    uint8_t *unpacked = in_place ? dst : row.data();
     const uint8_t *src;
     if (!h.rle) {
       src = d + p;
       p += row_size;
     } else {
       // Packets may run over into the next row, never beyond the last one.
-      for (size_t i = 0; i < row_size; i += size_t(pixel_bytes)) {
+      for (size_t i = 0, x = 0; i < row_size;) { // i: bytes, x: pixels of the row given
         if (left == 0) {
           if (p >= size)
             return msg::damaged;
@@ -190,18 +234,32 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
           packet = d + p;
           p += size_t(repeat ? 1 : left) * size_t(pixel_bytes);
         }
-        std::memcpy(row.data() + i, packet, size_t(pixel_bytes));
-        if (!repeat)
-          packet += pixel_bytes;
-        --left;
+        // The whole packet, or as much of it as the row takes, at once.
+        const unsigned n = unsigned(std::min<size_t>(left, size_t(h.width) - x));
+        const size_t bytes = size_t(n) * size_t(pixel_bytes);
+        if (repeat) {
+          repeat_pixel(unpacked + i, packet, pixel_bytes, n);
+        } else {
+          std::memcpy(unpacked + i, packet, bytes);
+          packet += bytes;
+        }
+        i += bytes;
+        x += n;
+        left -= n;
       }
       if (y == h.height - 1 && left > 0)
         return msg::damaged;
+      if (in_place) {
+        progress.step(y + 1, h.height);
+        continue;
+      }
       src = row.data();
     }
 
-    const int64_t stored = h.top_down ? h.height - 1 - y : y; // row of the result, bottom-up
-    uint8_t *dst = result->poi + stored * int64_t(result->bytew);
+    if (copy_row(src, dst, h, bits)) {
+      progress.step(y + 1, h.height);
+      continue;
+    }
     for (int64_t i = 0; i < h.width; ++i) {
       const int64_t x = h.right_to_left ? h.width - 1 - i : i;
       const uint8_t *s = src + i * pixel_bytes;

@@ -10,10 +10,11 @@ namespace {
 
 // Test pictures: 0 many colours; 1 sixteen colours with runs and noise at an odd
 // width; 2 black and white; 3 two colours, neither black nor white; 4 four colours;
-// 5 thirty colours (five bitplanes).
+// 5 thirty colours (five bitplanes); 6 wide rows of long runs of bytes that look
+// like PCX counts, then noise (the decoders' paths for long rows).
 Bytes pattern_ppm(int kind)
 {
-  const int w = kind == 1 ? 39 : 13, h = kind == 1 ? 6 : 7;
+  const int w = kind == 1 ? 39 : kind == 6 ? 203 : 13, h = kind == 1 ? 6 : kind == 6 ? 4 : 7;
   std::string out = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
@@ -24,6 +25,12 @@ Bytes pattern_ppm(int kind)
       case 0: p[0] = uint8_t(x * 19), p[1] = uint8_t(y * 36), p[2] = uint8_t(x * y * 7); break;
       case 1: p[0] = uint8_t(i & 1 ? 255 : i * 16), p[1] = i & 2 ? 128 : 0, p[2] = uint8_t(i & 4 ? 255 : i * 8); break;
       case 2: p[0] = p[1] = p[2] = (x * x + y) % 3 ? 255 : 0; break;
+      case 6:
+        if (x < 120)
+          p[0] = uint8_t(0xC0 + x / 40 + y), p[1] = uint8_t(x / 17 * 40), p[2] = uint8_t(x / 11 * 23);
+        else
+          p[0] = uint8_t(x * 37 + y * 11), p[1] = uint8_t(x * x + y), p[2] = uint8_t((x * 13) ^ (y * 7));
+        break;
       default: p[0] = uint8_t(40 + c * 7), p[1] = uint8_t(200 - c * 5), p[2] = uint8_t(c * 8); break;
       }
       out.append(reinterpret_cast<char *>(p), 3);
@@ -69,6 +76,7 @@ const Foreign cases[] = {
     {"np_ilbm_8_planes", 1, "iff", "ppmtoilbm -fixplanes 8 %in", ilbm, 8, 1, 8},
     {"np_ilbm_uncompressed", 1, "iff", "ppmtoilbm -nocompress %in", ilbm, 4, 0, 4},
     {"np_ilbm_24", 0, "iff", "ppmtoilbm -24force %in", ilbm, 24, 1, 24},
+    {"np_ilbm_24_wide", 6, "iff", "ppmtoilbm -24force %in", ilbm, 24, 1, 24},
     {"np_ilbm_24_uncompressed", 0, "iff", "ppmtoilbm -24force -nocompress %in", ilbm, 24, 0, 24},
     {"np_ilbm_ham6", 0, "iff", "ppmtoilbm -ham6 %in", ilbm, 6, 1, 24},
     {"np_ilbm_ham8", 0, "iff", "ppmtoilbm -ham8 %in", ilbm, 8, 1, 24},
@@ -84,6 +92,8 @@ const Foreign cases[] = {
     {"np_pcx_8_many", 0, "pcx", "ppmtopcx %in", im, 8, 1, 8},
     {"np_pcx_24", 0, "pcx", "ppmtopcx -24bit %in", im, 8, 3, 24},
     {"im_pcx_24", 0, "pcx", "convert %in PCX:%out", pcx, 8, 3, 24},
+    {"np_pcx_24_wide", 6, "pcx", "ppmtopcx -24bit %in", im, 8, 3, 24},
+    {"im_pcx_24_wide", 6, "pcx", "convert %in PCX:%out", pcx, 8, 3, 24},
     {"im_pcx_8", 1, "pcx", "convert %in -type Palette PCX:%out", pcx, 8, 1, 8},
     // Targa: both netpbm writers in every mode, and ImageMagick's top-left files
     // (its bottom-left ones keep the rows top first, so they are upside down).
@@ -97,6 +107,8 @@ const Foreign cases[] = {
     {"pam_tga_cmap16", 1, "tga", "pamtotga -cmap16 %in", im_tga, 9, 8, 8, 1},
     {"im_tga_24", 0, "tga", "convert %in -orient TopLeft %out", tga, 2, 24, 24},
     {"im_tga_rle", 1, "tga", "convert %in -orient TopLeft -compress RLE %out", tga, 10, 24, 24},
+    {"np_tga_rgb_rle_wide", 6, "tga", "ppmtotga -rgb %in", im_tga, 10, 24, 24},
+    {"im_tga_32_wide", 6, "tga", "convert %in -orient TopLeft -alpha set %out", tga, 2, 32, 24},
     {"im_tga_32", 0, "tga", "convert %in -orient TopLeft -alpha set %out", tga, 2, 32, 24},
     {"im_tga_palette", 1, "tga", "convert %in -orient TopLeft -type Palette %out", tga, 1, 8, 8},
     {"im_tga_grey", 2, "tga", "convert %in -orient TopLeft -type Grayscale %out", tga, 3, 8, 8},
