@@ -72,8 +72,8 @@ void keepColour(TMainForm &window, const QString &name)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s photograph.jpg screenshot.png\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s photograph.jpg screenshot.png [WIDTHxHEIGHT]\n", argv[0]);
         return 2;
     }
     NuanzaApplication app(argc, argv);
@@ -81,8 +81,15 @@ int main(int argc, char *argv[])
     const QString photograph = QString::fromLocal8Bit(argv[1]);
     const QString target = QString::fromLocal8Bit(argv[2]);
 
+    // The README's picture at 1240 x 760; other sizes show how the window fits.
+    QSize size(1240, 760);
+    if (argc == 4) {
+        const QStringList parts = QString::fromLocal8Bit(argv[3]).split(QLatin1Char('x'));
+        if (parts.size() == 2)
+            size = QSize(parts[0].toInt(), parts[1].toInt());
+    }
     TMainForm window;
-    window.resize(1240, 760);
+    window.resize(size);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window) || !window.openfilenow(photograph))
         return 1;
