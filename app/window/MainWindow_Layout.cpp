@@ -491,7 +491,7 @@ QWidget *TMainForm::buildColourBar()
     bar->setObjectName(QStringLiteral("ColourBar"));
     auto *layout = new QHBoxLayout(bar);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(10);
+    layout->setSpacing(4);
 
     // Whole-picture commands.
     auto *commands = new QVBoxLayout;

@@ -73,6 +73,9 @@ private slots:
         QCOMPARE(window->captionBase(), QStringLiteral("MERIDAN Nuanza 1.5"));
         QVERIFY(showWindow());
         QCOMPARE(window->size(), QSize(1060, 583));
+        // Smaller screens still take the whole window.
+        QVERIFY2(window->minimumSizeHint().width() <= 1024 && window->minimumSizeHint().height() <= 700,
+                 qPrintable(QStringLiteral("%1 x %2").arg(window->minimumSizeHint().width()).arg(window->minimumSizeHint().height())));
     }
 
     void pages_data()
