@@ -40,6 +40,17 @@ void set_failure(dib *result, Error reason);
 // Bytes of one pixel row at `bits` per pixel, padded to a multiple of 4.
 inline int64_t row_bytes(int64_t width, int bits) { return (width * bits + 31) / 32 * 4; }
 
+// A 24-bit row as the library keeps it (blue, green, red) in the red-first order
+// of the formats that write it so.
+inline void bgr_to_rgb_row(const uint8_t *bgr, uint8_t *rgb, int64_t width)
+{
+  for (int64_t x = 0; x < width; ++x) {
+    rgb[3 * x] = bgr[3 * x + 2];
+    rgb[3 * x + 1] = bgr[3 * x + 1];
+    rgb[3 * x + 2] = bgr[3 * x];
+  }
+}
+
 // What a writer needs to know of a picture handed to it: its depth and size
 // (height positive also for top-down rows).
 struct PictureShape {

@@ -13,10 +13,7 @@
 
 namespace {
 
-QString tooLargeText(const QString &step)
-{
-    return QStringLiteral("„%1“ ist zu groß für den Verlauf und kann nicht rückgängig gemacht werden.").arg(step);
-}
+const QString kTooLarge = QStringLiteral(" ist zu groß für den Verlauf und kann nicht rückgängig gemacht werden.");
 
 QList<QKeySequence> redoKeys()
 {
@@ -60,7 +57,7 @@ void TMainForm::wireHistory()
     connect(history, &PictureHistory::tooLarge, this, [this](const QString &name) {
         if (std::exchange(tooLargeTold, true))
             return;
-        StatusBar1->setText(tooLargeText(name));
+        StatusBar1->setText(QStringLiteral("„") + name + QStringLiteral("“") + kTooLarge);
     });
     showHistory();
 }
@@ -120,6 +117,6 @@ void TMainForm::restartHistory(bool unsaved)
 {
     history->restart(unsaved);
     // The note belongs to the picture before; the bar's other notes stay.
-    if (std::exchange(tooLargeTold, false) && StatusBar1->text().endsWith(tooLargeText(QString()).mid(2)))
+    if (std::exchange(tooLargeTold, false) && StatusBar1->text().endsWith(kTooLarge))
         StatusBar1->setText(QString());
 }

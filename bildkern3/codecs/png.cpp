@@ -368,11 +368,7 @@ bool png_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   for (int64_t y = 0; y < height; ++y) {
     const uint8_t *src = picture.poi + (h.biHeight > 0 ? height - 1 - y : y) * int64_t(picture.bytew);
     if (bits == 24) {
-      for (int64_t x = 0; x < width; ++x) {
-        rgb[size_t(3 * x)] = src[3 * x + 2];
-        rgb[size_t(3 * x + 1)] = src[3 * x + 1];
-        rgb[size_t(3 * x + 2)] = src[3 * x];
-      }
+      bgr_to_rgb_row(src, rgb.data(), width);
       src = rgb.data();
     }
     rc = spng_encode_row(c, src, line);

@@ -344,11 +344,7 @@ bool tiff_save(const dib &picture, const PictureShape &shape, Writer &out, Progr
     for (int64_t y = 0; y < height; ++y) {
       const uint8_t *src = picture.poi + (h.biHeight > 0 ? height - 1 - y : y) * int64_t(picture.bytew);
       if (bits == 24) {
-        for (int64_t x = 0; x < width; ++x) {
-          row[size_t(3 * x)] = src[3 * x + 2];
-          row[size_t(3 * x + 1)] = src[3 * x + 1];
-          row[size_t(3 * x + 2)] = src[3 * x];
-        }
+        bgr_to_rgb_row(src, row.data(), width);
       } else {
         std::memcpy(row.data(), src, size_t(line));
       }
