@@ -32,3 +32,10 @@ QRect placeOnScreens(const QRect &stored, const QList<QRect> &screens)
                         home.top() + (home.height() - size.height()) / 2),
                  size);
 }
+
+int firstStartHeight(int height, int canvasHeight, int wantedCanvas, int screenHeight)
+{
+    if (canvasHeight >= wantedCanvas)
+        return height;
+    return std::max(height, std::min(height + wantedCanvas - canvasHeight, screenHeight));
+}

@@ -9,3 +9,8 @@
 // window wide enough to grab it. Otherwise its screen is gone or moved: the
 // window is centred on the primary screen and shrunk to fit on it.
 QRect placeOnScreens(const QRect &stored, const QList<QRect> &screens);
+
+// The height of a first start's window: the designed `height`, grown by what
+// the canvas (`canvasHeight` at that height) lacks of `wantedCanvas`, as far as
+// `screenHeight` (the available height, the frame's title bar counted) allows.
+int firstStartHeight(int height, int canvasHeight, int wantedCanvas, int screenHeight);

@@ -10,6 +10,7 @@ int main(int argc, char *argv[])
     TMainForm mainForm;
     // The numbered-sequence dialog lives from the start, hidden until used.
     mainForm.CreateBildfolgeForm();
+    mainForm.growWithoutStoredPlacement();
     mainForm.show();
     return app.exec();
 }

@@ -158,6 +158,8 @@ void TMainForm::showEvent(QShowEvent *event)
     if (!placementRestored) {
         placementRestored = true;
         RestoreFormPlacement();
+        if (growOnFirstStart && !placementStored)
+            growForCanvasOnFirstStart();
     }
     QMainWindow::showEvent(event);
 }

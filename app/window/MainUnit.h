@@ -204,6 +204,11 @@ public:
     // ---- Form storage (MainWindow_Placement.cpp) ----
     // Window placement and the two last-saved texts, kept per user.
     void RestoreFormPlacement();
+    // The program's own window, not a test's: without a stored placement its
+    // first show grows it for the canvas where the screen has room.
+    void growWithoutStoredPlacement() { growOnFirstStart = true; }
+    void growForCanvasOnFirstStart();
+    int colourPageCanvasHeight();
     void StoreFormPlacement();
 
     // ---- Painting tools (MainWindow_Tools.cpp) ----
@@ -330,6 +335,8 @@ private:
 
     bk3_sink sink{};
     bool placementRestored = false; // the stored placement is applied at the first show only
+    bool placementStored = false;   // the first show found a stored placement and applied it
+    bool growOnFirstStart = false;  // see growForCanvasOnFirstStart
     bool selectingPage = false; // a page button, not the tabs, is changing the page
     QPersistentModelIndex revealFolder; // folder of the tree still to be scrolled into view
     QString followFile; // opened picture still to be selected when its row arrives in the list

@@ -150,6 +150,16 @@ struct Preset {
 
 void TMainForm::wireColourList()
 {
+    // The name column keeps its designed width and widens for longer names. Not
+    // on removals: those also come while the window is being destroyed.
+    const auto fitNameColumn = [this] {
+        const int designed = 75;
+        const int needed = static_cast<QAbstractItemView *>(ListView1)->sizeHintForColumn(NameColumn);
+        ListView1->setColumnWidth(NameColumn, std::max(designed, needed));
+    };
+    QAbstractItemModel *entries = ListView1->model();
+    connect(entries, &QAbstractItemModel::rowsInserted, this, fitNameColumn);
+    connect(entries, &QAbstractItemModel::dataChanged, this, fitNameColumn);
     // Only a click applies an entry: `clicked` comes from the mouse alone, so
     // walking the list with the arrow keys leaves the colour as it is.
     connect(ListView1, &QTreeWidget::itemClicked, this, [this] { ListView1Click(); });

@@ -9,6 +9,7 @@
 #include "ImageBtnUnit.h"
 #include "PaintBox.h"
 #include "StatusBar.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -37,12 +38,21 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kHeaderColour(240, 202, 166);
 const QColor kMoneyGreen(192, 220, 192);
 constexpr int kClientWidth = 1060;
 constexpr int kClientHeight = 583;
+
+// The designed pixel size, or more where the font needs it: a larger system
+// font must not cut a caption.
+int roomFor(int designed, int needed) { return std::max(designed, needed); }
+
+// The height a line of text needs in `widget`'s font, with `padding` around it.
+int lineRoom(const QWidget *widget, int padding) { return widget->fontMetrics().height() + padding; }
 
 // A caption without its accelerator marks, as a screen reader should say it.
 QString spoken(QString text)
@@ -115,7 +125,6 @@ QLineEdit *readOnlyField(const char *name, const QString &text, const QString &h
 QLabel *headerBar(const char *name, const QString &caption, QWidget *parent)
 {
     auto *header = named(new QLabel(caption, parent), name, caption);
-    header->setFixedHeight(33);
     header->setFrameStyle(QFrame::Panel | QFrame::Raised);
     header->setLineWidth(1);
     header->setIndent(8);
@@ -127,6 +136,7 @@ QLabel *headerBar(const char *name, const QString &caption, QWidget *parent)
     QFont font = header->font();
     font.setBold(true);
     header->setFont(font);
+    header->setFixedHeight(roomFor(33, QFontMetrics(font).height() + 12));
     return header;
 }
 
@@ -232,6 +242,40 @@ void TMainForm::buildLayout()
     }
 }
 
+// The canvas's height on "Foto colorieren" at the window's present size, even
+// while another page is shown: the hidden page's layouts are asked to place
+// their controls now.
+int TMainForm::colourPageCanvasHeight()
+{
+    // The stack gives only the shown page its geometry; every page gets the same.
+    TabSheet2->setGeometry(PageControl2->currentWidget()->geometry());
+    QList<QWidget *> chain;
+    for (QWidget *widget = ScrollBox1->parentWidget(); widget != TabSheet2->parentWidget();
+         widget = widget->parentWidget())
+        chain.prepend(widget);
+    for (QWidget *widget : chain)
+        if (QLayout *layout = widget->layout())
+            layout->setGeometry(widget->contentsRect());
+    return ScrollBox1->height();
+}
+
+// A first start opens taller than designed where the screen has room and the
+// canvas would otherwise be cramped; a size set before showing stays.
+void TMainForm::growForCanvasOnFirstStart()
+{
+    constexpr int kWantedCanvas = 400;
+    constexpr int kTitleBar = 40; // the frame is not known before the first show
+    const QScreen *screen = this->screen();
+    if (screen == nullptr || size() != QSize(kClientWidth, kClientHeight))
+        return;
+    const QRect area = screen->availableGeometry();
+    const int grown = firstStartHeight(height(), colourPageCanvasHeight(), kWantedCanvas, area.height() - kTitleBar);
+    if (grown == height())
+        return;
+    resize(width(), grown);
+    move(area.center() - QPoint(width() / 2, grown / 2));
+}
+
 QWidget *TMainForm::buildTopBar()
 {
     auto *bar = new QWidget;
@@ -295,7 +339,7 @@ QWidget *TMainForm::buildPageButtonBar()
 
     layout->addStretch(1);
     for (QPushButton *button : {PreviousPictureBtn, BitBtn1, Button3, Button2, Button1}) {
-        button->setFixedHeight(22);
+        button->setFixedHeight(roomFor(22, lineRoom(button, 6)));
         layout->addWidget(button);
     }
 
@@ -601,7 +645,6 @@ QWidget *TMainForm::buildSpeedBar()
     SpeedBar1 = new QWidget;
     SpeedBar1->setObjectName(QStringLiteral("SpeedBar1"));
     SpeedBar1->setAccessibleName(QStringLiteral("Werkzeuge"));
-    SpeedBar1->setFixedWidth(84);
     auto *layout = new QVBoxLayout(SpeedBar1);
     layout->setContentsMargins(3, 0, 3, 0);
     layout->setSpacing(2);
@@ -619,6 +662,13 @@ QWidget *TMainForm::buildSpeedBar()
             {&PipetteBtn, "PipetteBtn", "Pipette", "PipetteBtn", Glyph::Pipette},
             {&LinieBtn, "LinieBtn", "Linie", "Linie", Glyph::Line},
         };
+    // Room for the widest caption below a 32-pixel glyph.
+    const QFontMetrics boldMetrics(bold);
+    QSize toolSize(78, 64);
+    for (const auto &tool : tools)
+        toolSize = toolSize.expandedTo(QSize(boldMetrics.horizontalAdvance(QString::fromUtf8(tool.caption)) + 10,
+                                             32 + boldMetrics.height() + 14));
+    SpeedBar1->setFixedWidth(toolSize.width() + 6);
     for (const auto &tool : tools) {
         const QString caption = QString::fromUtf8(tool.caption);
         auto *button = named(new QToolButton(SpeedBar1), tool.name, caption);
@@ -630,7 +680,7 @@ QWidget *TMainForm::buildSpeedBar()
         button->setCheckable(true);
         button->setAutoRaise(true);
         button->setFont(bold);
-        button->setFixedSize(78, 64);
+        button->setFixedSize(toolSize);
         toolGroup->addButton(button);
         layout->addWidget(button);
         *tool.button = button;
@@ -661,7 +711,6 @@ QWidget *TMainForm::buildSwatchPanel()
     PalPanel = new QWidget;
     PalPanel->setObjectName(QStringLiteral("PalPanel"));
     PalPanel->setFixedWidth(72);
-    PalPanel->setMinimumHeight(362);
 
     const struct { TShape **shape; const char *name; const char *spokenName; QRect place; } shapes[] = {
         {&Shape1, "Shape1", "Farbprobe dunkel", QRect(4, 4, 22, 45)},
@@ -678,9 +727,11 @@ QWidget *TMainForm::buildSwatchPanel()
     PalPaintBox->setCursor(Qt::PointingHandCursor);
     PalPaintBox->setGeometry(0, 64, 72, 264);
     HueLabel = named(new QLabel(QStringLiteral("Hue"), PalPanel), "HueLabel", QStringLiteral("Hue"));
-    HueLabel->setGeometry(0, 328, 72, 16);
+    const int labelHeight = roomFor(16, lineRoom(HueLabel, 0));
+    HueLabel->setGeometry(0, 328, 72, labelHeight);
     SatLabel = named(new QLabel(QStringLiteral("Sat"), PalPanel), "SatLabel", QStringLiteral("Sat"));
-    SatLabel->setGeometry(0, 344, 72, 16);
+    SatLabel->setGeometry(0, 328 + labelHeight, 72, labelHeight);
+    PalPanel->setMinimumHeight(328 + 2 * labelHeight + 2);
     return PalPanel;
 }
 
@@ -704,6 +755,7 @@ QWidget *TMainForm::buildColourListPanel()
     ChangeColorBtn->setToolTip(QStringLiteral("Farbe in der Farbliste überschreiben"));
     layout->addWidget(SaveColorinListBtn);
     layout->addWidget(ChangeColorBtn);
+    panel->setFixedWidth(roomFor(200, SaveColorinListBtn->sizeHint().width()));
 
     ListView1 = named(new QTreeWidget(panel), "ListView1", QStringLiteral("Farbliste"));
     ListView1->setColumnCount(3);

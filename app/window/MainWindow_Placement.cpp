@@ -104,6 +104,7 @@ void TMainForm::RestoreFormPlacement()
     // Without a whole, sensible placement the window stays centred.
     if (complete && stored.width() > 0 && stored.height() > 0) {
         setGeometry(placeOnScreens(stored, screenAreas()));
+        placementStored = true;
         if (settings.value(kState).toInt() == kStateMaximised)
             setWindowState(windowState() | Qt::WindowMaximized);
     }

@@ -163,3 +163,13 @@ TEST(PlaceOnScreensWithout, ScreensLeavesTheWindowAlone)
 {
     EXPECT_EQ(placeOnScreens(QRect(5000, 5000, 10, 10), {}), QRect(5000, 5000, 10, 10));
 }
+
+TEST(FirstStartHeight, GrowsForTheCanvasAsFarAsTheScreenAllows)
+{
+    struct Case { int canvas, screen, height; };
+    for (const Case c : {Case{300, 1050, 683}, // the canvas gets its 400 pixels
+                         Case{300, 640, 640},  // as far as the screen goes
+                         Case{300, 560, 583},  // never below the designed size
+                         Case{450, 1050, 583}}) // room enough already
+        EXPECT_EQ(firstStartHeight(583, c.canvas, 400, c.screen), c.height) << c.canvas << " " << c.screen;
+}
