@@ -3,6 +3,7 @@
 // 8-bit form), uncompressed or ByteRun1. Chunk lengths are checked against the
 // bytes that remain before anything is read from them.
 #include "codecs/formats.h"
+#include "codecs/planar.h"
 
 #include <algorithm>
 #include <cstring>
@@ -99,7 +100,16 @@ Error parse(const uint8_t *d, size_t size, Form &f)
   return nullptr;
 }
 
-// Unpacks one row of `n` bytes from the body; runs may not reach past the row.
+// Copies `n` bytes 16 at a time, writing and reading up to 15 more.
+void copy_by_16(uint8_t *dst, const uint8_t *src, size_t n)
+{
+  for (size_t i = 0; i < n; i += 16)
+    std::memcpy(dst + i, src + i, 16);
+}
+
+// Unpacks one row of `n` bytes from the body into a buffer with `row_slack` bytes
+// to spare after the row; runs may not reach past the row.
+constexpr size_t row_slack = 16;
 class Unpacker {
 public:
   Unpacker(const Form &f) : d_(f.body), size_(f.body_size), packed_(f.compression == pack_byterun1) {}
@@ -112,6 +122,8 @@ public:
       p_ += n;
       return nullptr;
     }
+    // Packets are short: copies of whole 16-byte pieces (a few stores) beat a
+    // general copy of the exact length.
     size_t done = 0;
     while (done < n) {
       if (p_ >= size_)
@@ -121,14 +133,20 @@ public:
         const size_t k = size_t(c) + 1;
         if (k > n - done || size_ - p_ < k)
           return msg::damaged;
-        std::memcpy(out + done, d_ + p_, k);
+        if (size_ - p_ >= 128 + 16)
+          copy_by_16(out + done, d_ + p_, k);
+        else
+          std::memcpy(out + done, d_ + p_, k);
         p_ += k;
         done += k;
       } else if (c != -128) {
         const size_t k = size_t(1 - c);
         if (k > n - done || p_ >= size_)
           return msg::damaged;
-        std::memset(out + done, d_[p_++], k);
+        uint8_t v[16];
+        std::memset(v, d_[p_++], 16);
+        for (size_t i = 0; i < k; i += 16)
+          std::memcpy(out + done + i, v, 16);
         done += k;
       }
     }
@@ -153,9 +171,10 @@ uint64_t transpose8(uint64_t x)
 }
 
 // One row of a deep picture: planes 0-7 red, 8-15 green, 16-23 blue (planes 24-31,
-// alpha, are dropped), eight pixels of one channel per transposition, written
-// straight into their places in the picture's blue, green, red row.
-void deep_row(const uint8_t *row, int64_t plane_row, int64_t width, uint8_t *dst)
+// alpha, are dropped). Whole groups of eight pixels go through the three channel
+// rows in `channels` (3 x width bytes); the rest, eight pixels of one channel per
+// transposition, straight into their places in the picture's blue, green, red row.
+void deep_row(const uint8_t *row, int64_t plane_row, int64_t width, uint8_t *dst, uint8_t *channels)
 {
   const auto channel = [&](int k, int64_t g) {
     const uint8_t *planes = row + k * 8 * plane_row + g;
@@ -164,20 +183,25 @@ void deep_row(const uint8_t *row, int64_t plane_row, int64_t width, uint8_t *dst
       t |= uint64_t(planes[b * plane_row]) << (8 * b);
     return transpose8(t); // pixel i in byte 7 - i
   };
-  int64_t g = 0;
+  uint8_t *const red = channels, *const green = channels + width, *const blue = channels + 2 * width;
+  size_t whole = size_t(width / 8);
+  for (int k = 0; k < 3; ++k)
+    whole = bitplanes_to_bytes(row + k * 8 * plane_row, plane_row, whole, channels + k * width);
+  channels_to_bgr(red, green, blue, dst, whole * 8);
+  int64_t g = int64_t(whole);
   for (; g * 8 + 8 <= width; ++g) {
-    const uint64_t red = channel(0, g), green = channel(1, g), blue = channel(2, g);
+    const uint64_t r = channel(0, g), gr = channel(1, g), b = channel(2, g);
     uint8_t *out = dst + 24 * g;
     for (int i = 0; i < 8; ++i) {
       const int shift = 56 - 8 * i;
-      out[3 * i] = uint8_t(blue >> shift), out[3 * i + 1] = uint8_t(green >> shift), out[3 * i + 2] = uint8_t(red >> shift);
+      out[3 * i] = uint8_t(b >> shift), out[3 * i + 1] = uint8_t(gr >> shift), out[3 * i + 2] = uint8_t(r >> shift);
     }
   }
   if (g * 8 < width) {
-    const uint64_t red = channel(0, g), green = channel(1, g), blue = channel(2, g);
+    const uint64_t r = channel(0, g), gr = channel(1, g), b = channel(2, g);
     for (int64_t x = g * 8; x < width; ++x) {
       const int shift = 56 - 8 * int(x - g * 8);
-      dst[3 * x] = uint8_t(blue >> shift), dst[3 * x + 1] = uint8_t(green >> shift), dst[3 * x + 2] = uint8_t(red >> shift);
+      dst[3 * x] = uint8_t(b >> shift), dst[3 * x + 1] = uint8_t(gr >> shift), dst[3 * x + 2] = uint8_t(r >> shift);
     }
   }
 }
@@ -281,11 +305,12 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
     if (!ham)
       bits = f.planes == 1 ? 1 : f.planes <= 4 ? 4 : 8;
   }
-  std::vector<uint8_t> row;
+  std::vector<uint8_t> row, channels;
   std::vector<uint32_t> chunky;
   try {
-    row.resize(size_t(row_size));
+    row.resize(size_t(row_size) + row_slack);
     chunky.resize(size_t(f.width));
+    channels.resize(deep ? 3 * size_t(f.width) : 0);
   } catch (const std::bad_alloc &) {
     return msg::no_memory;
   }
@@ -296,14 +321,14 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   Unpacker unpack(f);
   const int ham_bits = f.planes - 2;
   for (int64_t y = 0; y < f.height; ++y) {
-    if (Error e = unpack.row(row.data(), row.size()))
+    if (Error e = unpack.row(row.data(), size_t(row_size)))
       return e;
     uint8_t *dst = result->poi + (f.height - 1 - y) * int64_t(result->bytew);
     if (f.pbm || deep) {
       if (f.pbm)
         std::memcpy(dst, row.data(), size_t(f.width));
       else
-        deep_row(row.data(), plane_row, f.width, dst);
+        deep_row(row.data(), plane_row, f.width, dst, channels.data());
       progress.step(y + 1, f.height);
       continue;
     }

@@ -2,10 +2,15 @@
 // palette at the end, 24 bits in three planes (a fourth, alpha, plane is dropped);
 // run-length or uncompressed. Every header field is checked before it is used.
 #include "codecs/formats.h"
+#include "codecs/planar.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace bk3 {
 
@@ -13,6 +18,7 @@ namespace {
 
 constexpr size_t header_bytes = 128;
 constexpr size_t palette_bytes = 769; // the 0x0C marker and 256 entries
+constexpr uint64_t chunk_bytes = 256 << 10;
 
 uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
 
@@ -68,15 +74,53 @@ Error check_room(const Header &h, uint64_t available)
   return (h.rle ? total > available * 32 : total > available) ? msg::damaged : nullptr;
 }
 
-// Bytes with both top bits set are run counts; eight bytes at a time tell whether
-// and where one is among them.
-constexpr uint64_t top_bits = 0x8080808080808080u;
-uint64_t counts_in(uint64_t v) { return v & (v << 1) & top_bits; }
+// Bytes with both top bits set are run counts (unless they are a run's value).
+// Bit j of the result is set when byte j of the 64 at `d` has both top bits set.
+uint64_t high_bytes(const uint8_t *d)
+{
+  uint64_t mask = 0;
+#if defined(__SSE2__)
+  const __m128i top = _mm_set1_epi8(char(0xC0));
+  for (int k = 0; k < 4; ++k) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + 16 * k));
+    mask |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, top), top)))) << (16 * k);
+  }
+#else
+  for (int k = 0; k < 64; ++k)
+    mask |= uint64_t((d[k] & 0xC0) == 0xC0) << k;
+#endif
+  return mask;
+}
 
-// Unpacks one line of `n` bytes from d[p, end) into `out`. Runs may carry over into
-// the next line (`run` bytes of `value` still to give), never beyond the last one.
-// False when the data ends before the line.
-bool unpack_line(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_t &value, uint8_t *out, size_t n)
+// Copies `n` (at most 64) bytes, perhaps writing and reading up to 64.
+void copy_short(uint8_t *dst, const uint8_t *src, size_t n)
+{
+  std::memcpy(dst, src, 16);
+  if (n > 16) {
+    std::memcpy(dst + 16, src + 16, 16);
+    if (n > 32)
+      std::memcpy(dst + 32, src + 32, 32);
+  }
+}
+
+// A run of `n` (at most 63) bytes, perhaps writing up to 64.
+void fill_short(uint8_t *dst, uint8_t value, size_t n)
+{
+  uint8_t v[16];
+  std::memset(v, value, 16);
+  std::memcpy(dst, v, 16);
+  for (size_t i = 16; i < n; i += 16)
+    std::memcpy(dst + i, v, 16);
+}
+
+// What one block of 64 input bytes gives at most (32 full runs), and how far the
+// copies above may write beyond.
+constexpr size_t block_output = 32 * 63 + 64;
+
+// Unpacks `n` bytes (one or more lines, all planes) from d[p, end) into `out`. Runs
+// may carry over into the next call (`run` bytes of `value` still to give). False
+// when the data ends first.
+bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_t &value, uint8_t *out, size_t n)
 {
   size_t i = 0;
   if (run > 0) {
@@ -84,33 +128,32 @@ bool unpack_line(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_t
     std::memset(out, value, i);
     run -= unsigned(i);
   }
-#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
   // Photographs alternate short literal stretches and short runs, which defeat the
-  // branch predictor byte by byte. Away from the ends of the line and the data,
-  // eight bytes are copied at once and then cut back to the literals before the
-  // first count, and a run is written 16 bytes at a time; later bytes overwrite
-  // what was written too far. A run never reaches past the line here.
-  while (n - i >= 8 + 64 && end - p >= 16) {
-    uint64_t v;
-    std::memcpy(&v, d + p, 8);
-    std::memcpy(out + i, &v, 8);
-    const uint64_t counts = counts_in(v);
-    if (counts == 0) {
-      i += 8, p += 8;
-      continue;
+  // branch predictor byte by byte, and a count found only after the one before it
+  // makes every run wait for the last. Away from the ends of the output and the
+  // data, the counts of 64 bytes are found at once: a byte with both top bits set
+  // is a count unless the byte before it is one. Stretches and runs are written 16
+  // bytes at a time; later bytes overwrite what was written too far.
+  while (n - i >= block_output + 64 && end - p >= 160) {
+    uint64_t counts = high_bytes(d + p);
+    size_t from = 0; // the first byte of the block not yet used
+    while (counts) {
+      const size_t c = size_t(__builtin_ctzll(counts));
+      copy_short(out + i, d + p + from, c - from);
+      i += c - from;
+      const size_t k = d[p + c] & 0x3F;
+      fill_short(out + i, d[p + c + 1], k);
+      i += k;
+      from = c + 2;
+      counts &= ~(uint64_t(3) << c); // the count and its value
     }
-    const size_t literals = size_t(__builtin_ctzll(counts)) / 8;
-    i += literals, p += literals;
-    const size_t k = d[p] & 0x3F;
-    const uint64_t fill = d[p + 1] * 0x0101010101010101u;
-    p += 2;
-    std::memcpy(out + i, &fill, 8);
-    std::memcpy(out + i + 8, &fill, 8);
-    if (k > 16)
-      std::memset(out + i + 16, uint8_t(fill), k - 16);
-    i += k;
+    if (from < 64) {
+      copy_short(out + i, d + p + from, 64 - from);
+      i += 64 - from;
+      from = 64;
+    }
+    p += from; // 65 when the last byte was a count
   }
-#endif
   while (i < n) {
     if (run > 0) {
       const size_t k = std::min<size_t>(run, n - i);
@@ -194,9 +237,12 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
     return e;
 
   const int bits = h.planes >= 3 && h.bits == 8 ? 24 : eight ? 8 : h.bits * h.planes == 1 ? 1 : 4;
+  // Lines are unpacked a few hundred kilobytes at a time, so the unpacker runs far
+  // from the end of its output most of the time.
+  const int64_t chunk_lines = std::max<int64_t>(1, std::min<int64_t>(h.height, int64_t(chunk_bytes / line)));
   std::vector<uint8_t> buffer;
   try {
-    buffer.resize(size_t(line));
+    buffer.resize(h.rle ? size_t(line) * size_t(chunk_lines) : 0);
   } catch (const std::bad_alloc &) {
     return msg::no_memory;
   }
@@ -207,23 +253,26 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
   size_t p = header_bytes;
   unsigned run = 0; // bytes of the current run still to give
   uint8_t value = 0;
-  const uint8_t *plane = buffer.data();
+  const uint8_t *plane = nullptr;
   for (int64_t y = 0; y < h.height; ++y) {
     if (!h.rle) {
-      std::memcpy(buffer.data(), d + p, size_t(line));
+      plane = d + p; // check_room made sure the lines are there
       p += size_t(line);
+    } else if (y % chunk_lines == 0) {
+      const int64_t lines = std::min(chunk_lines, h.height - y);
+      if (!unpack_lines(d, end, p, run, value, buffer.data(), size_t(line) * size_t(lines)))
+        return msg::damaged;
+      if (y + lines == h.height && run > 0)
+        return msg::damaged;
+      plane = buffer.data();
     } else {
-      if (!unpack_line(d, end, p, run, value, buffer.data(), size_t(line)))
-        return msg::damaged;
-      if (y == h.height - 1 && run > 0)
-        return msg::damaged;
+      plane += line;
     }
 
     uint8_t *dst = result->poi + (h.height - 1 - y) * int64_t(result->bytew);
     const int64_t w = h.width, lb = h.line_bytes;
     if (bits == 24) {
-      for (int64_t x = 0; x < w; ++x)
-        dst[3 * x] = plane[2 * lb + x], dst[3 * x + 1] = plane[lb + x], dst[3 * x + 2] = plane[x];
+      channels_to_bgr(plane, plane + lb, plane + 2 * lb, dst, size_t(w));
     } else if (bits == 8 || bits == 1 || h.bits == 4) {
       std::memcpy(dst, plane, size_t((w * bits + 7) / 8));
     } else if (h.bits == 2) {

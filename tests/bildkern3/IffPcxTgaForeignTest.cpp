@@ -14,7 +14,7 @@ namespace {
 // like PCX counts, then noise (the decoders' paths for long rows).
 Bytes pattern_ppm(int kind)
 {
-  const int w = kind == 1 ? 39 : kind == 6 ? 203 : 13, h = kind == 1 ? 6 : kind == 6 ? 4 : 7;
+  const int w = kind == 1 ? 39 : kind == 6 ? 203 : 13, h = kind == 1 ? 6 : kind == 6 ? 12 : 7;
   std::string out = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
