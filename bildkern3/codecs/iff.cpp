@@ -6,7 +6,9 @@
 #include "codecs/planar.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace bk3 {
@@ -379,30 +381,40 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 
 namespace {
 
-// ByteRun1 of one plane row into `out` (cleared first): repeats of three or more
-// bytes become runs, the rest literals of at most 128 bytes.
-void pack_row(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
+// ByteRun1 of one plane row into `out` (room for n + n / 128 + 1 bytes); returns
+// the end: repeats of three or more bytes become runs, the rest literals of at
+// most 128 bytes, whose ends are looked for 16 bytes at a time.
+uint8_t *pack_row(const uint8_t *src, size_t n, uint8_t *out)
 {
-  out.clear();
   size_t i = 0;
   while (i < n) {
     size_t run = 1;
     while (i + run < n && run < 128 && src[i + run] == src[i])
       ++run;
     if (run >= 3) {
-      out.push_back(uint8_t(1 - int(run)));
-      out.push_back(src[i]);
+      *out++ = uint8_t(1 - int(run));
+      *out++ = src[i];
       i += run;
       continue;
     }
     // A literal up to where a run of three starts.
     size_t j = i;
-    while (j < n && j - i < 128 && !(j + 2 < n && src[j] == src[j + 1] && src[j] == src[j + 2]))
-      ++j;
-    out.push_back(uint8_t(j - i - 1));
-    out.insert(out.end(), src + i, src + j);
+    const size_t limit = std::min(n, i + 128);
+    bool found = false;
+    while (!found && j + 18 <= n && j + 16 <= limit) {
+      const unsigned threes = repeats16(src + j) & repeats16(src + j + 1);
+      found = threes != 0;
+      j += found ? size_t(__builtin_ctz(threes)) : 16;
+    }
+    if (!found)
+      while (j < limit && !(j + 2 < n && src[j] == src[j + 1] && src[j] == src[j + 2]))
+        ++j;
+    *out++ = uint8_t(j - i - 1);
+    std::memcpy(out, src + i, j - i);
+    out += j - i;
     i = j;
   }
+  return out;
 }
 
 void put_be16(std::vector<uint8_t> &v, uint32_t x) { v.push_back(uint8_t(x >> 8)), v.push_back(uint8_t(x)); }
@@ -422,12 +434,27 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   const int64_t height = shape.height;
 
   const size_t plane_row = size_t((width + 15) / 16 * 2);
-  std::vector<uint8_t> planes(plane_row * size_t(bits)), packed;
-  // Splits picture row y (from the top) into its bitplanes.
+  const size_t packed_row = plane_row + plane_row / 128 + 1; // at most
+  std::vector<uint8_t> planes(plane_row * size_t(bits)), channels(bits == 24 ? 3 * size_t(width) : 0),
+      packed(packed_row);
+  // Splits picture row y (from the top) into its bitplanes: whole groups of eight
+  // 24- or 8-bit pixels sixteen at a time, the rest eight pixels per transposition.
   auto split = [&](int64_t y) {
     const uint8_t *src = picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
     std::fill(planes.begin(), planes.end(), 0);
-    for (int64_t g = 0; g * 8 < width; ++g) {
+    size_t whole = size_t(width / 8);
+    if (bits == 24) {
+      uint8_t *red = channels.data(), *green = red + width, *blue = green + width;
+      bgr_to_channels(src, size_t(width), red, green, blue);
+      for (int k = 0; k < 3; ++k)
+        whole = bytes_to_bitplanes(channels.data() + k * width, whole, planes.data() + size_t(8 * k) * plane_row,
+                                   ptrdiff_t(plane_row));
+    } else if (bits == 8) {
+      whole = bytes_to_bitplanes(src, whole, planes.data(), ptrdiff_t(plane_row));
+    } else {
+      whole = 0;
+    }
+    for (int64_t g = int64_t(whole); g * 8 < width; ++g) {
       uint32_t v[8] = {};
       for (int i = 0; i < 8 && g * 8 + i < width; ++i) {
         const int64_t x = g * 8 + i;
@@ -451,15 +478,21 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     }
   };
 
-  // The body's length goes before it, so the rows are packed once to count.
+  // The body's length goes before it: the packed rows are kept, and written after
+  // the header. Only when there is no room for them are they packed once to count.
+  const size_t most = packed_row * size_t(bits) * size_t(height);
+  std::unique_ptr<uint8_t[], FileData::Free> kept(static_cast<uint8_t *>(std::malloc(most)));
+  if (kept)
+    prefer_huge_pages(kept.get(), most);
   uint64_t body = 0;
+  const int64_t steps = kept ? height : 2 * height;
   for (int64_t y = 0; y < height; ++y) {
     split(y);
     for (int p = 0; p < bits; ++p) {
-      pack_row(planes.data() + size_t(p) * plane_row, plane_row, packed);
-      body += packed.size();
+      uint8_t *to = kept ? kept.get() + body : packed.data();
+      body += uint64_t(pack_row(planes.data() + size_t(p) * plane_row, plane_row, to) - to);
     }
-    progress.step(y + 1, 2 * height);
+    progress.step(y + 1, steps);
   }
   const uint32_t entries = bits <= 8 ? 1u << bits : 0;
   const uint64_t cmap_bytes = 3 * entries; // even for every depth that has one
@@ -489,13 +522,15 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   put_be32(head, uint32_t(body));
   out.write(head.data(), head.size());
 
-  for (int64_t y = 0; y < height && !out.failed(); ++y) {
+  if (kept)
+    out.write(kept.get(), size_t(body));
+  for (int64_t y = 0; !kept && y < height && !out.failed(); ++y) {
     split(y);
     for (int p = 0; p < bits; ++p) {
-      pack_row(planes.data() + size_t(p) * plane_row, plane_row, packed);
-      out.write(packed.data(), packed.size());
+      const uint8_t *end = pack_row(planes.data() + size_t(p) * plane_row, plane_row, packed.data());
+      out.write(packed.data(), size_t(end - packed.data()));
     }
-    progress.step(height + y + 1, 2 * height);
+    progress.step(height + y + 1, steps);
   }
   if (body & 1)
     out.u8(0);

@@ -297,19 +297,59 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
 
 namespace {
 
-// Run-length codes one plane line: runs up to 63; a single byte goes as itself
-// unless its top two bits are set, which would make it a count.
-void pack_line(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
+// Run-length codes one plane line into `out` (room for 2 n + 16 bytes) and returns
+// the end: runs up to 63; a single byte goes as itself unless its top two bits are
+// set, which would make it a count.
+uint8_t *pack_line(const uint8_t *src, size_t n, uint8_t *out)
 {
-  for (size_t i = 0; i < n;) {
+  size_t i = 0;
+  while (i < n) {
+    // Sixteen bytes at a time: the bytes equal to the next one and those that look
+    // like counts are found together; the bytes between go as they are, copied 16
+    // at a time, and each of the others starts a run, written without a branch.
+    // A run reaching past the sixteen is left to the plain code below.
+    while (i + 33 <= n) {
+      const unsigned repeats = repeats16(src + i);
+      unsigned special = repeats | high16(src + i);
+      size_t from = 0;
+      bool long_run = false;
+      while (special) {
+        const size_t c = size_t(__builtin_ctz(special));
+        std::memcpy(out, src + i + from, 16);
+        out += c - from;
+        from = c;
+        const size_t run = 1 + size_t(__builtin_ctz(~(repeats >> c)));
+        if (c + run > 16) {
+          long_run = true;
+          break;
+        }
+        const uint8_t v = src[i + c];
+        const bool count = run > 1 || (v & 0xC0) == 0xC0;
+        out[0] = count ? uint8_t(0xC0 | run) : v;
+        out[1] = v;
+        out += 1 + size_t(count);
+        from = c + run;
+        special &= ~0u << from;
+      }
+      if (long_run) {
+        i += from;
+        break;
+      }
+      std::memcpy(out, src + i + from, 16);
+      out += 16 - from;
+      i += 16;
+    }
+    if (i >= n)
+      break;
     size_t run = 1;
     while (i + run < n && run < 63 && src[i + run] == src[i])
       ++run;
     if (run > 1 || (src[i] & 0xC0) == 0xC0)
-      out.push_back(uint8_t(0xC0 | run));
-    out.push_back(src[i]);
+      *out++ = uint8_t(0xC0 | run);
+    *out++ = src[i];
     i += run;
   }
+  return out;
 }
 
 } // namespace
@@ -349,14 +389,12 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   head[68] = 1; // colour palette
   out.write(head, sizeof head);
 
-  std::vector<uint8_t> line(size_t(line_bytes * planes)), packed;
+  std::vector<uint8_t> line(size_t(line_bytes * planes)), packed(line.size() * 2 + 16);
   for (int64_t y = 0; y < height && !out.failed(); ++y) {
     const uint8_t *src = picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
     std::fill(line.begin(), line.end(), 0);
     if (bits == 24) {
-      for (int64_t x = 0; x < width; ++x)
-        line[size_t(x)] = src[3 * x + 2], line[size_t(line_bytes + x)] = src[3 * x + 1],
-                  line[size_t(2 * line_bytes + x)] = src[3 * x];
+      bgr_to_channels(src, size_t(width), line.data(), line.data() + line_bytes, line.data() + 2 * line_bytes);
     } else if (planes == 4) {
       for (int64_t x = 0; x < width; ++x) {
         const unsigned v = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
@@ -367,10 +405,10 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     } else {
       std::memcpy(line.data(), src, size_t((width * bits + 7) / 8));
     }
-    packed.clear();
+    uint8_t *end = packed.data();
     for (int q = 0; q < planes; ++q)
-      pack_line(line.data() + q * line_bytes, size_t(line_bytes), packed);
-    out.write(packed.data(), packed.size());
+      end = pack_line(line.data() + q * line_bytes, size_t(line_bytes), end);
+    out.write(packed.data(), size_t(end - packed.data()));
     progress.step(y + 1, height);
   }
   if (bits == 8) {

@@ -84,16 +84,23 @@ template <int s> __m128i swap_bits(__m128i x, uint64_t keep, uint64_t move)
                       _mm_and_si128(_mm_srli_epi64(x, s), m));
 }
 
-// Two groups (one per 64-bit lane, byte b from plane b) to their 16 values in order.
-__m128i transpose_groups(__m128i x)
+// The 8 x 8 bit-matrix transposition in each 64-bit lane; its own inverse.
+__m128i transpose_lanes(__m128i x)
 {
   x = swap_bits<7>(x, 0xAA55AA55AA55AA55, 0x00AA00AA00AA00AA);
   x = swap_bits<14>(x, 0xCCCC3333CCCC3333, 0x0000CCCC0000CCCC);
-  x = swap_bits<28>(x, 0xF0F0F0F00F0F0F0F, 0x00000000F0F0F0F0);
-  // Pixel i is now in byte 7 - i of its lane: reverse the bytes of each lane.
+  return swap_bits<28>(x, 0xF0F0F0F00F0F0F0F, 0x00000000F0F0F0F0);
+}
+
+__m128i reverse_lanes(__m128i x)
+{
   x = _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0x1B), 0x1B);
   return _mm_or_si128(_mm_slli_epi16(x, 8), _mm_srli_epi16(x, 8));
 }
+
+// Two groups (one per 64-bit lane, byte b from plane b) to their 16 values in order:
+// after the transposition pixel i is in byte 7 - i of its lane.
+__m128i transpose_groups(__m128i x) { return reverse_lanes(transpose_lanes(x)); }
 #endif
 
 } // namespace
@@ -144,6 +151,46 @@ size_t bitplanes_to_bytes(const uint8_t *planes, ptrdiff_t stride, size_t groups
   }
 #else
   (void)planes, (void)stride, (void)groups, (void)values;
+#endif
+  return g;
+}
+
+size_t bytes_to_bitplanes(const uint8_t *values, size_t groups, uint8_t *planes, ptrdiff_t stride)
+{
+  size_t g = 0;
+#if BK3_SSE2
+  // Sixteen groups at a time: lane m of the eight registers holds group m, the other
+  // group m + 8; transposed, each lane holds a group's eight plane bytes, which the
+  // interleaving steps gather plane by plane.
+  for (; g + 16 <= groups; g += 16) {
+    __m128i x[8];
+    for (int m = 0; m < 8; ++m) {
+      const __m128i lo = _mm_loadl_epi64(static_cast<const __m128i *>(static_cast<const void *>(values + 8 * (g + size_t(m)))));
+      const __m128i hi = _mm_loadl_epi64(static_cast<const __m128i *>(static_cast<const void *>(values + 8 * (g + size_t(m) + 8))));
+      x[m] = transpose_lanes(reverse_lanes(_mm_unpacklo_epi64(lo, hi)));
+    }
+    __m128i a[8], b[8];
+    for (int q = 0; q < 4; ++q) // byte b of groups 2q, 2q + 1 (low), and of 2q + 8, 2q + 9 (high)
+      a[q] = _mm_unpacklo_epi8(x[2 * q], x[2 * q + 1]), a[q + 4] = _mm_unpackhi_epi8(x[2 * q], x[2 * q + 1]);
+    for (int h = 0; h < 2; ++h) { // groups 0-3 / 8-11 and 4-7 / 12-15, planes 0-3 and 4-7
+      const __m128i *s = a + 4 * h;
+      b[4 * h] = _mm_unpacklo_epi16(s[0], s[1]), b[4 * h + 1] = _mm_unpackhi_epi16(s[0], s[1]);
+      b[4 * h + 2] = _mm_unpacklo_epi16(s[2], s[3]), b[4 * h + 3] = _mm_unpackhi_epi16(s[2], s[3]);
+    }
+    for (int h = 0; h < 2; ++h) {
+      // Planes 0-3 (from b[4h]) and 4-7 (from b[4h+1]), groups 0-3 and 4-7 of this half.
+      const __m128i c0 = _mm_unpacklo_epi32(b[4 * h], b[4 * h + 2]), c1 = _mm_unpackhi_epi32(b[4 * h], b[4 * h + 2]);
+      const __m128i c2 = _mm_unpacklo_epi32(b[4 * h + 1], b[4 * h + 3]), c3 = _mm_unpackhi_epi32(b[4 * h + 1], b[4 * h + 3]);
+      b[4 * h] = c0, b[4 * h + 1] = c1, b[4 * h + 2] = c2, b[4 * h + 3] = c3;
+    }
+    // b[k] (low half: groups 0-7, b[k + 4]: groups 8-15) holds planes 2k and 2k + 1.
+    for (int k = 0; k < 4; ++k) {
+      store(planes + 2 * k * stride + ptrdiff_t(g), _mm_unpacklo_epi64(b[k], b[k + 4]));
+      store(planes + (2 * k + 1) * stride + ptrdiff_t(g), _mm_unpackhi_epi64(b[k], b[k + 4]));
+    }
+  }
+#else
+  (void)values, (void)groups, (void)planes, (void)stride;
 #endif
   return g;
 }
