@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace bk3 {
@@ -115,12 +118,24 @@ constexpr size_t row_slack = 16;
 class Unpacker {
 public:
   Unpacker(const Form &f) : d_(f.body), size_(f.body_size), packed_(f.compression == pack_byterun1) {}
-  Error row(uint8_t *out, size_t n)
+  Error row(uint8_t *out, size_t n) { return next<true>(out, n); }
+  // Passes over `rows` rows of `n` bytes, checking them as row() would.
+  Error skip(size_t n, int64_t rows)
+  {
+    for (int64_t y = 0; y < rows; ++y)
+      if (Error e = next<false>(nullptr, n))
+        return e;
+    return nullptr;
+  }
+
+private:
+  template <bool copy> Error next(uint8_t *out, size_t n)
   {
     if (!packed_) {
       if (size_ - p_ < n)
         return msg::damaged;
-      std::memcpy(out, d_ + p_, n);
+      if (copy)
+        std::memcpy(out, d_ + p_, n);
       p_ += n;
       return nullptr;
     }
@@ -135,9 +150,9 @@ public:
         const size_t k = size_t(c) + 1;
         if (k > n - done || size_ - p_ < k)
           return msg::damaged;
-        if (size_ - p_ >= 128 + 16)
+        if (copy && size_ - p_ >= 128 + 16)
           copy_by_16(out + done, d_ + p_, k);
-        else
+        else if (copy)
           std::memcpy(out + done, d_ + p_, k);
         p_ += k;
         done += k;
@@ -147,7 +162,7 @@ public:
           return msg::damaged;
         uint8_t v[16];
         std::memset(v, d_[p_++], 16);
-        for (size_t i = 0; i < k; i += 16)
+        for (size_t i = 0; copy && i < k; i += 16)
           std::memcpy(out + done + i, v, 16);
         done += k;
       }
@@ -155,7 +170,6 @@ public:
     return nullptr;
   }
 
-private:
   const uint8_t *d_;
   size_t size_;
   size_t p_ = 0;
@@ -206,6 +220,54 @@ void deep_row(const uint8_t *row, int64_t plane_row, int64_t width, uint8_t *dst
       dst[3 * x] = uint8_t(b >> shift), dst[3 * x + 1] = uint8_t(gr >> shift), dst[3 * x + 2] = uint8_t(r >> shift);
     }
   }
+}
+
+// Rows [from, to) of a deep picture, read by `unpack` from the first of them on.
+Error deep_rows(const Form &f, Unpacker &unpack, int64_t from, int64_t to, dib *result, Progress *progress)
+{
+  const int64_t plane_row = (f.width + 15) / 16 * 2;
+  const size_t row_size = size_t(plane_row) * size_t(f.planes + (f.masking == mask_plane ? 1 : 0));
+  std::vector<uint8_t> row, channels;
+  try {
+    row.resize(row_size + row_slack);
+    channels.resize(3 * size_t(f.width));
+  } catch (const std::bad_alloc &) {
+    return msg::no_memory;
+  }
+  for (int64_t y = from; y < to; ++y) {
+    if (Error e = unpack.row(row.data(), row_size))
+      return e;
+    deep_row(row.data(), plane_row, f.width, result->poi + (f.height - 1 - y) * int64_t(result->bytew), channels.data());
+    if (progress)
+      progress->step(y + 1 - from, to - from);
+  }
+  return nullptr;
+}
+
+// A large deep picture in two halves at once: the rows of the upper one are passed
+// over (checked, not unpacked) to find where the lower one starts, which another
+// thread decodes. Null when that is not possible; then the caller does it all.
+std::optional<Error> deep_halves(const Form &f, dib *result, Progress &progress)
+{
+  const int64_t plane_row = (f.width + 15) / 16 * 2;
+  const size_t row_size = size_t(plane_row) * size_t(f.planes + (f.masking == mask_plane ? 1 : 0));
+  const int64_t half = f.height / 2;
+  if (f.width * f.height < (int64_t(1) << 20) || std::thread::hardware_concurrency() < 2)
+    return std::nullopt;
+  Unpacker lower(f);
+  if (lower.skip(row_size, half))
+    return std::nullopt; // the upper half is damaged: found and reported in order
+  Error lower_error = nullptr;
+  std::thread worker;
+  try {
+    worker = std::thread([&] { lower_error = deep_rows(f, lower, half, f.height, result, nullptr); });
+  } catch (const std::system_error &) {
+    return std::nullopt;
+  }
+  Unpacker upper(f);
+  const Error upper_error = deep_rows(f, upper, 0, half, result, &progress);
+  worker.join();
+  return upper_error ? upper_error : lower_error;
 }
 
 // A HAM data field of `bits` bits replaces the top bits of one channel and, as on
@@ -320,6 +382,9 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
     return e;
   prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(f.height));
 
+  if (deep)
+    if (const std::optional<Error> e = deep_halves(f, result, progress))
+      return *e;
   Unpacker unpack(f);
   const int ham_bits = f.planes - 2;
   for (int64_t y = 0; y < f.height; ++y) {

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -117,15 +120,17 @@ void fill_short(uint8_t *dst, uint8_t value, size_t n)
 // copies above may write beyond.
 constexpr size_t block_output = 32 * 63 + 64;
 
-// Unpacks `n` bytes (one or more lines, all planes) from d[p, end) into `out`. Runs
-// may carry over into the next call (`run` bytes of `value` still to give). False
-// when the data ends first.
+// Unpacks `n` bytes (one or more lines, all planes) from d[p, end) into `out`, or
+// only passes over them when not `write`. Runs may carry over into the next call
+// (`run` bytes of `value` still to give). False when the data ends first.
+template <bool write>
 bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_t &value, uint8_t *out, size_t n)
 {
   size_t i = 0;
   if (run > 0) {
     i = std::min<size_t>(run, n);
-    std::memset(out, value, i);
+    if (write)
+      std::memset(out, value, i);
     run -= unsigned(i);
   }
   // Photographs alternate short literal stretches and short runs, which defeat the
@@ -139,16 +144,19 @@ bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_
     size_t from = 0; // the first byte of the block not yet used
     while (counts) {
       const size_t c = size_t(__builtin_ctzll(counts));
-      copy_short(out + i, d + p + from, c - from);
+      if (write)
+        copy_short(out + i, d + p + from, c - from);
       i += c - from;
       const size_t k = d[p + c] & 0x3F;
-      fill_short(out + i, d[p + c + 1], k);
+      if (write)
+        fill_short(out + i, d[p + c + 1], k);
       i += k;
       from = c + 2;
       counts &= ~(uint64_t(3) << c); // the count and its value
     }
     if (from < 64) {
-      copy_short(out + i, d + p + from, 64 - from);
+      if (write)
+        copy_short(out + i, d + p + from, 64 - from);
       i += 64 - from;
       from = 64;
     }
@@ -157,7 +165,8 @@ bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_
   while (i < n) {
     if (run > 0) {
       const size_t k = std::min<size_t>(run, n - i);
-      std::memset(out + i, value, k);
+      if (write)
+        std::memset(out + i, value, k);
       i += k;
       run -= unsigned(k);
       continue;
@@ -166,7 +175,9 @@ bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_
       return false;
     const uint8_t c = d[p++];
     if ((c & 0xC0) != 0xC0) {
-      out[i++] = c;
+      if (write)
+        out[i] = c;
+      ++i;
       continue;
     }
     if (p >= end)
@@ -175,6 +186,105 @@ bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_
     value = d[p++];
   }
   return true;
+}
+
+// The lines of a picture being decoded, and where decoding stands in the file:
+// the next byte and the run being given.
+struct Lines {
+  const Header &h;
+  int bits;
+  const uint8_t *d;
+  size_t end;
+  dib *result;
+};
+struct Cursor {
+  size_t p;
+  unsigned run;
+  uint8_t value;
+};
+
+// Lines [from, to) into the picture, read from `at` on.
+Error decode_lines(const Lines &lines, Cursor at, int64_t from, int64_t to, Progress *progress)
+{
+  const Header &h = lines.h;
+  const int bits = lines.bits;
+  const uint8_t *d = lines.d;
+  dib *result = lines.result;
+  const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
+  // Lines are unpacked a few hundred kilobytes at a time, so the unpacker runs far
+  // from the end of its output most of the time.
+  const int64_t chunk_lines = std::max<int64_t>(1, std::min<int64_t>(to - from, int64_t(chunk_bytes / line)));
+  std::vector<uint8_t> buffer;
+  try {
+    buffer.resize(h.rle ? size_t(line) * size_t(chunk_lines) : 0);
+  } catch (const std::bad_alloc &) {
+    return msg::no_memory;
+  }
+  size_t p = at.p;
+  unsigned run = at.run; // bytes of the current run still to give
+  uint8_t value = at.value;
+  const uint8_t *plane = nullptr;
+  for (int64_t y = from; y < to; ++y) {
+    if (!h.rle) {
+      plane = d + p; // check_room made sure the lines are there
+      p += size_t(line);
+    } else if ((y - from) % chunk_lines == 0) {
+      const int64_t n = std::min(chunk_lines, to - y);
+      if (!unpack_lines<true>(d, lines.end, p, run, value, buffer.data(), size_t(line) * size_t(n)))
+        return msg::damaged;
+      if (y + n == h.height && run > 0)
+        return msg::damaged;
+      plane = buffer.data();
+    } else {
+      plane += line;
+    }
+    uint8_t *dst = result->poi + (h.height - 1 - y) * int64_t(result->bytew);
+    const int64_t w = h.width, lb = h.line_bytes;
+    if (bits == 24) {
+      channels_to_bgr(plane, plane + lb, plane + 2 * lb, dst, size_t(w));
+    } else if (bits == 8 || bits == 1 || h.bits == 4) {
+      std::memcpy(dst, plane, size_t((w * bits + 7) / 8));
+    } else if (h.bits == 2) {
+      for (int64_t x = 0; x < w; ++x)
+        dst[x >> 1] |= uint8_t(((plane[x >> 2] >> (6 - 2 * (x & 3))) & 3) << ((x & 1) ? 0 : 4));
+    } else {
+      // 1 bit in 2 to 4 planes: plane p gives bit p of the index.
+      for (int64_t x = 0; x < w; ++x) {
+        unsigned v = 0;
+        for (int q = 0; q < h.planes; ++q)
+          v |= unsigned((plane[q * lb + (x >> 3)] >> (7 - (x & 7))) & 1) << q;
+        dst[x >> 1] |= uint8_t(v << ((x & 1) ? 0 : 4));
+      }
+    }
+    if (progress)
+      progress->step(y + 1 - from, to - from);
+  }
+  return nullptr;
+}
+
+// A large run-length picture in two halves at once: the upper half's lines are
+// passed over (not written) to find where the lower half starts, which another
+// thread decodes. Null when that is not possible; then the caller does it all.
+std::optional<Error> in_halves(const Lines &lines, Cursor start, Progress &progress)
+{
+  const Header &h = lines.h;
+  const int64_t half = h.height / 2;
+  if (!h.rle || h.width * h.height < (int64_t(1) << 20) || std::thread::hardware_concurrency() < 2)
+    return std::nullopt;
+  Cursor middle = start;
+  const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
+  if (!unpack_lines<false>(lines.d, lines.end, middle.p, middle.run, middle.value, nullptr, size_t(line) * size_t(half)))
+    return std::nullopt; // damaged in the upper half: found and reported in order
+  Error lower = nullptr;
+  std::thread worker;
+  try {
+    worker = std::thread([&] { lower = decode_lines(lines, middle, half, h.height, nullptr); });
+  } catch (const std::system_error &) {
+    return std::nullopt;
+  }
+  const Error upper = decode_lines(lines, start, 0, half, &progress);
+  worker.join();
+  return upper ? upper : lower;
 }
 
 } // namespace
@@ -232,63 +342,19 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
     }
   }
 
-  const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
   if (Error e = check_room(h, end - header_bytes))
     return e;
 
   const int bits = h.planes >= 3 && h.bits == 8 ? 24 : eight ? 8 : h.bits * h.planes == 1 ? 1 : 4;
-  // Lines are unpacked a few hundred kilobytes at a time, so the unpacker runs far
-  // from the end of its output most of the time.
-  const int64_t chunk_lines = std::max<int64_t>(1, std::min<int64_t>(h.height, int64_t(chunk_bytes / line)));
-  std::vector<uint8_t> buffer;
-  try {
-    buffer.resize(h.rle ? size_t(line) * size_t(chunk_lines) : 0);
-  } catch (const std::bad_alloc &) {
-    return msg::no_memory;
-  }
   if (Error e = make_dib(result, int32_t(h.width), int32_t(h.height), bits, table, 256))
     return e;
   prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(h.height));
 
-  size_t p = header_bytes;
-  unsigned run = 0; // bytes of the current run still to give
-  uint8_t value = 0;
-  const uint8_t *plane = nullptr;
-  for (int64_t y = 0; y < h.height; ++y) {
-    if (!h.rle) {
-      plane = d + p; // check_room made sure the lines are there
-      p += size_t(line);
-    } else if (y % chunk_lines == 0) {
-      const int64_t lines = std::min(chunk_lines, h.height - y);
-      if (!unpack_lines(d, end, p, run, value, buffer.data(), size_t(line) * size_t(lines)))
-        return msg::damaged;
-      if (y + lines == h.height && run > 0)
-        return msg::damaged;
-      plane = buffer.data();
-    } else {
-      plane += line;
-    }
-
-    uint8_t *dst = result->poi + (h.height - 1 - y) * int64_t(result->bytew);
-    const int64_t w = h.width, lb = h.line_bytes;
-    if (bits == 24) {
-      channels_to_bgr(plane, plane + lb, plane + 2 * lb, dst, size_t(w));
-    } else if (bits == 8 || bits == 1 || h.bits == 4) {
-      std::memcpy(dst, plane, size_t((w * bits + 7) / 8));
-    } else if (h.bits == 2) {
-      for (int64_t x = 0; x < w; ++x)
-        dst[x >> 1] |= uint8_t(((plane[x >> 2] >> (6 - 2 * (x & 3))) & 3) << ((x & 1) ? 0 : 4));
-    } else {
-      // 1 bit in 2 to 4 planes: plane p gives bit p of the index.
-      for (int64_t x = 0; x < w; ++x) {
-        unsigned v = 0;
-        for (int q = 0; q < h.planes; ++q)
-          v |= unsigned((plane[q * lb + (x >> 3)] >> (7 - (x & 7))) & 1) << q;
-        dst[x >> 1] |= uint8_t(v << ((x & 1) ? 0 : 4));
-      }
-    }
-    progress.step(y + 1, h.height);
-  }
+  const Lines lines{h, bits, d, end, result};
+  const Cursor start{header_bytes, 0, 0};
+  const std::optional<Error> halves = in_halves(lines, start, progress);
+  if (Error e = halves ? *halves : decode_lines(lines, start, 0, h.height, &progress))
+    return e;
   const double inch = 0.0254;
   result->pmi->bmiHeader.biXPelsPerMeter = int32_t(h.dpi_x / inch + 0.5);
   result->pmi->bmiHeader.biYPelsPerMeter = int32_t(h.dpi_y / inch + 0.5);

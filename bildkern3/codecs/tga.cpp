@@ -287,7 +287,7 @@ namespace {
 // Run-length packets of one row of `n` pixels of `k` (1 or 3) bytes into `out`
 // (room for n (k + 1) bytes); returns the end: runs of two or more equal pixels
 // repeat, everything else goes as raw packets of up to 128 pixels.
-uint8_t *pack_row(const uint8_t *src, size_t n, size_t k, uint8_t *out)
+template <size_t k> uint8_t *pack_row(const uint8_t *src, size_t n, uint8_t *out)
 {
   const auto pixel = [&](size_t a) {
     const uint8_t *p = src + a * k;
@@ -370,7 +370,8 @@ bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
         indices[size_t(x)] = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
       src = indices.data();
     }
-    const uint8_t *end = pack_row(src, size_t(width), k, packed.data());
+    const uint8_t *end = mapped ? pack_row<1>(src, size_t(width), packed.data())
+                                : pack_row<3>(src, size_t(width), packed.data());
     out.write(packed.data(), size_t(end - packed.data()));
     progress.step(r + 1, height);
   }
