@@ -3,6 +3,7 @@
 // 8-bit form), uncompressed or ByteRun1. Chunk lengths are checked against the
 // bytes that remain before anything is read from them.
 #include "codecs/formats.h"
+#include "codecs/halves.h"
 #include "codecs/planar.h"
 
 #include <algorithm>
@@ -10,8 +11,6 @@
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace bk3 {
@@ -252,21 +251,16 @@ std::optional<Error> deep_halves(const Form &f, dib *result, Progress &progress)
   const int64_t plane_row = (f.width + 15) / 16 * 2;
   const size_t row_size = size_t(plane_row) * size_t(f.planes + (f.masking == mask_plane ? 1 : 0));
   const int64_t half = f.height / 2;
-  if (f.width * f.height < (int64_t(1) << 20) || std::thread::hardware_concurrency() < 2)
+  if (f.width * f.height < halves_from_pixels)
     return std::nullopt;
   Unpacker lower(f);
   if (lower.skip(row_size, half))
     return std::nullopt; // the upper half is damaged: found and reported in order
-  Error lower_error = nullptr;
-  std::thread worker;
-  try {
-    worker = std::thread([&] { lower_error = deep_rows(f, lower, half, f.height, result, nullptr); });
-  } catch (const std::system_error &) {
-    return std::nullopt;
-  }
+  Error upper_error = nullptr, lower_error = nullptr;
   Unpacker upper(f);
-  const Error upper_error = deep_rows(f, upper, 0, half, result, &progress);
-  worker.join();
+  if (!run_in_halves([&] { upper_error = deep_rows(f, upper, 0, half, result, &progress); },
+                     [&] { lower_error = deep_rows(f, lower, half, f.height, result, nullptr); }))
+    return std::nullopt;
   return upper_error ? upper_error : lower_error;
 }
 
@@ -500,11 +494,19 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
 
   const size_t plane_row = size_t((width + 15) / 16 * 2);
   const size_t packed_row = plane_row + plane_row / 128 + 1; // at most
-  std::vector<uint8_t> planes(plane_row * size_t(bits)), channels(bits == 24 ? 3 * size_t(width) : 0),
-      packed(packed_row);
+  // Each thread's working rows: the bitplanes of one row, and its channels.
+  struct Rows {
+    std::vector<uint8_t> planes, channels;
+  };
+  const auto make_rows = [&] {
+    return Rows{std::vector<uint8_t>(plane_row * size_t(bits)), std::vector<uint8_t>(bits == 24 ? 3 * size_t(width) : 0)};
+  };
+  Rows rows = make_rows();
+  std::vector<uint8_t> packed(packed_row);
   // Splits picture row y (from the top) into its bitplanes: whole groups of eight
   // 24- or 8-bit pixels sixteen at a time, the rest eight pixels per transposition.
-  auto split = [&](int64_t y) {
+  const auto split = [&](int64_t y, Rows &work) {
+    std::vector<uint8_t> &planes = work.planes, &channels = work.channels;
     const uint8_t *src = picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
     std::fill(planes.begin(), planes.end(), 0);
     size_t whole = size_t(width / 8);
@@ -543,21 +545,45 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     }
   };
 
+  // Packs rows [from, to) to `to_bytes`; returns the end.
+  const auto pack_rows = [&](int64_t from, int64_t to, Rows &work, uint8_t *to_bytes, Progress *report) {
+    for (int64_t y = from; y < to; ++y) {
+      split(y, work);
+      for (int p = 0; p < bits; ++p)
+        to_bytes = pack_row(work.planes.data() + size_t(p) * plane_row, plane_row, to_bytes);
+      if (report)
+        report->step(y + 1 - from, to - from);
+    }
+    return to_bytes;
+  };
+
   // The body's length goes before it: the packed rows are kept, and written after
-  // the header. Only when there is no room for them are they packed once to count.
+  // the header, a large picture's two halves packed at once. Only when there is no
+  // room for them are they packed once to count.
   const size_t most = packed_row * size_t(bits) * size_t(height);
   std::unique_ptr<uint8_t[], FileData::Free> kept(static_cast<uint8_t *>(std::malloc(most)));
   if (kept)
     prefer_huge_pages(kept.get(), most);
   uint64_t body = 0;
-  const int64_t steps = kept ? height : 2 * height;
-  for (int64_t y = 0; y < height; ++y) {
-    split(y);
-    for (int p = 0; p < bits; ++p) {
-      uint8_t *to = kept ? kept.get() + body : packed.data();
-      body += uint64_t(pack_row(planes.data() + size_t(p) * plane_row, plane_row, to) - to);
-    }
-    progress.step(y + 1, steps);
+  const int64_t half = width * height >= halves_from_pixels ? height / 2 : height;
+  const size_t lower_at = packed_row * size_t(bits) * size_t(half);
+  uint8_t *upper_end = kept.get(), *lower_end = kept.get() + lower_at;
+  bool in_halves = false;
+  if (kept && half < height) {
+    Rows lower_rows = make_rows();
+    in_halves = run_in_halves([&] { upper_end = pack_rows(0, half, rows, kept.get(), &progress); },
+                              [&] { lower_end = pack_rows(half, height, lower_rows, kept.get() + lower_at, nullptr); });
+    body = uint64_t(upper_end - kept.get()) + uint64_t(lower_end - (kept.get() + lower_at));
+  }
+  if (kept && !in_halves) {
+    upper_end = pack_rows(0, height, rows, kept.get(), &progress);
+    body = uint64_t(upper_end - kept.get());
+  }
+  for (int64_t y = 0; !kept && y < height; ++y) {
+    split(y, rows);
+    for (int p = 0; p < bits; ++p)
+      body += uint64_t(pack_row(rows.planes.data() + size_t(p) * plane_row, plane_row, packed.data()) - packed.data());
+    progress.step(y + 1, 2 * height);
   }
   const uint32_t entries = bits <= 8 ? 1u << bits : 0;
   const uint64_t cmap_bytes = 3 * entries; // even for every depth that has one
@@ -587,15 +613,18 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   put_be32(head, uint32_t(body));
   out.write(head.data(), head.size());
 
-  if (kept)
-    out.write(kept.get(), size_t(body));
+  if (kept) {
+    out.write(kept.get(), size_t(upper_end - kept.get()));
+    if (in_halves)
+      out.write(kept.get() + lower_at, size_t(lower_end - (kept.get() + lower_at)));
+  }
   for (int64_t y = 0; !kept && y < height && !out.failed(); ++y) {
-    split(y);
+    split(y, rows);
     for (int p = 0; p < bits; ++p) {
-      const uint8_t *end = pack_row(planes.data() + size_t(p) * plane_row, plane_row, packed.data());
+      const uint8_t *end = pack_row(rows.planes.data() + size_t(p) * plane_row, plane_row, packed.data());
       out.write(packed.data(), size_t(end - packed.data()));
     }
-    progress.step(height + y + 1, steps);
+    progress.step(height + y + 1, 2 * height);
   }
   if (body & 1)
     out.u8(0);

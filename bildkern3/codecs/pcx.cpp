@@ -2,13 +2,12 @@
 // palette at the end, 24 bits in three planes (a fourth, alpha, plane is dropped);
 // run-length or uncompressed. Every header field is checked before it is used.
 #include "codecs/formats.h"
+#include "codecs/halves.h"
 #include "codecs/planar.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -269,21 +268,16 @@ std::optional<Error> in_halves(const Lines &lines, Cursor start, Progress &progr
 {
   const Header &h = lines.h;
   const int64_t half = h.height / 2;
-  if (!h.rle || h.width * h.height < (int64_t(1) << 20) || std::thread::hardware_concurrency() < 2)
+  if (!h.rle || h.width * h.height < halves_from_pixels)
     return std::nullopt;
   Cursor middle = start;
   const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
   if (!unpack_lines<false>(lines.d, lines.end, middle.p, middle.run, middle.value, nullptr, size_t(line) * size_t(half)))
     return std::nullopt; // damaged in the upper half: found and reported in order
-  Error lower = nullptr;
-  std::thread worker;
-  try {
-    worker = std::thread([&] { lower = decode_lines(lines, middle, half, h.height, nullptr); });
-  } catch (const std::system_error &) {
+  Error upper = nullptr, lower = nullptr;
+  if (!run_in_halves([&] { upper = decode_lines(lines, start, 0, half, &progress); },
+                     [&] { lower = decode_lines(lines, middle, half, h.height, nullptr); }))
     return std::nullopt;
-  }
-  const Error upper = decode_lines(lines, start, 0, half, &progress);
-  worker.join();
   return upper ? upper : lower;
 }
 
@@ -455,8 +449,9 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   head[68] = 1; // colour palette
   out.write(head, sizeof head);
 
-  std::vector<uint8_t> line(size_t(line_bytes * planes)), packed(line.size() * 2 + 16);
-  for (int64_t y = 0; y < height && !out.failed(); ++y) {
+  const size_t line_size = size_t(line_bytes * planes);
+  const auto make_line = [&] { return std::vector<uint8_t>(line_size); };
+  const auto encode = [&](int64_t y, std::vector<uint8_t> &line, uint8_t *to) {
     const uint8_t *src = picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
     std::fill(line.begin(), line.end(), 0);
     if (bits == 24) {
@@ -471,12 +466,11 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     } else {
       std::memcpy(line.data(), src, size_t((width * bits + 7) / 8));
     }
-    uint8_t *end = packed.data();
     for (int q = 0; q < planes; ++q)
-      end = pack_line(line.data() + q * line_bytes, size_t(line_bytes), end);
-    out.write(packed.data(), size_t(end - packed.data()));
-    progress.step(y + 1, height);
-  }
+      to = pack_line(line.data() + q * line_bytes, size_t(line_bytes), to);
+    return to;
+  };
+  encode_rows(height, 2 * line_size + 16, width * height >= halves_from_pixels, make_line, encode, out, progress);
   if (bits == 8) {
     out.u8(0x0C);
     for (int i = 0; i < 256; ++i) {

@@ -3,6 +3,7 @@
 // Targa has no signature outside the optional version 2 footer, so every header
 // field is checked for plausibility before anything is allocated.
 #include "codecs/formats.h"
+#include "codecs/halves.h"
 #include "codecs/planar.h"
 
 #include <algorithm>
@@ -362,19 +363,18 @@ bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   }
 
   const size_t k = mapped ? 1 : 3;
-  std::vector<uint8_t> indices(mapped ? size_t(width) : 0), packed(size_t(width) * (k + 1));
-  for (int64_t r = 0; r < height && !out.failed(); ++r) { // r: from the bottom
+  const auto make_indices = [&] { return std::vector<uint8_t>(mapped ? size_t(width) : 0); };
+  const auto encode = [&](int64_t r, std::vector<uint8_t> &indices, uint8_t *to) { // r: from the bottom
     const uint8_t *src = picture.poi + (bh.biHeight < 0 ? height - 1 - r : r) * int64_t(picture.bytew);
     if (mapped && bits < 8) {
       for (int64_t x = 0; x < width; ++x)
         indices[size_t(x)] = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
       src = indices.data();
     }
-    const uint8_t *end = mapped ? pack_row<1>(src, size_t(width), packed.data())
-                                : pack_row<3>(src, size_t(width), packed.data());
-    out.write(packed.data(), size_t(end - packed.data()));
-    progress.step(r + 1, height);
-  }
+    return mapped ? pack_row<1>(src, size_t(width), to) : pack_row<3>(src, size_t(width), to);
+  };
+  encode_rows(height, size_t(width) * (k + 1), width * height >= halves_from_pixels, make_indices, encode, out,
+              progress);
   // Footer: no extension or developer area.
   out.zeros(8);
   out.write(footer_signature, 18);
