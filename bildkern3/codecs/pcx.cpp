@@ -10,10 +10,6 @@
 #include <optional>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace bk3 {
 
 namespace {
@@ -81,17 +77,21 @@ Error check_room(const Header &h, uint64_t available)
 uint64_t high_bytes(const uint8_t *d)
 {
   uint64_t mask = 0;
-#if defined(__SSE2__)
-  const __m128i top = _mm_set1_epi8(char(0xC0));
-  for (int k = 0; k < 4; ++k) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + 16 * k));
-    mask |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, top), top)))) << (16 * k);
-  }
-#else
-  for (int k = 0; k < 64; ++k)
-    mask |= uint64_t((d[k] & 0xC0) == 0xC0) << k;
-#endif
+  for (int k = 0; k < 4; ++k)
+    mask |= uint64_t(high16(d + 16 * k)) << (16 * k);
   return mask;
+}
+
+// The counts among 64 bytes starting at a code (a count or a literal byte): in each
+// stretch of bytes with both top bits set, the first is a count, the next its
+// value, and so on. Adding a stretch's first bit to the stretch clears it, which
+// tells the stretches that start at an even position from the others.
+uint64_t counts_of(uint64_t high)
+{
+  constexpr uint64_t even = 0x5555555555555555u;
+  const uint64_t starts = high & ~(high << 1);
+  const uint64_t from_even = high & ~(high + (starts & even));
+  return (from_even & even) | (high & ~from_even & ~even);
 }
 
 // Copies `n` (at most 64) bytes, perhaps writing and reading up to 64.
@@ -135,11 +135,10 @@ bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_
   // Photographs alternate short literal stretches and short runs, which defeat the
   // branch predictor byte by byte, and a count found only after the one before it
   // makes every run wait for the last. Away from the ends of the output and the
-  // data, the counts of 64 bytes are found at once: a byte with both top bits set
-  // is a count unless the byte before it is one. Stretches and runs are written 16
-  // bytes at a time; later bytes overwrite what was written too far.
+  // data, the counts of 64 bytes are found at once. Stretches and runs are written
+  // 16 bytes at a time; later bytes overwrite what was written too far.
   while (n - i >= block_output + 64 && end - p >= 160) {
-    uint64_t counts = high_bytes(d + p);
+    uint64_t counts = counts_of(high_bytes(d + p));
     size_t from = 0; // the first byte of the block not yet used
     while (counts) {
       const size_t c = size_t(__builtin_ctzll(counts));
@@ -151,7 +150,7 @@ bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_
         fill_short(out + i, d[p + c + 1], k);
       i += k;
       from = c + 2;
-      counts &= ~(uint64_t(3) << c); // the count and its value
+      counts &= counts - 1;
     }
     if (from < 64) {
       if (write)
