@@ -48,8 +48,11 @@ bool encode_rows(int64_t height, size_t most, bool large, MakeScratch make_scrat
   std::vector<uint8_t> packed(most);
   const int64_t half = large && height >= 2 ? height / 2 : height;
   std::unique_ptr<uint8_t[], FileData::Free> lower;
-  if (half < height)
+  if (half < height) {
     lower.reset(static_cast<uint8_t *>(std::malloc(size_t(height - half) * most)));
+    if (lower)
+      prefer_huge_pages(lower.get(), size_t(height - half) * most);
+  }
   size_t lower_bytes = 0;
   int64_t upper_rows = lower ? half : height;
   const auto do_upper = [&] {

@@ -363,12 +363,11 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
     if (!ham)
       bits = f.planes == 1 ? 1 : f.planes <= 4 ? 4 : 8;
   }
-  std::vector<uint8_t> row, channels;
+  std::vector<uint8_t> row;
   std::vector<uint32_t> chunky;
   try {
     row.resize(size_t(row_size) + row_slack);
     chunky.resize(size_t(f.width));
-    channels.resize(deep ? 3 * size_t(f.width) : 0);
   } catch (const std::bad_alloc &) {
     return msg::no_memory;
   }
@@ -376,20 +375,18 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
     return e;
   prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(f.height));
 
-  if (deep)
-    if (const std::optional<Error> e = deep_halves(f, result, progress))
-      return *e;
   Unpacker unpack(f);
+  if (deep) {
+    const std::optional<Error> halves = deep_halves(f, result, progress);
+    return halves ? *halves : deep_rows(f, unpack, 0, f.height, result, &progress);
+  }
   const int ham_bits = f.planes - 2;
   for (int64_t y = 0; y < f.height; ++y) {
     if (Error e = unpack.row(row.data(), size_t(row_size)))
       return e;
     uint8_t *dst = result->poi + (f.height - 1 - y) * int64_t(result->bytew);
-    if (f.pbm || deep) {
-      if (f.pbm)
-        std::memcpy(dst, row.data(), size_t(f.width));
-      else
-        deep_row(row.data(), plane_row, f.width, dst, channels.data());
+    if (f.pbm) {
+      std::memcpy(dst, row.data(), size_t(f.width));
       progress.step(y + 1, f.height);
       continue;
     }
