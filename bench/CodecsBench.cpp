@@ -1,7 +1,9 @@
 // OpenDib and SaveDib of a 6000 x 4000 photograph in every format the library
 // writes, and, as the yardsticks for JPEG and PNG, TurboJPEG and libspng decoding
 // the same file into a plain buffer and encoding the same pixels with the same
-// settings. Run with
+// settings; for the formats of our own, reading the file into memory and writing
+// as many bytes with `write`. CPU times of opening and saving are the process's:
+// large pictures are done in two halves on two threads. Run with
 //   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // (with --benchmark_enable_random_interleaving=true on a busy machine) and compare
 // the medians of one run: the ratios matter, not the times.
@@ -209,6 +211,64 @@ void BM_Save(benchmark::State &state)
     }
 }
 
+// The encoding stage of BM_Save alone: the bytes are counted, not written.
+void BM_Encode(benchmark::State &state)
+{
+  struct Counter : bk3::Writer {
+    size_t bytes = 0;
+    bool put(const void *, size_t size) override
+    {
+      bytes += size;
+      return true;
+    }
+  };
+  const Format &f = formats[state.range(0)];
+  state.SetLabel(f.ext);
+  const bk3::Codec *codec = bk3::codec_for_save(f.code);
+  for (auto _ : state) {
+    Counter out;
+    bk3::Progress progress(nullptr);
+    if (!codec || !bk3::save_checked(codec->save, photo(), out, progress)) {
+      state.SkipWithError("encoding failed");
+      break;
+    }
+    benchmark::DoNotOptimize(out.bytes);
+  }
+}
+
+// The anchor of BM_Save: as many bytes as the saved file holds, written with one
+// `write` into a file of the same folder, then (state.range(1) == 1) synced, as
+// SaveDib syncs before it renames. SaveDib should take little more than this.
+void BM_WriteFile(benchmark::State &state)
+{
+  const Format &f = formats[state.range(0)];
+  const bool sync = state.range(1) == 1;
+  state.SetLabel(std::string(f.ext) + (sync ? " fsync" : ""));
+  const std::string saved = folder() + "/anchor." + f.ext, target = folder() + "/written." + f.ext;
+  if (SaveDib(photo(), saved.c_str(), f.code, nullptr) != 1) {
+    state.SkipWithError("SaveDib failed (no writer yet?)");
+    return;
+  }
+  const auto bytes = file_bytes(saved);
+  for (auto _ : state) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    size_t put = 0;
+    while (fd >= 0 && put < bytes.size()) {
+      const ssize_t n = ::write(fd, bytes.data() + put, bytes.size() - put);
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0)
+        break;
+      put += size_t(n);
+    }
+    const bool synced = fd >= 0 && (!sync || ::fsync(fd) == 0);
+    if (fd < 0 || ::close(fd) != 0 || put != bytes.size() || !synced) {
+      state.SkipWithError("the file could not be written");
+      break;
+    }
+  }
+}
+
 // TurboJPEG on its own: the file's bytes (already in memory) into a plain BGR buffer,
 // either one reused buffer (its pages already mapped) or, like any loader, a new one
 // per picture (state.range(0) == 1), whose first touches cost page faults.
@@ -320,11 +380,38 @@ BENCHMARK(BM_TurboJpegDecompress)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_TurboJpegCompress)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 // Every format, by index into `formats`; slow encoders run once per repetition.
 BENCHMARK(BM_ReadFile)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_Open)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Open)->DenseRange(0, 8)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1);
 // Stages of opening the run-length and uncompressed formats (bmp, iff, pcx, tga).
-BENCHMARK(BM_Decode)->Arg(0)->Arg(2)->Arg(4)->Arg(5)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Decode)
+    ->Arg(0)->Arg(2)->Arg(4)->Arg(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1);
 BENCHMARK(BM_FreshPicturePages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_Save)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Save)->DenseRange(0, 8)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1);
+// The encoding stage of saving the run-length formats (iff, pcx, tga).
+BENCHMARK(BM_Encode)
+    ->Arg(2)->Arg(4)->Arg(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1);
+// The anchor of saving the formats written without a foreign library (bmp, iff, pcx,
+// tga), with and without the sync.
+BENCHMARK(BM_WriteFile)
+    ->ArgsProduct({{0, 2, 4, 5}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 } // namespace
 

@@ -83,14 +83,26 @@ protected:
 private:
   bool write(const void *data, size_t size)
   {
-    if (write_all(fd_, data, size))
-      return true;
-    error_ = errno;
-    return false;
+    if (!write_all(fd_, data, size)) {
+      error_ = errno;
+      return false;
+    }
+    written_ += size;
+#ifdef SYNC_FILE_RANGE_WRITE
+    // The sync before the rename would wait for the whole file: the disk starts on
+    // each few megabytes as soon as they are written, while the rest is encoded.
+    if (written_ - started_ >= writeback_step) {
+      ::sync_file_range(fd_, off_t(started_), off_t(written_ - started_), SYNC_FILE_RANGE_WRITE);
+      started_ = written_;
+    }
+#endif
+    return true;
   }
 
+  static constexpr uint64_t writeback_step = uint64_t(8) << 20;
   int fd_;
   int error_ = 0;
+  uint64_t written_ = 0, started_ = 0;
   size_t used_ = 0;
   uint8_t buf_[1 << 16];
 };

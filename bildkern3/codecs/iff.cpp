@@ -3,9 +3,14 @@
 // 8-bit form), uncompressed or ByteRun1. Chunk lengths are checked against the
 // bytes that remain before anything is read from them.
 #include "codecs/formats.h"
+#include "codecs/halves.h"
+#include "codecs/planar.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace bk3 {
@@ -99,19 +104,42 @@ Error parse(const uint8_t *d, size_t size, Form &f)
   return nullptr;
 }
 
-// Unpacks one row of `n` bytes from the body; runs may not reach past the row.
+// Copies `n` bytes 16 at a time, writing and reading up to 15 more.
+void copy_by_16(uint8_t *dst, const uint8_t *src, size_t n)
+{
+  for (size_t i = 0; i < n; i += 16)
+    std::memcpy(dst + i, src + i, 16);
+}
+
+// Unpacks one row of `n` bytes from the body into a buffer with `row_slack` bytes
+// to spare after the row; runs may not reach past the row.
+constexpr size_t row_slack = 16;
 class Unpacker {
 public:
   Unpacker(const Form &f) : d_(f.body), size_(f.body_size), packed_(f.compression == pack_byterun1) {}
-  Error row(uint8_t *out, size_t n)
+  Error row(uint8_t *out, size_t n) { return next<true>(out, n); }
+  // Passes over `rows` rows of `n` bytes, checking them as row() would.
+  Error skip(size_t n, int64_t rows)
+  {
+    for (int64_t y = 0; y < rows; ++y)
+      if (Error e = next<false>(nullptr, n))
+        return e;
+    return nullptr;
+  }
+
+private:
+  template <bool copy> Error next(uint8_t *out, size_t n)
   {
     if (!packed_) {
       if (size_ - p_ < n)
         return msg::damaged;
-      std::memcpy(out, d_ + p_, n);
+      if (copy)
+        std::memcpy(out, d_ + p_, n);
       p_ += n;
       return nullptr;
     }
+    // Packets are short: copies of whole 16-byte pieces (a few stores) beat a
+    // general copy of the exact length.
     size_t done = 0;
     while (done < n) {
       if (p_ >= size_)
@@ -121,21 +149,26 @@ public:
         const size_t k = size_t(c) + 1;
         if (k > n - done || size_ - p_ < k)
           return msg::damaged;
-        std::memcpy(out + done, d_ + p_, k);
+        if (copy && size_ - p_ >= 128 + 16)
+          copy_by_16(out + done, d_ + p_, k);
+        else if (copy)
+          std::memcpy(out + done, d_ + p_, k);
         p_ += k;
         done += k;
       } else if (c != -128) {
         const size_t k = size_t(1 - c);
         if (k > n - done || p_ >= size_)
           return msg::damaged;
-        std::memset(out + done, d_[p_++], k);
+        uint8_t v[16];
+        std::memset(v, d_[p_++], 16);
+        for (size_t i = 0; copy && i < k; i += 16)
+          std::memcpy(out + done + i, v, 16);
         done += k;
       }
     }
     return nullptr;
   }
 
-private:
   const uint8_t *d_;
   size_t size_;
   size_t p_ = 0;
@@ -153,9 +186,10 @@ uint64_t transpose8(uint64_t x)
 }
 
 // One row of a deep picture: planes 0-7 red, 8-15 green, 16-23 blue (planes 24-31,
-// alpha, are dropped), eight pixels of one channel per transposition, written
-// straight into their places in the picture's blue, green, red row.
-void deep_row(const uint8_t *row, int64_t plane_row, int64_t width, uint8_t *dst)
+// alpha, are dropped). Whole groups of eight pixels go through the three channel
+// rows in `channels` (3 x width bytes); the rest, eight pixels of one channel per
+// transposition, straight into their places in the picture's blue, green, red row.
+void deep_row(const uint8_t *row, int64_t plane_row, int64_t width, uint8_t *dst, uint8_t *channels)
 {
   const auto channel = [&](int k, int64_t g) {
     const uint8_t *planes = row + k * 8 * plane_row + g;
@@ -164,22 +198,70 @@ void deep_row(const uint8_t *row, int64_t plane_row, int64_t width, uint8_t *dst
       t |= uint64_t(planes[b * plane_row]) << (8 * b);
     return transpose8(t); // pixel i in byte 7 - i
   };
-  int64_t g = 0;
+  uint8_t *const red = channels, *const green = channels + width, *const blue = channels + 2 * width;
+  size_t whole = size_t(width / 8);
+  for (int k = 0; k < 3; ++k)
+    whole = bitplanes_to_bytes(row + k * 8 * plane_row, plane_row, whole, channels + k * width);
+  channels_to_bgr(red, green, blue, dst, whole * 8);
+  int64_t g = int64_t(whole);
   for (; g * 8 + 8 <= width; ++g) {
-    const uint64_t red = channel(0, g), green = channel(1, g), blue = channel(2, g);
+    const uint64_t r = channel(0, g), gr = channel(1, g), b = channel(2, g);
     uint8_t *out = dst + 24 * g;
     for (int i = 0; i < 8; ++i) {
       const int shift = 56 - 8 * i;
-      out[3 * i] = uint8_t(blue >> shift), out[3 * i + 1] = uint8_t(green >> shift), out[3 * i + 2] = uint8_t(red >> shift);
+      out[3 * i] = uint8_t(b >> shift), out[3 * i + 1] = uint8_t(gr >> shift), out[3 * i + 2] = uint8_t(r >> shift);
     }
   }
   if (g * 8 < width) {
-    const uint64_t red = channel(0, g), green = channel(1, g), blue = channel(2, g);
+    const uint64_t r = channel(0, g), gr = channel(1, g), b = channel(2, g);
     for (int64_t x = g * 8; x < width; ++x) {
       const int shift = 56 - 8 * int(x - g * 8);
-      dst[3 * x] = uint8_t(blue >> shift), dst[3 * x + 1] = uint8_t(green >> shift), dst[3 * x + 2] = uint8_t(red >> shift);
+      dst[3 * x] = uint8_t(b >> shift), dst[3 * x + 1] = uint8_t(gr >> shift), dst[3 * x + 2] = uint8_t(r >> shift);
     }
   }
+}
+
+// Rows [from, to) of a deep picture, read by `unpack` from the first of them on.
+Error deep_rows(const Form &f, Unpacker &unpack, int64_t from, int64_t to, dib *result, Progress *progress)
+{
+  const int64_t plane_row = (f.width + 15) / 16 * 2;
+  const size_t row_size = size_t(plane_row) * size_t(f.planes + (f.masking == mask_plane ? 1 : 0));
+  std::vector<uint8_t> row, channels;
+  try {
+    row.resize(row_size + row_slack);
+    channels.resize(3 * size_t(f.width));
+  } catch (const std::bad_alloc &) {
+    return msg::no_memory;
+  }
+  for (int64_t y = from; y < to; ++y) {
+    if (Error e = unpack.row(row.data(), row_size))
+      return e;
+    deep_row(row.data(), plane_row, f.width, result->poi + (f.height - 1 - y) * int64_t(result->bytew), channels.data());
+    if (progress)
+      progress->step(y + 1 - from, to - from);
+  }
+  return nullptr;
+}
+
+// A large deep picture in two halves at once: the rows of the upper one are passed
+// over (checked, not unpacked) to find where the lower one starts, which another
+// thread decodes. Null when that is not possible; then the caller does it all.
+std::optional<Error> deep_halves(const Form &f, dib *result, Progress &progress)
+{
+  const int64_t plane_row = (f.width + 15) / 16 * 2;
+  const size_t row_size = size_t(plane_row) * size_t(f.planes + (f.masking == mask_plane ? 1 : 0));
+  const int64_t half = f.height / 2;
+  if (f.width * f.height < halves_from_pixels)
+    return std::nullopt;
+  Unpacker lower(f);
+  if (lower.skip(row_size, half))
+    return std::nullopt; // the upper half is damaged: found and reported in order
+  Error upper_error = nullptr, lower_error = nullptr;
+  Unpacker upper(f);
+  if (!run_in_halves([&] { upper_error = deep_rows(f, upper, 0, half, result, &progress); },
+                     [&] { lower_error = deep_rows(f, lower, half, f.height, result, nullptr); }))
+    return std::nullopt;
+  return upper_error ? upper_error : lower_error;
 }
 
 // A HAM data field of `bits` bits replaces the top bits of one channel and, as on
@@ -284,7 +366,7 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   std::vector<uint8_t> row;
   std::vector<uint32_t> chunky;
   try {
-    row.resize(size_t(row_size));
+    row.resize(size_t(row_size) + row_slack);
     chunky.resize(size_t(f.width));
   } catch (const std::bad_alloc &) {
     return msg::no_memory;
@@ -294,16 +376,17 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(f.height));
 
   Unpacker unpack(f);
+  if (deep) {
+    const std::optional<Error> halves = deep_halves(f, result, progress);
+    return halves ? *halves : deep_rows(f, unpack, 0, f.height, result, &progress);
+  }
   const int ham_bits = f.planes - 2;
   for (int64_t y = 0; y < f.height; ++y) {
-    if (Error e = unpack.row(row.data(), row.size()))
+    if (Error e = unpack.row(row.data(), size_t(row_size)))
       return e;
     uint8_t *dst = result->poi + (f.height - 1 - y) * int64_t(result->bytew);
-    if (f.pbm || deep) {
-      if (f.pbm)
-        std::memcpy(dst, row.data(), size_t(f.width));
-      else
-        deep_row(row.data(), plane_row, f.width, dst);
+    if (f.pbm) {
+      std::memcpy(dst, row.data(), size_t(f.width));
       progress.step(y + 1, f.height);
       continue;
     }
@@ -354,30 +437,40 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 
 namespace {
 
-// ByteRun1 of one plane row into `out` (cleared first): repeats of three or more
-// bytes become runs, the rest literals of at most 128 bytes.
-void pack_row(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
+// ByteRun1 of one plane row into `out` (room for n + n / 128 + 1 bytes); returns
+// the end: repeats of three or more bytes become runs, the rest literals of at
+// most 128 bytes, whose ends are looked for 16 bytes at a time.
+uint8_t *pack_row(const uint8_t *src, size_t n, uint8_t *out)
 {
-  out.clear();
   size_t i = 0;
   while (i < n) {
     size_t run = 1;
     while (i + run < n && run < 128 && src[i + run] == src[i])
       ++run;
     if (run >= 3) {
-      out.push_back(uint8_t(1 - int(run)));
-      out.push_back(src[i]);
+      *out++ = uint8_t(1 - int(run));
+      *out++ = src[i];
       i += run;
       continue;
     }
     // A literal up to where a run of three starts.
     size_t j = i;
-    while (j < n && j - i < 128 && !(j + 2 < n && src[j] == src[j + 1] && src[j] == src[j + 2]))
-      ++j;
-    out.push_back(uint8_t(j - i - 1));
-    out.insert(out.end(), src + i, src + j);
+    const size_t limit = std::min(n, i + 128);
+    bool found = false;
+    while (!found && j + 18 <= n && j + 16 <= limit) {
+      const unsigned threes = repeats16(src + j) & repeats16(src + j + 1);
+      found = threes != 0;
+      j += found ? size_t(__builtin_ctz(threes)) : 16;
+    }
+    if (!found)
+      while (j < limit && !(j + 2 < n && src[j] == src[j + 1] && src[j] == src[j + 2]))
+        ++j;
+    *out++ = uint8_t(j - i - 1);
+    std::memcpy(out, src + i, j - i);
+    out += j - i;
     i = j;
   }
+  return out;
 }
 
 void put_be16(std::vector<uint8_t> &v, uint32_t x) { v.push_back(uint8_t(x >> 8)), v.push_back(uint8_t(x)); }
@@ -397,12 +490,35 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   const int64_t height = shape.height;
 
   const size_t plane_row = size_t((width + 15) / 16 * 2);
-  std::vector<uint8_t> planes(plane_row * size_t(bits)), packed;
-  // Splits picture row y (from the top) into its bitplanes.
-  auto split = [&](int64_t y) {
+  const size_t packed_row = plane_row + plane_row / 128 + 1; // at most
+  // Each thread's working rows: the bitplanes of one row, and its channels.
+  struct Rows {
+    std::vector<uint8_t> planes, channels;
+  };
+  const auto make_rows = [&] {
+    return Rows{std::vector<uint8_t>(plane_row * size_t(bits)), std::vector<uint8_t>(bits == 24 ? 3 * size_t(width) : 0)};
+  };
+  Rows rows = make_rows();
+  std::vector<uint8_t> packed(packed_row);
+  // Splits picture row y (from the top) into its bitplanes: whole groups of eight
+  // 24- or 8-bit pixels sixteen at a time, the rest eight pixels per transposition.
+  const auto split = [&](int64_t y, Rows &work) {
+    std::vector<uint8_t> &planes = work.planes, &channels = work.channels;
     const uint8_t *src = picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
     std::fill(planes.begin(), planes.end(), 0);
-    for (int64_t g = 0; g * 8 < width; ++g) {
+    size_t whole = size_t(width / 8);
+    if (bits == 24) {
+      uint8_t *red = channels.data(), *green = red + width, *blue = green + width;
+      bgr_to_channels(src, size_t(width), red, green, blue);
+      for (int k = 0; k < 3; ++k)
+        whole = bytes_to_bitplanes(channels.data() + k * width, whole, planes.data() + size_t(8 * k) * plane_row,
+                                   ptrdiff_t(plane_row));
+    } else if (bits == 8) {
+      whole = bytes_to_bitplanes(src, whole, planes.data(), ptrdiff_t(plane_row));
+    } else {
+      whole = 0;
+    }
+    for (int64_t g = int64_t(whole); g * 8 < width; ++g) {
       uint32_t v[8] = {};
       for (int i = 0; i < 8 && g * 8 + i < width; ++i) {
         const int64_t x = g * 8 + i;
@@ -426,14 +542,44 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     }
   };
 
-  // The body's length goes before it, so the rows are packed once to count.
-  uint64_t body = 0;
-  for (int64_t y = 0; y < height; ++y) {
-    split(y);
-    for (int p = 0; p < bits; ++p) {
-      pack_row(planes.data() + size_t(p) * plane_row, plane_row, packed);
-      body += packed.size();
+  // Packs rows [from, to) to `to_bytes`; returns the end.
+  const auto pack_rows = [&](int64_t from, int64_t to, Rows &work, uint8_t *to_bytes, Progress *report) {
+    for (int64_t y = from; y < to; ++y) {
+      split(y, work);
+      for (int p = 0; p < bits; ++p)
+        to_bytes = pack_row(work.planes.data() + size_t(p) * plane_row, plane_row, to_bytes);
+      if (report)
+        report->step(y + 1 - from, to - from);
     }
+    return to_bytes;
+  };
+
+  // The body's length goes before it: the packed rows are kept, and written after
+  // the header, a large picture's two halves packed at once. Only when there is no
+  // room for them are they packed once to count.
+  const size_t most = packed_row * size_t(bits) * size_t(height);
+  std::unique_ptr<uint8_t[], FileData::Free> kept(static_cast<uint8_t *>(std::malloc(most)));
+  if (kept)
+    prefer_huge_pages(kept.get(), most);
+  uint64_t body = 0;
+  const int64_t half = width * height >= halves_from_pixels ? height / 2 : height;
+  const size_t lower_at = packed_row * size_t(bits) * size_t(half);
+  uint8_t *upper_end = kept.get(), *lower_end = kept.get() + lower_at;
+  bool in_halves = false;
+  if (kept && half < height) {
+    Rows lower_rows = make_rows();
+    in_halves = run_in_halves([&] { upper_end = pack_rows(0, half, rows, kept.get(), &progress); },
+                              [&] { lower_end = pack_rows(half, height, lower_rows, kept.get() + lower_at, nullptr); });
+    body = uint64_t(upper_end - kept.get()) + uint64_t(lower_end - (kept.get() + lower_at));
+  }
+  if (kept && !in_halves) {
+    upper_end = pack_rows(0, height, rows, kept.get(), &progress);
+    body = uint64_t(upper_end - kept.get());
+  }
+  for (int64_t y = 0; !kept && y < height; ++y) {
+    split(y, rows);
+    for (int p = 0; p < bits; ++p)
+      body += uint64_t(pack_row(rows.planes.data() + size_t(p) * plane_row, plane_row, packed.data()) - packed.data());
     progress.step(y + 1, 2 * height);
   }
   const uint32_t entries = bits <= 8 ? 1u << bits : 0;
@@ -464,11 +610,16 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   put_be32(head, uint32_t(body));
   out.write(head.data(), head.size());
 
-  for (int64_t y = 0; y < height && !out.failed(); ++y) {
-    split(y);
+  if (kept) {
+    out.write(kept.get(), size_t(upper_end - kept.get()));
+    if (in_halves)
+      out.write(kept.get() + lower_at, size_t(lower_end - (kept.get() + lower_at)));
+  }
+  for (int64_t y = 0; !kept && y < height && !out.failed(); ++y) {
+    split(y, rows);
     for (int p = 0; p < bits; ++p) {
-      pack_row(planes.data() + size_t(p) * plane_row, plane_row, packed);
-      out.write(packed.data(), packed.size());
+      const uint8_t *end = pack_row(rows.planes.data() + size_t(p) * plane_row, plane_row, packed.data());
+      out.write(packed.data(), size_t(end - packed.data()));
     }
     progress.step(height + y + 1, 2 * height);
   }

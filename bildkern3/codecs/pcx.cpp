@@ -2,9 +2,12 @@
 // palette at the end, 24 bits in three planes (a fourth, alpha, plane is dropped);
 // run-length or uncompressed. Every header field is checked before it is used.
 #include "codecs/formats.h"
+#include "codecs/halves.h"
+#include "codecs/planar.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace bk3 {
@@ -13,6 +16,7 @@ namespace {
 
 constexpr size_t header_bytes = 128;
 constexpr size_t palette_bytes = 769; // the 0x0C marker and 256 entries
+constexpr uint64_t chunk_bytes = 256 << 10;
 
 uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
 
@@ -68,53 +72,99 @@ Error check_room(const Header &h, uint64_t available)
   return (h.rle ? total > available * 32 : total > available) ? msg::damaged : nullptr;
 }
 
-// Bytes with both top bits set are run counts; eight bytes at a time tell whether
-// and where one is among them.
-constexpr uint64_t top_bits = 0x8080808080808080u;
-uint64_t counts_in(uint64_t v) { return v & (v << 1) & top_bits; }
+// Bytes with both top bits set are run counts (unless they are a run's value).
+// Bit j of the result is set when byte j of the 64 at `d` has both top bits set.
+uint64_t high_bytes(const uint8_t *d)
+{
+  uint64_t mask = 0;
+  for (int k = 0; k < 4; ++k)
+    mask |= uint64_t(high16(d + 16 * k)) << (16 * k);
+  return mask;
+}
 
-// Unpacks one line of `n` bytes from d[p, end) into `out`. Runs may carry over into
-// the next line (`run` bytes of `value` still to give), never beyond the last one.
-// False when the data ends before the line.
-bool unpack_line(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_t &value, uint8_t *out, size_t n)
+// The counts among 64 bytes starting at a code (a count or a literal byte): in each
+// stretch of bytes with both top bits set, the first is a count, the next its
+// value, and so on. Adding a stretch's first bit to the stretch clears it, which
+// tells the stretches that start at an even position from the others.
+uint64_t counts_of(uint64_t high)
+{
+  constexpr uint64_t even = 0x5555555555555555u;
+  const uint64_t starts = high & ~(high << 1);
+  const uint64_t from_even = high & ~(high + (starts & even));
+  return (from_even & even) | (high & ~from_even & ~even);
+}
+
+// Copies `n` (at most 64) bytes, perhaps writing and reading up to 64.
+void copy_short(uint8_t *dst, const uint8_t *src, size_t n)
+{
+  std::memcpy(dst, src, 16);
+  if (n > 16) {
+    std::memcpy(dst + 16, src + 16, 16);
+    if (n > 32)
+      std::memcpy(dst + 32, src + 32, 32);
+  }
+}
+
+// A run of `n` (at most 63) bytes, perhaps writing up to 64.
+void fill_short(uint8_t *dst, uint8_t value, size_t n)
+{
+  uint8_t v[16];
+  std::memset(v, value, 16);
+  std::memcpy(dst, v, 16);
+  for (size_t i = 16; i < n; i += 16)
+    std::memcpy(dst + i, v, 16);
+}
+
+// What one block of 64 input bytes gives at most (32 full runs), and how far the
+// copies above may write beyond.
+constexpr size_t block_output = 32 * 63 + 64;
+
+// Unpacks `n` bytes (one or more lines, all planes) from d[p, end) into `out`, or
+// only passes over them when not `write`. Runs may carry over into the next call
+// (`run` bytes of `value` still to give). False when the data ends first.
+template <bool write>
+bool unpack_lines(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_t &value, uint8_t *out, size_t n)
 {
   size_t i = 0;
   if (run > 0) {
     i = std::min<size_t>(run, n);
-    std::memset(out, value, i);
+    if (write)
+      std::memset(out, value, i);
     run -= unsigned(i);
   }
-#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
   // Photographs alternate short literal stretches and short runs, which defeat the
-  // branch predictor byte by byte. Away from the ends of the line and the data,
-  // eight bytes are copied at once and then cut back to the literals before the
-  // first count, and a run is written 16 bytes at a time; later bytes overwrite
-  // what was written too far. A run never reaches past the line here.
-  while (n - i >= 8 + 64 && end - p >= 16) {
-    uint64_t v;
-    std::memcpy(&v, d + p, 8);
-    std::memcpy(out + i, &v, 8);
-    const uint64_t counts = counts_in(v);
-    if (counts == 0) {
-      i += 8, p += 8;
-      continue;
+  // branch predictor byte by byte, and a count found only after the one before it
+  // makes every run wait for the last. Away from the ends of the output and the
+  // data, the counts of 64 bytes are found at once. Stretches and runs are written
+  // 16 bytes at a time; later bytes overwrite what was written too far.
+  while (n - i >= block_output + 64 && end - p >= 160) {
+    uint64_t counts = counts_of(high_bytes(d + p));
+    size_t from = 0; // the first byte of the block not yet used
+    while (counts) {
+      const size_t c = size_t(__builtin_ctzll(counts));
+      if (write)
+        copy_short(out + i, d + p + from, c - from);
+      i += c - from;
+      const size_t k = d[p + c] & 0x3F;
+      if (write)
+        fill_short(out + i, d[p + c + 1], k);
+      i += k;
+      from = c + 2;
+      counts &= counts - 1;
     }
-    const size_t literals = size_t(__builtin_ctzll(counts)) / 8;
-    i += literals, p += literals;
-    const size_t k = d[p] & 0x3F;
-    const uint64_t fill = d[p + 1] * 0x0101010101010101u;
-    p += 2;
-    std::memcpy(out + i, &fill, 8);
-    std::memcpy(out + i + 8, &fill, 8);
-    if (k > 16)
-      std::memset(out + i + 16, uint8_t(fill), k - 16);
-    i += k;
+    if (from < 64) {
+      if (write)
+        copy_short(out + i, d + p + from, 64 - from);
+      i += 64 - from;
+      from = 64;
+    }
+    p += from; // 65 when the last byte was a count
   }
-#endif
   while (i < n) {
     if (run > 0) {
       const size_t k = std::min<size_t>(run, n - i);
-      std::memset(out + i, value, k);
+      if (write)
+        std::memset(out + i, value, k);
       i += k;
       run -= unsigned(k);
       continue;
@@ -123,7 +173,9 @@ bool unpack_line(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_t
       return false;
     const uint8_t c = d[p++];
     if ((c & 0xC0) != 0xC0) {
-      out[i++] = c;
+      if (write)
+        out[i] = c;
+      ++i;
       continue;
     }
     if (p >= end)
@@ -132,6 +184,100 @@ bool unpack_line(const uint8_t *d, size_t end, size_t &p, unsigned &run, uint8_t
     value = d[p++];
   }
   return true;
+}
+
+// The lines of a picture being decoded, and where decoding stands in the file:
+// the next byte and the run being given.
+struct Lines {
+  const Header &h;
+  int bits;
+  const uint8_t *d;
+  size_t end;
+  dib *result;
+};
+struct Cursor {
+  size_t p;
+  unsigned run;
+  uint8_t value;
+};
+
+// Lines [from, to) into the picture, read from `at` on.
+Error decode_lines(const Lines &lines, Cursor at, int64_t from, int64_t to, Progress *progress)
+{
+  const Header &h = lines.h;
+  const int bits = lines.bits;
+  const uint8_t *d = lines.d;
+  dib *result = lines.result;
+  const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
+  // Lines are unpacked a few hundred kilobytes at a time, so the unpacker runs far
+  // from the end of its output most of the time.
+  const int64_t chunk_lines = std::max<int64_t>(1, std::min<int64_t>(to - from, int64_t(chunk_bytes / line)));
+  std::vector<uint8_t> buffer;
+  try {
+    buffer.resize(h.rle ? size_t(line) * size_t(chunk_lines) : 0);
+  } catch (const std::bad_alloc &) {
+    return msg::no_memory;
+  }
+  size_t p = at.p;
+  unsigned run = at.run; // bytes of the current run still to give
+  uint8_t value = at.value;
+  const uint8_t *plane = nullptr;
+  for (int64_t y = from; y < to; ++y) {
+    if (!h.rle) {
+      plane = d + p; // check_room made sure the lines are there
+      p += size_t(line);
+    } else if ((y - from) % chunk_lines == 0) {
+      const int64_t n = std::min(chunk_lines, to - y);
+      if (!unpack_lines<true>(d, lines.end, p, run, value, buffer.data(), size_t(line) * size_t(n)))
+        return msg::damaged;
+      if (y + n == h.height && run > 0)
+        return msg::damaged;
+      plane = buffer.data();
+    } else {
+      plane += line;
+    }
+    uint8_t *dst = result->poi + (h.height - 1 - y) * int64_t(result->bytew);
+    const int64_t w = h.width, lb = h.line_bytes;
+    if (bits == 24) {
+      channels_to_bgr(plane, plane + lb, plane + 2 * lb, dst, size_t(w));
+    } else if (bits == 8 || bits == 1 || h.bits == 4) {
+      std::memcpy(dst, plane, size_t((w * bits + 7) / 8));
+    } else if (h.bits == 2) {
+      for (int64_t x = 0; x < w; ++x)
+        dst[x >> 1] |= uint8_t(((plane[x >> 2] >> (6 - 2 * (x & 3))) & 3) << ((x & 1) ? 0 : 4));
+    } else {
+      // 1 bit in 2 to 4 planes: plane p gives bit p of the index.
+      for (int64_t x = 0; x < w; ++x) {
+        unsigned v = 0;
+        for (int q = 0; q < h.planes; ++q)
+          v |= unsigned((plane[q * lb + (x >> 3)] >> (7 - (x & 7))) & 1) << q;
+        dst[x >> 1] |= uint8_t(v << ((x & 1) ? 0 : 4));
+      }
+    }
+    if (progress)
+      progress->step(y + 1 - from, to - from);
+  }
+  return nullptr;
+}
+
+// A large run-length picture in two halves at once: the upper half's lines are
+// passed over (not written) to find where the lower half starts, which another
+// thread decodes. Null when that is not possible; then the caller does it all.
+std::optional<Error> in_halves(const Lines &lines, Cursor start, Progress &progress)
+{
+  const Header &h = lines.h;
+  const int64_t half = h.height / 2;
+  if (!h.rle || h.width * h.height < halves_from_pixels)
+    return std::nullopt;
+  Cursor middle = start;
+  const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
+  if (!unpack_lines<false>(lines.d, lines.end, middle.p, middle.run, middle.value, nullptr, size_t(line) * size_t(half)))
+    return std::nullopt; // damaged in the upper half: found and reported in order
+  Error upper = nullptr, lower = nullptr;
+  if (!run_in_halves([&] { upper = decode_lines(lines, start, 0, half, &progress); },
+                     [&] { lower = decode_lines(lines, middle, half, h.height, nullptr); }))
+    return std::nullopt;
+  return upper ? upper : lower;
 }
 
 } // namespace
@@ -189,57 +335,19 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
     }
   }
 
-  const uint64_t line = uint64_t(h.line_bytes) * uint64_t(h.planes);
   if (Error e = check_room(h, end - header_bytes))
     return e;
 
   const int bits = h.planes >= 3 && h.bits == 8 ? 24 : eight ? 8 : h.bits * h.planes == 1 ? 1 : 4;
-  std::vector<uint8_t> buffer;
-  try {
-    buffer.resize(size_t(line));
-  } catch (const std::bad_alloc &) {
-    return msg::no_memory;
-  }
   if (Error e = make_dib(result, int32_t(h.width), int32_t(h.height), bits, table, 256))
     return e;
   prefer_huge_pages(result->poi, size_t(result->bytew) * size_t(h.height));
 
-  size_t p = header_bytes;
-  unsigned run = 0; // bytes of the current run still to give
-  uint8_t value = 0;
-  const uint8_t *plane = buffer.data();
-  for (int64_t y = 0; y < h.height; ++y) {
-    if (!h.rle) {
-      std::memcpy(buffer.data(), d + p, size_t(line));
-      p += size_t(line);
-    } else {
-      if (!unpack_line(d, end, p, run, value, buffer.data(), size_t(line)))
-        return msg::damaged;
-      if (y == h.height - 1 && run > 0)
-        return msg::damaged;
-    }
-
-    uint8_t *dst = result->poi + (h.height - 1 - y) * int64_t(result->bytew);
-    const int64_t w = h.width, lb = h.line_bytes;
-    if (bits == 24) {
-      for (int64_t x = 0; x < w; ++x)
-        dst[3 * x] = plane[2 * lb + x], dst[3 * x + 1] = plane[lb + x], dst[3 * x + 2] = plane[x];
-    } else if (bits == 8 || bits == 1 || h.bits == 4) {
-      std::memcpy(dst, plane, size_t((w * bits + 7) / 8));
-    } else if (h.bits == 2) {
-      for (int64_t x = 0; x < w; ++x)
-        dst[x >> 1] |= uint8_t(((plane[x >> 2] >> (6 - 2 * (x & 3))) & 3) << ((x & 1) ? 0 : 4));
-    } else {
-      // 1 bit in 2 to 4 planes: plane p gives bit p of the index.
-      for (int64_t x = 0; x < w; ++x) {
-        unsigned v = 0;
-        for (int q = 0; q < h.planes; ++q)
-          v |= unsigned((plane[q * lb + (x >> 3)] >> (7 - (x & 7))) & 1) << q;
-        dst[x >> 1] |= uint8_t(v << ((x & 1) ? 0 : 4));
-      }
-    }
-    progress.step(y + 1, h.height);
-  }
+  const Lines lines{h, bits, d, end, result};
+  const Cursor start{header_bytes, 0, 0};
+  const std::optional<Error> halves = in_halves(lines, start, progress);
+  if (Error e = halves ? *halves : decode_lines(lines, start, 0, h.height, &progress))
+    return e;
   const double inch = 0.0254;
   result->pmi->bmiHeader.biXPelsPerMeter = int32_t(h.dpi_x / inch + 0.5);
   result->pmi->bmiHeader.biYPelsPerMeter = int32_t(h.dpi_y / inch + 0.5);
@@ -248,19 +356,59 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
 
 namespace {
 
-// Run-length codes one plane line: runs up to 63; a single byte goes as itself
-// unless its top two bits are set, which would make it a count.
-void pack_line(const uint8_t *src, size_t n, std::vector<uint8_t> &out)
+// Run-length codes one plane line into `out` (room for 2 n + 16 bytes) and returns
+// the end: runs up to 63; a single byte goes as itself unless its top two bits are
+// set, which would make it a count.
+uint8_t *pack_line(const uint8_t *src, size_t n, uint8_t *out)
 {
-  for (size_t i = 0; i < n;) {
+  size_t i = 0;
+  while (i < n) {
+    // Sixteen bytes at a time: the bytes equal to the next one and those that look
+    // like counts are found together; the bytes between go as they are, copied 16
+    // at a time, and each of the others starts a run, written without a branch.
+    // A run reaching past the sixteen is left to the plain code below.
+    while (i + 33 <= n) {
+      const unsigned repeats = repeats16(src + i);
+      unsigned special = repeats | high16(src + i);
+      size_t from = 0;
+      bool long_run = false;
+      while (special) {
+        const size_t c = size_t(__builtin_ctz(special));
+        std::memcpy(out, src + i + from, 16);
+        out += c - from;
+        from = c;
+        const size_t run = 1 + size_t(__builtin_ctz(~(repeats >> c)));
+        if (c + run > 16) {
+          long_run = true;
+          break;
+        }
+        const uint8_t v = src[i + c];
+        const bool count = run > 1 || (v & 0xC0) == 0xC0;
+        out[0] = count ? uint8_t(0xC0 | run) : v;
+        out[1] = v;
+        out += 1 + size_t(count);
+        from = c + run;
+        special &= ~0u << from;
+      }
+      if (long_run) {
+        i += from;
+        break;
+      }
+      std::memcpy(out, src + i + from, 16);
+      out += 16 - from;
+      i += 16;
+    }
+    if (i >= n)
+      break;
     size_t run = 1;
     while (i + run < n && run < 63 && src[i + run] == src[i])
       ++run;
     if (run > 1 || (src[i] & 0xC0) == 0xC0)
-      out.push_back(uint8_t(0xC0 | run));
-    out.push_back(src[i]);
+      *out++ = uint8_t(0xC0 | run);
+    *out++ = src[i];
     i += run;
   }
+  return out;
 }
 
 } // namespace
@@ -300,14 +448,13 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   head[68] = 1; // colour palette
   out.write(head, sizeof head);
 
-  std::vector<uint8_t> line(size_t(line_bytes * planes)), packed;
-  for (int64_t y = 0; y < height && !out.failed(); ++y) {
+  const size_t line_size = size_t(line_bytes * planes);
+  const auto make_line = [&] { return std::vector<uint8_t>(line_size); };
+  const auto encode = [&](int64_t y, std::vector<uint8_t> &line, uint8_t *to) {
     const uint8_t *src = picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
     std::fill(line.begin(), line.end(), 0);
     if (bits == 24) {
-      for (int64_t x = 0; x < width; ++x)
-        line[size_t(x)] = src[3 * x + 2], line[size_t(line_bytes + x)] = src[3 * x + 1],
-                  line[size_t(2 * line_bytes + x)] = src[3 * x];
+      bgr_to_channels(src, size_t(width), line.data(), line.data() + line_bytes, line.data() + 2 * line_bytes);
     } else if (planes == 4) {
       for (int64_t x = 0; x < width; ++x) {
         const unsigned v = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
@@ -318,12 +465,11 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     } else {
       std::memcpy(line.data(), src, size_t((width * bits + 7) / 8));
     }
-    packed.clear();
     for (int q = 0; q < planes; ++q)
-      pack_line(line.data() + q * line_bytes, size_t(line_bytes), packed);
-    out.write(packed.data(), packed.size());
-    progress.step(y + 1, height);
-  }
+      to = pack_line(line.data() + q * line_bytes, size_t(line_bytes), to);
+    return to;
+  };
+  encode_rows(height, 2 * line_size + 16, width * height >= halves_from_pixels, make_line, encode, out, progress);
   if (bits == 8) {
     out.u8(0x0C);
     for (int i = 0; i < 256; ++i) {

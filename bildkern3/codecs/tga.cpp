@@ -3,6 +3,8 @@
 // Targa has no signature outside the optional version 2 footer, so every header
 // field is checked for plausibility before anything is allocated.
 #include "codecs/formats.h"
+#include "codecs/halves.h"
+#include "codecs/planar.h"
 
 #include <algorithm>
 #include <cstring>
@@ -283,28 +285,50 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
 
 namespace {
 
-// Run-length packets of one row of `n` pixels of `k` bytes: runs of two or more
-// equal pixels repeat, everything else goes as raw packets of up to 128 pixels.
-void pack_row(const uint8_t *src, size_t n, size_t k, std::vector<uint8_t> &out)
+// Run-length packets of one row of `n` pixels of `k` (1 or 3) bytes into `out`
+// (room for n (k + 1) bytes); returns the end: runs of two or more equal pixels
+// repeat, everything else goes as raw packets of up to 128 pixels.
+template <size_t k> uint8_t *pack_row(const uint8_t *src, size_t n, uint8_t *out)
 {
-  const auto same = [&](size_t a, size_t b) { return std::memcmp(src + a * k, src + b * k, k) == 0; };
+  const auto pixel = [&](size_t a) {
+    const uint8_t *p = src + a * k;
+    return k == 1 ? uint32_t(p[0]) : uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+  };
   for (size_t i = 0; i < n;) {
+    const uint32_t first = pixel(i);
     size_t run = 1;
-    while (i + run < n && run < 128 && same(i, i + run))
+    while (i + run < n && run < 128 && pixel(i + run) == first)
       ++run;
     if (run >= 2) {
-      out.push_back(uint8_t(0x80 | (run - 1)));
-      out.insert(out.end(), src + i * k, src + (i + 1) * k);
+      *out++ = uint8_t(0x80 | (run - 1));
+      std::memcpy(out, src + i * k, k);
+      out += k;
       i += run;
       continue;
     }
     size_t j = i + 1;
-    while (j < n && j - i < 128 && !(j + 1 < n && same(j, j + 1)))
-      ++j;
-    out.push_back(uint8_t(j - i - 1));
-    out.insert(out.end(), src + i * k, src + j * k);
+    const size_t limit = std::min(n, i + 128);
+    // Five pixels (or sixteen indices) at a time until two equal ones are near.
+    bool found = false;
+    while (!found && j + 16 / k + 2 <= n && j + 16 / k <= limit) {
+      const unsigned same = repeats16(src + j * k, k);
+      const unsigned pairs = k == 1 ? same : same & same >> 1 & same >> 2 & 0x1249; // bits 0, 3, .. 12
+      found = pairs != 0;
+      j += found ? size_t(__builtin_ctz(pairs)) / k : 16 / k;
+    }
+    uint32_t here = j < n ? pixel(j) : 0;
+    while (!found && j < limit) {
+      const uint32_t next = j + 1 < n ? pixel(j + 1) : ~here;
+      if (next == here)
+        break;
+      here = next, ++j;
+    }
+    *out++ = uint8_t(j - i - 1);
+    std::memcpy(out, src + i * k, (j - i) * k);
+    out += (j - i) * k;
     i = j;
   }
+  return out;
 }
 
 } // namespace
@@ -339,19 +363,18 @@ bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   }
 
   const size_t k = mapped ? 1 : 3;
-  std::vector<uint8_t> indices(mapped ? size_t(width) : 0), packed;
-  for (int64_t r = 0; r < height && !out.failed(); ++r) { // r: from the bottom
+  const auto make_indices = [&] { return std::vector<uint8_t>(mapped ? size_t(width) : 0); };
+  const auto encode = [&](int64_t r, std::vector<uint8_t> &indices, uint8_t *to) { // r: from the bottom
     const uint8_t *src = picture.poi + (bh.biHeight < 0 ? height - 1 - r : r) * int64_t(picture.bytew);
     if (mapped && bits < 8) {
       for (int64_t x = 0; x < width; ++x)
         indices[size_t(x)] = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
       src = indices.data();
     }
-    packed.clear();
-    pack_row(src, size_t(width), k, packed);
-    out.write(packed.data(), packed.size());
-    progress.step(r + 1, height);
-  }
+    return mapped ? pack_row<1>(src, size_t(width), to) : pack_row<3>(src, size_t(width), to);
+  };
+  encode_rows(height, size_t(width) * (k + 1), width * height >= halves_from_pixels, make_indices, encode, out,
+              progress);
   // Footer: no extension or developer area.
   out.zeros(8);
   out.write(footer_signature, 18);

@@ -107,7 +107,24 @@ std::vector<Crafted> pcx_cases()
   carry.xmax = 1, carry.ymax = 1, carry.data = {0xC4, 0x07}, carry.tail = Bytes{0x0C};
   carry.tail.resize(769);
   carry.tail[1 + 21] = 77; // entry 7: red 77
+  // 1024 x 1024 at 8 bits: runs of 62 and single bytes that run over line ends,
+  // one of them over the middle line's, where the picture is split to be decoded.
+  Pcx large;
+  large.xmax = large.ymax = 1023, large.line_bytes = 1024, large.tail = Bytes{0x0C};
+  large.tail.resize(769);
+  for (int i = 0; i < 256; ++i)
+    large.tail[size_t(1 + 3 * i)] = uint8_t(i), large.tail[size_t(2 + 3 * i)] = uint8_t(255 - i);
+  std::vector<uint32_t> large_colours;
+  for (size_t k = 0; large_colours.size() < 1024 * 1024; ++k) {
+    const uint8_t v = uint8_t(k * 7 % 192), single = uint8_t(k * 13 % 192);
+    const size_t run = std::min<size_t>(62, 1024 * 1024 - large_colours.size());
+    large.data.insert(large.data.end(), {uint8_t(0xC0 | run), v});
+    large_colours.insert(large_colours.end(), run, rgb(v, 255 - v, 0));
+    if (large_colours.size() < 1024 * 1024)
+      large.data.push_back(single), large_colours.push_back(rgb(single, 255 - single, 0));
+  }
   return {
+      {"runs_over_line_ends_large", "a.pcx", large.build(), 8, large_colours},
       {"packed_2_bits_uncompressed", "a.pcx", packed2.build(), 4, {pal[3], pal[0], pal[1], pal[2], pal[3]}},
       {"planar_1_bit_3_planes", "a.pcx", planes3.build(), 4, {pal[7], pal[1], pal[2], pal[4]}},
       {"version_3_uses_ega_colours", "a.pcx", version3.build(), 4,

@@ -11,10 +11,12 @@ namespace {
 // Test pictures: 0 many colours; 1 sixteen colours with runs and noise at an odd
 // width; 2 black and white; 3 two colours, neither black nor white; 4 four colours;
 // 5 thirty colours (five bitplanes); 6 wide rows of long runs of bytes that look
-// like PCX counts, then noise (the decoders' paths for long rows).
+// like PCX counts, then noise (the decoders' paths for long rows); 7 the same on a
+// picture large enough to be decoded in two halves at once.
 Bytes pattern_ppm(int kind)
 {
-  const int w = kind == 1 ? 39 : kind == 6 ? 203 : 13, h = kind == 1 ? 6 : kind == 6 ? 4 : 7;
+  const int w = kind == 1 ? 39 : kind == 6 ? 203 : kind == 7 ? 1024 : 13;
+  const int h = kind == 1 ? 6 : kind == 6 ? 12 : kind == 7 ? 1024 : 7;
   std::string out = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
@@ -26,6 +28,7 @@ Bytes pattern_ppm(int kind)
       case 1: p[0] = uint8_t(i & 1 ? 255 : i * 16), p[1] = i & 2 ? 128 : 0, p[2] = uint8_t(i & 4 ? 255 : i * 8); break;
       case 2: p[0] = p[1] = p[2] = (x * x + y) % 3 ? 255 : 0; break;
       case 6:
+      case 7:
         if (x < 120)
           p[0] = uint8_t(0xC0 + x / 40 + y), p[1] = uint8_t(x / 17 * 40), p[2] = uint8_t(x / 11 * 23);
         else
@@ -77,6 +80,7 @@ const Foreign cases[] = {
     {"np_ilbm_uncompressed", 1, "iff", "ppmtoilbm -nocompress %in", ilbm, 4, 0, 4},
     {"np_ilbm_24", 0, "iff", "ppmtoilbm -24force %in", ilbm, 24, 1, 24},
     {"np_ilbm_24_wide", 6, "iff", "ppmtoilbm -24force %in", ilbm, 24, 1, 24},
+    {"np_ilbm_24_large", 7, "iff", "ppmtoilbm -24force %in", ilbm, 24, 1, 24},
     {"np_ilbm_24_uncompressed", 0, "iff", "ppmtoilbm -24force -nocompress %in", ilbm, 24, 0, 24},
     {"np_ilbm_ham6", 0, "iff", "ppmtoilbm -ham6 %in", ilbm, 6, 1, 24},
     {"np_ilbm_ham8", 0, "iff", "ppmtoilbm -ham8 %in", ilbm, 8, 1, 24},
@@ -94,6 +98,7 @@ const Foreign cases[] = {
     {"im_pcx_24", 0, "pcx", "convert %in PCX:%out", pcx, 8, 3, 24},
     {"np_pcx_24_wide", 6, "pcx", "ppmtopcx -24bit %in", im, 8, 3, 24},
     {"im_pcx_24_wide", 6, "pcx", "convert %in PCX:%out", pcx, 8, 3, 24},
+    {"im_pcx_24_large", 7, "pcx", "convert %in PCX:%out", pcx, 8, 3, 24},
     {"im_pcx_8", 1, "pcx", "convert %in -type Palette PCX:%out", pcx, 8, 1, 8},
     // Targa: both netpbm writers in every mode, and ImageMagick's top-left files
     // (its bottom-left ones keep the rows top first, so they are upside down).
