@@ -14,6 +14,9 @@ namespace {
 // that arrived is not the content that was there.
 constexpr int kLuminanceError = 28;
 
+// A borrowed motion is taken when the 3 x 3 pixels around match this well.
+constexpr float kRepairError = 4;
+
 cv::Mat reduced(const Plane &plane, int width, int height)
 {
     const cv::Mat full(plane.height, plane.width, CV_8UC1, const_cast<uint8_t *>(plane.pixels.data()));
@@ -44,6 +47,60 @@ T bilinear(const cv::Mat &plane, float x, float y)
     return T((r0[x0] * (1 - fx) + r0[x1] * fx) * (1 - fy) + (r1[x0] * (1 - fx) + r1[x1] * fx) * fy);
 }
 
+// How well the 3 x 3 pixels around (x, y) of the current plane match the
+// predecessor moved by (dx, dy): the mean absolute luminance difference.
+float patchError(const cv::Mat &current, const cv::Mat &predecessor, int x, int y, float dx, float dy)
+{
+    const int width = current.cols, height = current.rows;
+    float sum = 0;
+    for (int oy = -1; oy <= 1; ++oy)
+        for (int ox = -1; ox <= 1; ++ox) {
+            const int cx = std::clamp(x + ox, 0, width - 1), cy = std::clamp(y + oy, 0, height - 1);
+            const float tx = float(cx) + dx, ty = float(cy) + dy;
+            if (tx < 0 || ty < 0 || tx > float(width - 1) || ty > float(height - 1))
+                return 255;
+            sum += std::abs(bilinear<float>(predecessor, tx, ty) - float(current.at<uint8_t>(cy, cx)));
+        }
+    return sum / 9;
+}
+
+// The estimate blurs the motion across the edges of moving things, so pixels
+// next to an edge fail the checks though a neighbour on their side has the
+// right motion: each marked pixel tries the motions of unmarked pixels around
+// it and keeps the one whose surroundings match best, if they match well.
+// What stays marked has no match: content the predecessor did not show.
+void repairMotion(cv::Mat &marks, const cv::Mat &current, const cv::Mat &predecessor, MotionField &field)
+{
+    const int width = field.width, height = field.height;
+    static const int kSteps[] = {2, 4, 7, 11};
+    static const int kDirections[8][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+    const cv::Mat checked = marks.clone();
+    cv::parallel_for_(cv::Range(0, height), [&](const cv::Range &range) {
+        for (int y = range.start; y < range.end; ++y)
+            for (int x = 0; x < width; ++x) {
+                if (!checked.at<uint8_t>(y, x))
+                    continue;
+                float best = kRepairError, bestDx = 0, bestDy = 0;
+                for (int step : kSteps)
+                    for (const auto &d : kDirections) {
+                        const int qx = x + d[0] * step, qy = y + d[1] * step;
+                        if (qx < 0 || qy < 0 || qx >= width || qy >= height || checked.at<uint8_t>(qy, qx))
+                            continue;
+                        const size_t q = size_t(qy) * size_t(width) + size_t(qx);
+                        const float error = patchError(current, predecessor, x, y, field.dx[q], field.dy[q]);
+                        if (error < best)
+                            best = error, bestDx = field.dx[q], bestDy = field.dy[q];
+                    }
+                if (best < kRepairError) {
+                    const size_t p = size_t(y) * size_t(width) + size_t(x);
+                    field.dx[p] = bestDx;
+                    field.dy[p] = bestDy;
+                    marks.at<uint8_t>(y, x) = 0;
+                }
+            }
+    });
+}
+
 // Marks the pixels whose motion does not come back under the backward motion,
 // or that land on other luminance, then widens the marks by a pixel: the
 // estimate blurs motion edges over about that much.
@@ -70,6 +127,7 @@ void checkMotion(const cv::Mat &forward, const cv::Mat &backward, const cv::Mat 
             }
         }
     });
+    repairMotion(marks, current, predecessor, field);
     cv::Mat widened;
     cv::dilate(marks, widened, cv::Mat::ones(3, 3, CV_8UC1));
     field.untrusted.assign(widened.datastart, widened.dataend);

@@ -18,6 +18,10 @@ namespace {
 // The share of the gauge the motion estimate takes before the rows are coloured.
 constexpr int32_t kFlowPercent = 30;
 
+// Colours at the middle luminance further apart than this in a channel are two
+// painted colours, not one colour read from bytes of different precision.
+constexpr int kPaintedEdge = 24;
+
 double millisecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -70,6 +74,8 @@ void predecessorPlane(const dib &predecessor, Plane &plane)
 // dark and a light pixel of one colour into a greyer one, and on a textured
 // photograph a sub-pixel shift alone would wash out many colours. Near black
 // and white a pixel's bytes hardly tell its hue, and it counts for little.
+// Across the edge of a painted area only the pixels on the nearest pixel's side
+// count: a blend of two painted colours is a colour nobody painted.
 Bgr sample(const dib &predecessor, BaseCache &cache, const LuminanceTable &table, float px, float py)
 {
     const int width = dibwidth(predecessor), height = dibheight(predecessor);
@@ -83,9 +89,14 @@ Bgr sample(const dib &predecessor, BaseCache &cache, const LuminanceTable &table
     const uint8_t *pixels[4] = {a + 3 * x0, a + 3 * x1, b + 3 * x0, b + 3 * x1};
     const uint32_t areas[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
     Bgr bases[4];
+    for (int i = 0; i < 4; ++i)
+        bases[i] = cache(pixels[i]);
+    const Bgr nearest = bases[(fx >= 128 ? 1 : 0) + (fy >= 128 ? 2 : 0)];
     uint64_t sums[3] = {0, 0, 0}, total = 0;
     for (int i = 0; i < 4; ++i) {
-        bases[i] = cache(pixels[i]);
+        if (std::max({std::abs(bases[i].b - nearest.b), std::abs(bases[i].g - nearest.g),
+                      std::abs(bases[i].r - nearest.r)}) > kPaintedEdge)
+            continue;
         const int lum = hslLuminance(table, pixels[i]);
         const uint64_t weight = uint64_t(areas[i]) * uint64_t(1 + std::min(lum, 255 - lum));
         sums[0] += weight * bases[i].b;
@@ -93,9 +104,8 @@ Bgr sample(const dib &predecessor, BaseCache &cache, const LuminanceTable &table
         sums[2] += weight * bases[i].r;
         total += weight;
     }
-    const auto same = [](Bgr p, Bgr q) { return p.b == q.b && p.g == q.g && p.r == q.r; };
-    if (same(bases[0], bases[1]) && same(bases[0], bases[2]) && same(bases[0], bases[3]))
-        return bases[0];
+    if (total == 0)
+        return nearest;
     uint8_t mixed[3];
     for (int c = 0; c < 3; ++c)
         mixed[c] = uint8_t((sums[c] + total / 2) / total);
@@ -178,7 +188,9 @@ void Warp::rows_(int first, int end) const
                 const float py = float(y) + rowDy[size_t(left)] * (1 - fx) + rowDy[size_t(next)] * fx;
                 const bool inside = px > -0.5f && py > -0.5f && px < float(predWidth) - 0.5f
                                     && py < float(predHeight) - 0.5f;
-                const bool trusted = inside && marks[columns.nearest[size_t(x)]] == 0;
+                // Beyond a smaller predecessor the estimate matched against its
+                // repeated edge: no motion to trust there.
+                const bool trusted = inside && plain != nullptr && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
                 writes[i] = true;
                 if (trusted) {
                     bases[i] = sample(predecessor, cache, table, px, py);

@@ -29,8 +29,9 @@ struct MotionTimes {
 // := the luminance of each pixel of `di` with the hue and saturation of the
 // predecessor's colour sampled (bilinear in RGB) where the estimated motion
 // says that pixel's content was. Untrusted pixels get exactly what
-// TransferColours(di, outdi, rows, predecessor) gives them (pixels outside the
-// top-left overlap keep their values). `mask`, when given, receives the
+// TransferColours(di, outdi, rows, predecessor) gives them; pixels outside the
+// top-left overlap with a smaller predecessor are untrusted and keep their
+// values, as with the plain transfer. `mask`, when given, receives the
 // untrusted pixels. Progress runs 0..100 on the calling thread; the rows are
 // shared out over the machine's cores. False, touching nothing, when `di` or
 // the predecessor is not a 24-bit picture, `outdi` does not have the geometry
