@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 
 using namespace hslpixels;
@@ -77,10 +78,24 @@ void predecessorPlane(const dib &predecessor, Plane &plane)
 // and white a pixel's bytes hardly tell its hue, and it counts for little.
 // Across the edge of a painted area only the pixels on the nearest pixel's side
 // count: a blend of two painted colours is a colour nobody painted.
-Bgr sample(const dib &predecessor, const ColourModel &model, BaseCache &cache, const LuminanceTable &table,
+// The predecessor's rows and size, looked up once instead of per pixel.
+struct Rows {
+    const uint8_t *top; // the top row
+    ptrdiff_t step;     // from one row to the next one down
+    int width, height;
+
+    explicit Rows(const dib &picture)
+        : top(pictureRow(picture, 0)), step(-ptrdiff_t(picture.bytew)), width(dibwidth(picture)),
+          height(dibheight(picture))
+    {
+    }
+    const uint8_t *row(int y) const { return top + y * step; }
+};
+
+Bgr sample(const Rows &predecessor, const ColourModel &model, BaseCache &cache, const LuminanceTable &table,
            float px, float py)
 {
-    const int width = dibwidth(predecessor), height = dibheight(predecessor);
+    const int width = predecessor.width, height = predecessor.height;
     px = std::clamp(px, 0.0f, float(width - 1));
     py = std::clamp(py, 0.0f, float(height - 1));
     const int x0 = int(px), y0 = int(py);
@@ -93,7 +108,7 @@ Bgr sample(const dib &predecessor, const ColourModel &model, BaseCache &cache, c
     };
     if (std::max({apart(bases[0]), apart(bases[1]), apart(bases[2]), apart(bases[3])}) == 0)
         return nearest;
-    const uint8_t *a = pictureRow(predecessor, y0), *b = pictureRow(predecessor, y1);
+    const uint8_t *a = predecessor.row(y0), *b = predecessor.row(y1);
     const uint8_t *pixels[4] = {a + 3 * x0, a + 3 * x1, b + 3 * x0, b + 3 * x1};
     const float areas[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
     float sums[3] = {0, 0, 0}, total = 0;
@@ -146,19 +161,27 @@ struct Warp {
     const ColumnMap &columns;
     MotionMask *mask;
 
-    void rows_(int first, int end) const;
+    // What one thread keeps from band to band: the colours it has converted
+    // (a fresh cache per band would convert them all again) and a row of motion.
+    struct Scratch {
+        BaseCache cache;
+        std::vector<float> dx, dy;
+    };
+
+    void rows_(int first, int end, Scratch &scratch) const;
 };
 
-void Warp::rows_(int first, int end) const
+void Warp::rows_(int first, int end, Scratch &scratch) const
 {
     const int width = dibwidth(di);
-    const int predWidth = dibwidth(predecessor), predHeight = dibheight(predecessor);
+    const Rows before(predecessor);
+    const int predWidth = before.width, predHeight = before.height;
     const LuminanceTerms &terms = kLuminanceTerms;
     const LuminanceTable &table = luminanceTable();
     const int fieldWidth = field.width;
     const int right = std::min(1, fieldWidth - 1);
-    std::vector<float> rowDx(static_cast<size_t>(fieldWidth)), rowDy(static_cast<size_t>(fieldWidth));
-    BaseCache cache;
+    std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
+    BaseCache &cache = scratch.cache;
     Bgr bases[kChunk];
     bool writes[kChunk];
     uint8_t lums[3 * kChunk];
@@ -197,7 +220,7 @@ void Warp::rows_(int first, int end) const
                 const bool trusted = inside && overlapRow && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
                 writes[i] = true;
                 if (trusted) {
-                    bases[i] = sample(predecessor, model, cache, table, px, py);
+                    bases[i] = sample(before, model, cache, table, px, py);
                 } else if (overlapRow && x < predWidth) {
                     bases[i] = model.row(y)[x];
                 } else {
@@ -283,8 +306,19 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
         reportProgress(progress, kFlowPercent + percent * (100 - kFlowPercent) / 100);
     };
     const int64_t rowBytes = 3 * int64_t(width);
-    forRowBands(height, bandRowsFor(rowBytes, 65536), rowThreadsFor(height, rowBytes, RowThreads::All),
-                progress ? rest : Progress(), [&warp](int32_t first, int32_t end, int32_t) { warp.rows_(first, end); });
+    const int32_t threads = rowThreadsFor(height, rowBytes, RowThreads::All);
+    std::vector<std::unique_ptr<Warp::Scratch>> scratch;
+    try {
+        for (int32_t t = 0; t < threads; ++t) {
+            scratch.push_back(std::make_unique<Warp::Scratch>());
+            scratch.back()->dx.resize(size_t(field.width));
+            scratch.back()->dy.resize(size_t(field.width));
+        }
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    forRowBands(height, bandRowsFor(rowBytes, 65536), threads, progress ? rest : Progress(),
+                [&warp, &scratch](int32_t first, int32_t end, int32_t slot) { warp.rows_(first, end, *scratch[size_t(slot)]); });
     if (times) {
         times->flowMs = flowMs;
         times->warpMs = millisecondsSince(warpStart);
