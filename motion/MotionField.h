@@ -21,7 +21,7 @@ struct MotionField {
 };
 
 // The longest side of the reduced copies the motion is estimated on.
-constexpr int kMotionSide = 1280;
+constexpr int kMotionSide = 1024;
 
 // The motion from `current` to `predecessor` (planes of one size). False when
 // memory runs out.
