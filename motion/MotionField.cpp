@@ -138,7 +138,8 @@ void checkMotion(const cv::Mat &forward, const cv::Mat &backward, const cv::Mat 
 
 } // namespace
 
-bool EstimateMotion(const Plane &current, const Plane &predecessor, MotionField &field)
+bool EstimateMotion(const Plane &current, const Plane &predecessor, MotionField &field, const Progress &progress,
+                    int32_t upTo)
 {
     try {
         const int side = std::max(current.width, current.height);
@@ -161,7 +162,9 @@ bool EstimateMotion(const Plane &current, const Plane &predecessor, MotionField 
         // The medium preset: the fast one costs half as much but blurs moving
         // edges so far that a moving subject loses a per cent of its colours.
         const cv::Mat forward = flowBetween(now, before, cv::DISOpticalFlow::PRESET_MEDIUM);
+        reportProgress(progress, upTo * 2 / 5);
         const cv::Mat backward = flowBetween(before, now, cv::DISOpticalFlow::PRESET_MEDIUM);
+        reportProgress(progress, upTo * 4 / 5);
 
         field.dx.resize(count);
         field.dy.resize(count);

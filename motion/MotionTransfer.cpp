@@ -282,7 +282,7 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
     }
     currentPlane(di, rows, current);
     predecessorPlane(predecessor, before);
-    if (!EstimateMotion(current, before, field))
+    if (!EstimateMotion(current, before, field, progress, kFlowPercent))
         return false;
     try {
         columns = columnMap(width, field);

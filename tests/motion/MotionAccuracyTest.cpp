@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -246,6 +247,23 @@ TEST(Fallback, OutsideThePredecessorThePlainTransfer)
             }
         EXPECT_GT(outside, 25 * (kHeight - 2)) << c.name;
     }
+}
+
+TEST(Progress, RunsUpToAHundredOnTheCallingThread)
+{
+    const Frame frame = sceneFrame(scene(), kWidth, kHeight, 0, 0);
+    Picture out = copyOf(frame.grey);
+    std::vector<int32_t> seen;
+    const std::thread::id caller = std::this_thread::get_id();
+    ASSERT_TRUE(TransferColoursFollowingMotion(frame.grey, out.get(), rowTableOf(frame.grey), frame.truth, nullptr,
+                                               [&](int32_t percent) {
+                                                   EXPECT_EQ(std::this_thread::get_id(), caller);
+                                                   seen.push_back(percent);
+                                               }));
+    ASSERT_GT(seen.size(), 10u);
+    EXPECT_EQ(seen.front(), 0);
+    EXPECT_EQ(seen.back(), 100);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
 }
 
 TEST(Fallback, RefusesWhatItCannotColour)
