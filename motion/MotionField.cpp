@@ -133,6 +133,16 @@ void checkMotion(const cv::Mat &forward, const cv::Mat &backward, const cv::Mat 
     repairMotion(marks, current, predecessor, field);
     cv::Mat widened;
     cv::dilate(marks, widened, cv::Mat::ones(3, 3, CV_8UC1));
+    // The widening spares the pixels whose own surroundings match.
+    cv::parallel_for_(cv::Range(0, height), [&](const cv::Range &range) {
+        for (int y = range.start; y < range.end; ++y)
+            for (int x = 0; x < width; ++x) {
+                const size_t p = size_t(y) * size_t(width) + size_t(x);
+                if (widened.at<uint8_t>(y, x) && !marks.at<uint8_t>(y, x)
+                    && patchError(current, predecessor, x, y, field.dx[p], field.dy[p]) < kRepairError)
+                    widened.at<uint8_t>(y, x) = 0;
+            }
+    });
     field.untrusted.assign(widened.datastart, widened.dataend);
 }
 
