@@ -27,10 +27,10 @@ const Scene &scene()
     return s;
 }
 
-// The predecessor moved by (dx, dy), sampled as the motion-following
-// carry-over samples (the hue and saturation of the four pixels around, mixed
-// bilinearly, each weighted by its distance from black or white); the plain
-// predecessor where the shift leaves it.
+// The predecessor moved by (dx, dy): the hue and saturation of the four pixels
+// around each place mixed bilinearly, each weighted by its distance from black
+// or white, as the motion-following carry-over mixes them (but across painted
+// edges too); the plain predecessor where the shift leaves it.
 Picture shifted(const dib &predecessor, double dx, double dy)
 {
     const int w = dibwidth(predecessor), h = dibheight(predecessor);
