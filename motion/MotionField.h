@@ -2,6 +2,8 @@
 // copies (dense inverse-search optical flow) and checked both ways.
 #pragma once
 
+#include "RowProgress.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -21,8 +23,10 @@ struct MotionField {
 };
 
 // The longest side of the reduced copies the motion is estimated on.
-constexpr int kMotionSide = 1280;
+constexpr int kMotionSide = 1024;
 
-// The motion from `current` to `predecessor` (planes of one size). False when
-// memory runs out.
-bool EstimateMotion(const Plane &current, const Plane &predecessor, MotionField &field);
+// The motion from `current` to `predecessor` (planes of one size). Reports
+// `progress` values from 0 up to `upTo` as its steps end. False when memory
+// runs out.
+bool EstimateMotion(const Plane &current, const Plane &predecessor, MotionField &field,
+                    const Progress &progress = Progress(), int32_t upTo = 0);

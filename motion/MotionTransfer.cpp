@@ -1,5 +1,6 @@
 #include "MotionTransfer.h"
 
+#include "ColourTransfer.h"
 #include "HslPixels.h"
 #include "LuminanceTerms.h"
 #include "MotionField.h"
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 
 using namespace hslpixels;
@@ -76,39 +78,55 @@ void predecessorPlane(const dib &predecessor, Plane &plane)
 // and white a pixel's bytes hardly tell its hue, and it counts for little.
 // Across the edge of a painted area only the pixels on the nearest pixel's side
 // count: a blend of two painted colours is a colour nobody painted.
-Bgr sample(const dib &predecessor, BaseCache &cache, const LuminanceTable &table, float px, float py)
+// The predecessor's rows and size, looked up once instead of per pixel.
+struct Rows {
+    const uint8_t *top; // the top row
+    ptrdiff_t step;     // from one row to the next one down
+    int width, height;
+
+    explicit Rows(const dib &picture)
+        : top(pictureRow(picture, 0)), step(-ptrdiff_t(picture.bytew)), width(dibwidth(picture)),
+          height(dibheight(picture))
+    {
+    }
+    const uint8_t *row(int y) const { return top + y * step; }
+};
+
+Bgr sample(const Rows &predecessor, const ColourModel &model, BaseCache &cache, const LuminanceTable &table,
+           float px, float py)
 {
-    const int width = dibwidth(predecessor), height = dibheight(predecessor);
+    const int width = predecessor.width, height = predecessor.height;
     px = std::clamp(px, 0.0f, float(width - 1));
     py = std::clamp(py, 0.0f, float(height - 1));
     const int x0 = int(px), y0 = int(py);
     const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
-    const uint32_t fx = uint32_t(std::lround((px - float(x0)) * 256));
-    const uint32_t fy = uint32_t(std::lround((py - float(y0)) * 256));
-    const uint8_t *a = pictureRow(predecessor, y0), *b = pictureRow(predecessor, y1);
+    const float fx = px - float(x0), fy = py - float(y0);
+    const Bgr bases[4] = {model.row(y0)[x0], model.row(y0)[x1], model.row(y1)[x0], model.row(y1)[x1]};
+    const Bgr nearest = bases[(fx >= 0.5f ? 1 : 0) + (fy >= 0.5f ? 2 : 0)];
+    const auto apart = [&nearest](Bgr p) {
+        return std::max({std::abs(p.b - nearest.b), std::abs(p.g - nearest.g), std::abs(p.r - nearest.r)});
+    };
+    if (std::max({apart(bases[0]), apart(bases[1]), apart(bases[2]), apart(bases[3])}) == 0)
+        return nearest;
+    const uint8_t *a = predecessor.row(y0), *b = predecessor.row(y1);
     const uint8_t *pixels[4] = {a + 3 * x0, a + 3 * x1, b + 3 * x0, b + 3 * x1};
-    const uint32_t areas[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
-    Bgr bases[4];
-    for (int i = 0; i < 4; ++i)
-        bases[i] = cache(pixels[i]);
-    const Bgr nearest = bases[(fx >= 128 ? 1 : 0) + (fy >= 128 ? 2 : 0)];
-    uint64_t sums[3] = {0, 0, 0}, total = 0;
+    const float areas[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
+    float sums[3] = {0, 0, 0}, total = 0;
     for (int i = 0; i < 4; ++i) {
-        if (std::max({std::abs(bases[i].b - nearest.b), std::abs(bases[i].g - nearest.g),
-                      std::abs(bases[i].r - nearest.r)}) > kPaintedEdge)
+        if (apart(bases[i]) > kPaintedEdge)
             continue;
         const int lum = hslLuminance(table, pixels[i]);
-        const uint64_t weight = uint64_t(areas[i]) * uint64_t(1 + std::min(lum, 255 - lum));
+        const float weight = areas[i] * float(1 + std::min(lum, 255 - lum));
         sums[0] += weight * bases[i].b;
         sums[1] += weight * bases[i].g;
         sums[2] += weight * bases[i].r;
         total += weight;
     }
-    if (total == 0)
+    if (total <= 0)
         return nearest;
-    uint8_t mixed[3];
-    for (int c = 0; c < 3; ++c)
-        mixed[c] = uint8_t((sums[c] + total / 2) / total);
+    const float scale = 1 / total;
+    const uint8_t mixed[3] = {uint8_t(sums[0] * scale + 0.5f), uint8_t(sums[1] * scale + 0.5f),
+                              uint8_t(sums[2] * scale + 0.5f)};
     return cache(mixed);
 }
 
@@ -138,23 +156,32 @@ struct Warp {
     dib &outdi;
     const RowTable &rows;
     const dib &predecessor;
+    const ColourModel &model; // the predecessor's hue and saturation, pixel by pixel
     const MotionField &field;
     const ColumnMap &columns;
     MotionMask *mask;
 
-    void rows_(int first, int end) const;
+    // What one thread keeps from band to band: the colours it has converted
+    // (a fresh cache per band would convert them all again) and a row of motion.
+    struct Scratch {
+        BaseCache cache;
+        std::vector<float> dx, dy;
+    };
+
+    void rows_(int first, int end, Scratch &scratch) const;
 };
 
-void Warp::rows_(int first, int end) const
+void Warp::rows_(int first, int end, Scratch &scratch) const
 {
     const int width = dibwidth(di);
-    const int predWidth = dibwidth(predecessor), predHeight = dibheight(predecessor);
+    const Rows before(predecessor);
+    const int predWidth = before.width, predHeight = before.height;
     const LuminanceTerms &terms = kLuminanceTerms;
     const LuminanceTable &table = luminanceTable();
     const int fieldWidth = field.width;
     const int right = std::min(1, fieldWidth - 1);
-    std::vector<float> rowDx(static_cast<size_t>(fieldWidth)), rowDy(static_cast<size_t>(fieldWidth));
-    BaseCache cache;
+    std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
+    BaseCache &cache = scratch.cache;
     Bgr bases[kChunk];
     bool writes[kChunk];
     uint8_t lums[3 * kChunk];
@@ -171,7 +198,7 @@ void Warp::rows_(int first, int end) const
             rowDy[size_t(x)] = float((dy0[x] * (1 - fy) + dy1[x] * fy) * field.scaleY);
         }
         const uint8_t *marks = field.untrusted.data() + size_t(std::min(int(ys + 0.5), field.height - 1)) * fieldWidth;
-        const uint8_t *plain = y < predHeight ? pictureRow(predecessor, y) : nullptr;
+        const bool overlapRow = y < predHeight;
         uint8_t *maskRow = mask ? mask->untrusted.data() + size_t(y) * size_t(width) : nullptr;
 
         const uint8_t *s = di.poi + rows[size_t(y)];
@@ -190,12 +217,12 @@ void Warp::rows_(int first, int end) const
                                     && py < float(predHeight) - 0.5f;
                 // Beyond a smaller predecessor the estimate matched against its
                 // repeated edge: no motion to trust there.
-                const bool trusted = inside && plain != nullptr && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
+                const bool trusted = inside && overlapRow && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
                 writes[i] = true;
                 if (trusted) {
-                    bases[i] = sample(predecessor, cache, table, px, py);
-                } else if (plain != nullptr && x < predWidth) {
-                    bases[i] = cache(plain + 3 * size_t(x));
+                    bases[i] = sample(before, model, cache, table, px, py);
+                } else if (overlapRow && x < predWidth) {
+                    bases[i] = model.row(y)[x];
                 } else {
                     writes[i] = writesAll = false;
                     bases[i] = Bgr{0, 0, 0};
@@ -241,6 +268,7 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
 
     Plane current, before;
     MotionField field;
+    ColourModel model;
     ColumnMap columns;
     try {
         current.width = before.width = width;
@@ -254,7 +282,7 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
     }
     currentPlane(di, rows, current);
     predecessorPlane(predecessor, before);
-    if (!EstimateMotion(current, before, field))
+    if (!EstimateMotion(current, before, field, progress, kFlowPercent))
         return false;
     try {
         columns = columnMap(width, field);
@@ -271,13 +299,26 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
     reportProgress(progress, kFlowPercent);
 
     const auto warpStart = std::chrono::steady_clock::now();
-    const Warp warp{di, outdi, rows, predecessor, field, columns, mask};
+    if (!model.build(predecessor))
+        return false;
+    const Warp warp{di, outdi, rows, predecessor, model, field, columns, mask};
     const Progress rest = [&progress](int32_t percent) {
         reportProgress(progress, kFlowPercent + percent * (100 - kFlowPercent) / 100);
     };
     const int64_t rowBytes = 3 * int64_t(width);
-    forRowBands(height, bandRowsFor(rowBytes, 65536), rowThreadsFor(height, rowBytes, RowThreads::All),
-                progress ? rest : Progress(), [&warp](int32_t first, int32_t end, int32_t) { warp.rows_(first, end); });
+    const int32_t threads = rowThreadsFor(height, rowBytes, RowThreads::All);
+    std::vector<std::unique_ptr<Warp::Scratch>> scratch;
+    try {
+        for (int32_t t = 0; t < threads; ++t) {
+            scratch.push_back(std::make_unique<Warp::Scratch>());
+            scratch.back()->dx.resize(size_t(field.width));
+            scratch.back()->dy.resize(size_t(field.width));
+        }
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    forRowBands(height, bandRowsFor(rowBytes, 65536), threads, progress ? rest : Progress(),
+                [&warp, &scratch](int32_t first, int32_t end, int32_t slot) { warp.rows_(first, end, *scratch[size_t(slot)]); });
     if (times) {
         times->flowMs = flowMs;
         times->warpMs = millisecondsSince(warpStart);

@@ -27,8 +27,10 @@ struct MotionTimes {
 
 // outdi (24 bits, the geometry of `di`, addressed through `rows` top row first)
 // := the luminance of each pixel of `di` with the hue and saturation of the
-// predecessor's colour sampled (bilinear in RGB) where the estimated motion
-// says that pixel's content was. Untrusted pixels get exactly what
+// predecessor's colour where the estimated motion says that pixel's content
+// was (the four pixels around mixed bilinearly in RGB, each at the middle
+// luminance and weighted by its distance from black or white; across a painted
+// edge only the nearest pixel's side). Untrusted pixels get exactly what
 // TransferColours(di, outdi, rows, predecessor) gives them; pixels outside the
 // top-left overlap with a smaller predecessor are untrusted and keep their
 // values, as with the plain transfer. `mask`, when given, receives the

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -26,10 +27,10 @@ const Scene &scene()
     return s;
 }
 
-// The predecessor moved by (dx, dy), sampled as the motion-following
-// carry-over samples (the hue and saturation of the four pixels around, mixed
-// bilinearly, each weighted by its distance from black or white); the plain
-// predecessor where the shift leaves it.
+// The predecessor moved by (dx, dy): the hue and saturation of the four pixels
+// around each place mixed bilinearly, each weighted by its distance from black
+// or white, as the motion-following carry-over mixes them (but across painted
+// edges too); the plain predecessor where the shift leaves it.
 Picture shifted(const dib &predecessor, double dx, double dy)
 {
     const int w = dibwidth(predecessor), h = dibheight(predecessor);
@@ -246,6 +247,23 @@ TEST(Fallback, OutsideThePredecessorThePlainTransfer)
             }
         EXPECT_GT(outside, 25 * (kHeight - 2)) << c.name;
     }
+}
+
+TEST(Progress, RunsUpToAHundredOnTheCallingThread)
+{
+    const Frame frame = sceneFrame(scene(), kWidth, kHeight, 0, 0);
+    Picture out = copyOf(frame.grey);
+    std::vector<int32_t> seen;
+    const std::thread::id caller = std::this_thread::get_id();
+    ASSERT_TRUE(TransferColoursFollowingMotion(frame.grey, out.get(), rowTableOf(frame.grey), frame.truth, nullptr,
+                                               [&](int32_t percent) {
+                                                   EXPECT_EQ(std::this_thread::get_id(), caller);
+                                                   seen.push_back(percent);
+                                               }));
+    ASSERT_GT(seen.size(), 10u);
+    EXPECT_EQ(seen.front(), 0);
+    EXPECT_EQ(seen.back(), 100);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
 }
 
 TEST(Fallback, RefusesWhatItCannotColour)
