@@ -10,7 +10,7 @@
 
 namespace {
 
-enum LongOnly { Overwrite = 1000, SkipExisting, Shard, Version };
+enum LongOnly { Overwrite = 1000, SkipExisting, Shard, Version, Follow, Report };
 
 const option kOptions[] = {
     {"model", required_argument, nullptr, 'm'},
@@ -22,6 +22,8 @@ const option kOptions[] = {
     {"jobs", required_argument, nullptr, 'j'},
     {"shard", required_argument, nullptr, Shard},
     {"quiet", no_argument, nullptr, 'q'},
+    {"follow", no_argument, nullptr, Follow},
+    {"report", required_argument, nullptr, Report},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, Version},
     {nullptr, 0, nullptr, 0},
@@ -141,6 +143,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         case SkipExisting: o.skipExisting = true; break;
         case 'l': o.filesFrom = value; break;
         case 'q': o.quiet = true; break;
+        case Follow: o.follow = true; break;
+        case Report: o.reportDir = value; break;
         case 'h': parsed.action = ParsedCommandLine::Help; return parsed;
         case Version: parsed.action = ParsedCommandLine::Version; return parsed;
         case ':':
@@ -163,6 +167,10 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     if ((o.overwrite || o.skipExisting) && o.outDir.isEmpty() && o.format.isEmpty())
         return usage(QStringLiteral("%1 gilt nur mit --out oder --format")
                          .arg(o.overwrite ? QStringLiteral("--overwrite") : QStringLiteral("--skip-existing")));
+    if (o.follow && o.shards > 1)
+        return usage(QStringLiteral("--follow coloriert jedes Bild nach dem vorigen und lässt sich nicht mit --shard teilen"));
+    if (!o.reportDir.isEmpty() && !o.follow)
+        return usage(QStringLiteral("--report gilt nur mit --follow"));
     return parsed;
 }
 
@@ -171,6 +179,7 @@ QString helpText()
     return QStringLiteral(
                "Aufruf: nuanza-batch --model MODELL [OPTION]... BILD...\n"
                "  oder: nuanza-batch --model MODELL [OPTION]... --files-from LISTE\n"
+               "  oder: nuanza-batch --follow --model MODELL [OPTION]... BILD...\n"
                "Gibt jedem BILD Farbton und Sättigung des colorierten Bildes MODELL; jedes Bild\n"
                "behält seine eigene Helligkeit. Ohne --out und --format wird jedes Bild in\n"
                "seinem Format über sich selbst geschrieben.\n"
@@ -187,6 +196,12 @@ QString helpText()
                "  -j, --jobs=N             N Bilder zugleich (Voreinstellung: Zahl der Kerne)\n"
                "      --shard=K/N          nur die Bilder an den Stellen K, K+N, K+2N, ... der\n"
                "                           Liste, für N Läufe auf N Rechnern\n"
+               "      --follow             die Bilder als Szene der Reihe nach colorieren: jedes\n"
+               "                           übernimmt die Farben des vorigen, der Bewegung\n"
+               "                           folgend, das erste die des MODELLs; nacheinander,\n"
+               "                           jedes Bild auf allen Kernen (ohne --jobs, --shard)\n"
+               "      --report=ORDNER      mit --follow: je Bild eine Maske der Stellen, an denen\n"
+               "                           der Bewegung nicht zu trauen war, als PNG in ORDNER\n"
                "  -q, --quiet              keine Fortschrittsanzeige und keine Zusammenfassung\n"
                "  -h, --help               diese Hilfe anzeigen und beenden\n"
                "      --version            die Versionsnummer anzeigen und beenden\n"

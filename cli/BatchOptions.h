@@ -15,6 +15,8 @@ struct BatchOptions {
     int jobs = 0;       // 0: one per core
     int shard = 1, shards = 1;
     bool quiet = false;
+    bool follow = false; // each frame from the one before, the motion followed
+    QString reportDir;  // empty: none; else the untrusted pixels of each frame go here
     QStringList frames; // named on the command line
 };
 

@@ -2,6 +2,7 @@
 #include "BatchOptions.h"
 #include "Console.h"
 #include "FilmBatch.h"
+#include "FollowRun.h"
 #include "FrameList.h"
 #include "FrameRun.h"
 
@@ -70,17 +71,26 @@ bool collectFrames(const BatchOptions &options, QStringList &frames, QString &er
     return true;
 }
 
-// The hue and saturation of the model picture, read at 24 bits as the window
-// reads a picture.
-bool readModel(const QString &path, ColourModel &model, QString &error)
+// The model picture, read at 24 bits as the window reads a picture.
+bool readModel(const QString &path, Picture &picture, QString &error)
 {
-    const LoadedPicture loaded = readPicture(QFile::encodeName(path), nullptr, Progress());
+    LoadedPicture loaded = readPicture(QFile::encodeName(path), nullptr, Progress());
     if (loaded.failure != LoadFailure::None) {
         error = QStringLiteral("das Modell %1 kann nicht gelesen werden").arg(quoted(path))
                 + (loaded.reason.isEmpty() ? QString() : QStringLiteral(": ") + loaded.reason);
         return false;
     }
-    if (!model.build(loaded.source.get())) {
+    picture = std::move(loaded.source);
+    return true;
+}
+
+// The hue and saturation of the model picture.
+bool readModel(const QString &path, ColourModel &model, QString &error)
+{
+    Picture picture;
+    if (!readModel(path, picture, error))
+        return false;
+    if (!model.build(picture.get())) {
         error = QStringLiteral("nicht genug Speicher für das Modell %1").arg(quoted(path));
         return false;
     }
@@ -112,10 +122,13 @@ int main(int argc, char **argv)
     QStringList frames;
     QString error;
     ColourModel model;
-    if (!collectFrames(options, frames, error) || !readModel(options.model, model, error))
+    Picture modelPicture;
+    if (!collectFrames(options, frames, error)
+        || !(options.follow ? readModel(options.model, modelPicture, error) : readModel(options.model, model, error)))
         return refuse(error);
-    if (!options.outDir.isEmpty() && !QDir().mkpath(options.outDir))
-        return refuse(QStringLiteral("der Ordner %1 kann nicht angelegt werden").arg(quoted(options.outDir)));
+    for (const QString &folder : {options.outDir, options.reportDir})
+        if (!folder.isEmpty() && !QDir().mkpath(folder))
+            return refuse(QStringLiteral("der Ordner %1 kann nicht angelegt werden").arg(quoted(folder)));
 
     QList<FrameTarget> targets;
     for (const QString &frame : shardOf(frames, options.shard, options.shards))
@@ -127,9 +140,10 @@ int main(int argc, char **argv)
 
     Console console(stderr, int(targets.size()), options.quiet);
     catchStopSignals();
-    const RunTotals totals = runFrames(
-        targets, model, existing, jobs,
-        [&console](const RunTotals &t, const QString &failure) { console.frameDone(t, failure); }, &stopSignal);
+    const FrameReport report = [&console](const RunTotals &t, const QString &failure) { console.frameDone(t, failure); };
+    const RunTotals totals = options.follow
+                                 ? followFrames(targets, std::move(modelPicture), existing, options.reportDir, report, &stopSignal)
+                                 : runFrames(targets, model, existing, jobs, report, &stopSignal);
     console.finish(totals);
     if (const int signal = stopSignal.load()) {
         std::signal(signal, SIG_DFL);

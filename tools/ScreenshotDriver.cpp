@@ -3,11 +3,16 @@
 // saves what the window shows on "Foto colorieren". Run by scripts/screenshot.
 #include "CanvasBox.h"
 #include "ErrorReport.h"
+#include "FormatCodes.h"
 #include "MainUnit.h"
 #include "WindowControls.h"
 #include "Startup.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -72,8 +77,8 @@ void keepColour(TMainForm &window, const QString &name)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: %s photograph.jpg screenshot.png [WIDTHxHEIGHT]\n", argv[0]);
+    if (argc < 3 || argc > 5) {
+        std::fprintf(stderr, "usage: %s photograph.jpg screenshot.png [WIDTHxHEIGHT [next-frame.jpg]]\n", argv[0]);
         return 2;
     }
     NuanzaApplication app(argc, argv);
@@ -83,7 +88,7 @@ int main(int argc, char *argv[])
 
     // The README's picture at 1240 x 760; other sizes show how the window fits.
     QSize size(1240, 760);
-    if (argc == 4) {
+    if (argc >= 4) {
         const QStringList parts = QString::fromLocal8Bit(argv[3]).split(QLatin1Char('x'));
         if (parts.size() == 2)
             size = QSize(parts[0].toInt(), parts[1].toInt());
@@ -115,6 +120,20 @@ int main(int argc, char *argv[])
     ellipse(window, QPoint(180, 120), 38, 38, 12);
     control<QToolButton>(window, "ToolButton5")->click();
     control<QSpinBox>(window, "RadiusED")->setValue(30);
+
+    // With a next frame: the colours carried over to it along the motion, and
+    // the pixels whose motion was not trusted shown.
+    if (argc == 5) {
+        const QString predecessor = QDir::temp().filePath(QStringLiteral("nuanza-screenshot-predecessor.bmp"));
+        if (SaveDib(window.outdi, QFile::encodeName(predecessor).constData(), BK3_FORMAT_BMP, nullptr) != 1
+            || !window.openfilenow(QString::fromLocal8Bit(argv[4])))
+            return 1;
+        control<QLineEdit>(window, "LastSavedWithPathEd")->setText(predecessor);
+        control<QAction>(window, "FarbenmitBewegungbernehmen1")->trigger();
+        control<QCheckBox>(window, "AenderungenCheck")->setChecked(true);
+        control<QSpinBox>(window, "ZoomEd")->setValue(kZoom);
+        QFile::remove(predecessor);
+    }
 
     // The brush outline where the user would go on painting.
     mouse(window, QEvent::MouseMove, QPoint(700, 560), Qt::NoButton);

@@ -144,7 +144,7 @@ bool TMainForm::FormCloseQuery()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    if (!FormCloseQuery()) {
+    if (busy || !FormCloseQuery()) {
         event->ignore();
         return;
     }

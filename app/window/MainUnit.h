@@ -6,6 +6,7 @@
 #include "Brush.h"
 #include "ColourListFile.h"
 #include "LayerShift.h"
+#include "MotionTransfer.h"
 #include "Picture.h"
 #include "Rect.h"
 #include "SharedFile.h"
@@ -273,6 +274,15 @@ public:
     void UseColorsFromPicture(const QString &fname);
     void FarbenvomVorgngerbildbernehmen1Click();     // the picture saved last
     void FarbenvoneinemVorgngerbildbernehmen1Click(); // a predecessor chosen in OpenDialog1
+    // The same along the motion between the picture saved last and this one
+    // (MainWindow_Motion.cpp); the pixels where the motion was not trusted are
+    // kept for "Änderungen zeigen" until the next load.
+    void UseColorsFollowingMotion(const QString &fname);
+    void FarbenmitBewegungbernehmen1Click();
+    // The predecessor in `fname` at 24 bits; a file that cannot be read is reported.
+    bool loadPredecessor(const QString &fname, Picture &predecessor);
+    void clearMotionMask();
+    void drawUntrustedPixels(QPainter &canvas, const QRect &exposed, double zoom) const;
     // Layer shift by MovePixelEd pixels (MainWindow_LayerShift.cpp).
     void MoveUpBtnClick();
     void MoveDownBtnClick();
@@ -338,6 +348,8 @@ private:
     bool placementStored = false;   // the first show found a stored placement and applied it
     bool growOnFirstStart = false;  // see growForCanvasOnFirstStart
     bool selectingPage = false; // a page button, not the tabs, is changing the page
+    bool busy = false;          // long work runs; the window only repaints (BusyWindow)
+    MotionMask motionMask;      // where the last carry-over along the motion was not trusted
     QPersistentModelIndex revealFolder; // folder of the tree still to be scrolled into view
     QString followFile; // opened picture still to be selected when its row arrives in the list
     bool selectingFollowed = false;
@@ -355,6 +367,7 @@ private:
     // Helpers of the handler files that work on the window's own parts.
     class BatchGauge;
     class KeptWork;
+    class BusyWindow;
     class LeaveWatcher;
     void stepPicture(StepDirection direction);
     void shiftLayer(ShiftDirection direction);
@@ -521,6 +534,7 @@ private:
     TShape *Shape5 = nullptr;
     QCheckBox *MalenCheck = nullptr;
     QCheckBox *FestMalenCheck = nullptr;
+    QCheckBox *AenderungenCheck = nullptr;
 
     // Page "Foto colorieren": canvas, tools, swatch, colour list.
     QScrollArea *ScrollBox1 = nullptr;
@@ -568,6 +582,7 @@ private:
     QMenu *FarbenPopup = nullptr;
     QAction *FarbenvomVorgngerbildbernehmen1 = nullptr;
     QAction *FarbenvoneinemVorgngerbildbernehmen1 = nullptr;
+    QAction *FarbenmitBewegungbernehmen1 = nullptr;
     QAction *Farblisteneu1 = nullptr;
     QAction *Farblisteffnen1 = nullptr;
     QAction *Farblistespeichern1 = nullptr;

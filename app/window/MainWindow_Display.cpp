@@ -34,6 +34,7 @@ void TMainForm::PaintBox1Paint(QPainter &canvas, const QRect &exposed)
     canvas.setClipRect(exposed);
     DrawDib(canvas, 0, 0, w, h, outdi, 0, 0, pw, ph, true, SRCCOPY,
             [this](const QString &text) { ReportDisplayFailure(text); });
+    drawUntrustedPixels(canvas, exposed, zoom);
 }
 
 void TMainForm::ErgPaintBoxPaint(QPainter &canvas, const QRect &exposed)

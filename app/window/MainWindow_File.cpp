@@ -192,6 +192,7 @@ bool TMainForm::openfilenow(const QString &s)
     afilename = s;
     SetUnChanged();
     restartHistory();
+    clearMotionMask();
     return true;
 }
 

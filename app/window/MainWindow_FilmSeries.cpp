@@ -10,6 +10,7 @@
 #include "StatusBar.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -176,6 +177,8 @@ void TMainForm::wireFilmSeries()
             &TMainForm::FarbenvomVorgngerbildbernehmen1Click);
     connect(FarbenvoneinemVorgngerbildbernehmen1, &QAction::triggered, this,
             &TMainForm::FarbenvoneinemVorgngerbildbernehmen1Click);
+    connect(FarbenmitBewegungbernehmen1, &QAction::triggered, this, &TMainForm::FarbenmitBewegungbernehmen1Click);
+    connect(AenderungenCheck, &QCheckBox::toggled, this, [this] { RedrawCanvas(); });
     connect(AlleausgewhltenBildercolorieren1, &QAction::triggered, this,
             &TMainForm::AlleBilderimOrdnercolorieren1Click);
     connect(MoveUpBtn, &QToolButton::clicked, this, &TMainForm::MoveUpBtnClick);
@@ -186,26 +189,9 @@ void TMainForm::wireFilmSeries()
 
 void TMainForm::UseColorsFromPicture(const QString &fname)
 {
-    const auto refuse = [this, &fname] {
-        SetProStatus(0);
-        dialogs->message(this,
-                         QStringLiteral("Fehler: Die Datei ") + fname + QStringLiteral(" konnte nicht geladen werden!"),
-                         QStringLiteral("Fehler"), QMessageBox::NoIcon, QMessageBox::Ok);
-    };
-    dib record = emptydib();
-    OpenDib(&record, QFile::encodeName(fname).constData(), 0, messageSink());
-    if (record.poi == nullptr) {
-        refuse();
+    Picture predecessor;
+    if (!loadPredecessor(fname, predecessor))
         return;
-    }
-    Picture predecessor(record);
-    // Widened on its own descriptor: the source picture is not involved.
-    ::DepthUpTo(predecessor.get(), 24, StatusBar1->gauge());
-    if (predecessor.bits() != 24) {
-        refuse();
-        return;
-    }
-    SetProStatus(0);
     // The result only; carried-over colours are unsaved work like any stroke.
     beginWholeStep(QStringLiteral("Farben übernehmen"));
     const bool transferred = TransferColours(di, outdi.get(), di.rows(), predecessor);

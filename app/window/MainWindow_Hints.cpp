@@ -35,6 +35,7 @@ const struct {
     {"MovePixelEd", "Um so viele Pixel verschiebt ein Pfeil die Farbebene"},
     {"MalenCheck", "Malt mit der Farbe fürs Malen, statt nur Farbton und Sättigung zu ändern"},
     {"FestMalenCheck", "Malt auch ins Ausgangsbild: der Radierer nimmt diese Farbe nicht mehr weg"},
+    {"AenderungenCheck", "Zeigt rot, wo die Farben beim Übernehmen mit Bewegung nicht sicher folgen konnten"},
     {"Edit1", "Der Name, unter dem die aktuelle Farbe in der Liste gespeichert wird"},
     {"SaveColorinListBtn", "Speichert die aktuelle Farbe unter diesem Namen in der Farbliste"},
     {"DelColorBtn", "Löscht die gewählte Farbe aus der Farbliste"},

@@ -634,6 +634,9 @@ QWidget *TMainForm::buildColourBar()
     paint->addWidget(Shape5);
     paint->addWidget(MalenCheck);
     paint->addWidget(FestMalenCheck);
+    AenderungenCheck = named(new QCheckBox(QStringLiteral("Änderungen zeigen"), bar), "AenderungenCheck",
+                             QStringLiteral("Änderungen zeigen"));
+    paint->addWidget(AenderungenCheck);
     paint->addStretch(1);
     layout->addLayout(paint);
     layout->addStretch(1);
@@ -901,6 +904,8 @@ void TMainForm::buildMenus()
                                            "Farben direkt vom Vorgängerbild übernehmen...");
     FarbenvoneinemVorgngerbildbernehmen1 = item(FarbenPopup, "FarbenvoneinemVorgngerbildbernehmen1",
                                                 "Farben von einem Vorgängerbild übernehmen...");
+    FarbenmitBewegungbernehmen1 = item(FarbenPopup, "FarbenmitBewegungbernehmen1",
+                                       "Farben mit Bewegung übernehmen...");
     FarbenPopup->addSeparator();
     Farblisteneu1 = item(FarbenPopup, "Farblisteneu1", "Farbliste neu...");
     FarbenPopup->addSeparator();

@@ -6,12 +6,15 @@
 #include "FileHelpers.h"
 #include "FilmBatch.h"
 #include "FormatCodes.h"
+#include "FollowRun.h"
+#include "MotionTransfer.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <sys/wait.h>
 
@@ -123,6 +126,59 @@ TEST_F(BatchProgram, WritesWhatTheWindowsBatchWritesWithAnyNumberOfJobs)
     EXPECT_EQ(run.errors, QString());
     for (int i = 0; i < frames.size(); ++i)
         EXPECT_EQ(contents(frames[i]), expected[i]) << i;
+}
+
+// --follow: each frame coloured from the one before as the library's motion-
+// following carry-over colours it, the first from the model; --report writes
+// each frame's untrusted pixels.
+TEST_F(BatchProgram, FollowColoursTheShotInOrderAsTheLibraryDoes)
+{
+    const auto scene = [](int shift) {
+        return [shift](int x, int y) {
+            const int u = x + shift;
+            return 0x010101u * uint32_t(128 + 60 * std::sin(u * 0.3) * std::cos(y * 0.25) + (u / 16 + y / 16) % 2 * 40);
+        };
+    };
+    QStringList shot;
+    for (int i = 0; i < 3; ++i) {
+        shot << path(QStringLiteral("szene%1.bmp").arg(i));
+        save(makePicture(96, 72, scene(3 * i)), shot.back(), BK3_FORMAT_BMP);
+    }
+    const QString first = path(QStringLiteral("erstes.bmp"));
+    save(makePicture(96, 72, [](int x, int y) { return y < 36 ? 0x3070C0u + uint32_t(x) : 0xC06030u + uint32_t(y); }), first,
+         BK3_FORMAT_BMP);
+
+    QList<QByteArray> expected;
+    QList<MotionMask> masks;
+    Picture predecessor = readPicture(QFile::encodeName(first), nullptr, Progress()).source;
+    for (const QString &frame : shot) {
+        LoadedPicture f = readPicture(QFile::encodeName(frame), nullptr, Progress());
+        masks << MotionMask();
+        ASSERT_TRUE(TransferColoursFollowingMotion(f.source.get(), f.result.get(), f.source.rows(), predecessor.get(), &masks.back()));
+        const QString target = path(QStringLiteral("bibliothek.bmp"));
+        ASSERT_EQ(writePicture(f.result.get(), target, nullptr), BatchWrite::Written);
+        expected << contents(target);
+        predecessor = std::move(f.result);
+    }
+
+    const QString out = path(QStringLiteral("farbig")), report = path(QStringLiteral("masken"));
+    const Outcome run = runBatch(QStringList{"--follow", "--model", first, "--out", out, "--report", report} + shot, errors());
+    EXPECT_EQ(run.status, 0) << run.errors.toStdString();
+    for (int i = 0; i < shot.size(); ++i) {
+        EXPECT_EQ(contents(QDir(out).filePath(QFileInfo(shot[i]).fileName())), expected[i]) << i;
+        dib read = emptydib();
+        OpenDib(&read, QFile::encodeName(maskPathFor(shot[i], report)).constData(), 0, nullptr);
+        const Picture mask(read);
+        ASSERT_EQ(mask.bits(), 1) << i;
+        ASSERT_EQ(mask.width(), masks[i].width);
+        ASSERT_EQ(mask.height(), masks[i].height);
+        for (int y = 0; y < mask.height(); ++y)
+            for (int x = 0; x < mask.width(); ++x)
+                ASSERT_EQ(rgbAt(mask, x, y) != 0, masks[i].untrusted[size_t(y) * size_t(mask.width()) + size_t(x)] != 0)
+                    << i << " at " << x << "," << y;
+    }
+    EXPECT_EQ(runBatch(QStringList{"--follow", "--shard", "1/2", "-m", first} + shot, errors()).status, 2);
+    EXPECT_EQ(runBatch(QStringList{"--report", report, "-m", first} + shot, errors()).status, 2);
 }
 
 TEST_F(BatchProgram, UnreadableFrameIsNamedAndSkipped)

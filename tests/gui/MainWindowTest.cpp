@@ -406,6 +406,7 @@ private slots:
         QTest::newRow("Farben") << "FarbenBtn" << "FarbenPopup"
             << QStringList{"FarbenvomVorgngerbildbernehmen1=Farben direkt vom Vorgängerbild übernehmen...",
                            "FarbenvoneinemVorgngerbildbernehmen1=Farben von einem Vorgängerbild übernehmen...",
+                           "FarbenmitBewegungbernehmen1=Farben mit Bewegung übernehmen...",
                            "-", "Farblisteneu1=Farbliste neu...", "-",
                            "Farblisteffnen1=Farbliste öffnen...", "Farblistespeichern1=Farbliste speichern..."};
         QTest::newRow("Bildfolge") << "BildfolgeBtn" << "BildfolgePopup"

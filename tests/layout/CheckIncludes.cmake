@@ -2,7 +2,7 @@
 # from the bottom up; a folder may include its own headers and those of lower
 # ranks; folders of equal rank stay apart.
 #   cmake -DSOURCE_DIR=<tree> -P CheckIncludes.cmake
-set(ranks bildkern3=0 colour=0 image=1 editor=2 files=3 history=3 app=4 cli=4)
+set(ranks bildkern3=0 colour=0 image=1 editor=2 files=3 history=3 motion=3 app=4 cli=4)
 
 set(folders "")
 foreach(entry ${ranks})

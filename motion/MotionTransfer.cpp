@@ -1,0 +1,327 @@
+#include "MotionTransfer.h"
+
+#include "ColourTransfer.h"
+#include "HslPixels.h"
+#include "LuminanceTerms.h"
+#include "MotionField.h"
+#include "ParallelRows.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+
+using namespace hslpixels;
+
+namespace {
+
+// The share of the gauge the motion estimate takes before the rows are coloured.
+constexpr int32_t kFlowPercent = 30;
+
+// Colours at the middle luminance further apart than this in a channel are two
+// painted colours, not one colour read from bytes of different precision.
+constexpr int kPaintedEdge = 24;
+
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+const uint8_t *pictureRow(const dib &picture, int y)
+{
+    return picture.poi + size_t(dibheight(picture) - 1 - y) * size_t(picture.bytew);
+}
+
+// The colourising luminance of each pixel of `di`.
+void currentPlane(const dib &di, const RowTable &rows, Plane &plane)
+{
+    const LuminanceTerms &terms = kLuminanceTerms;
+    parallelRows(plane.height, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            const uint8_t *s = di.poi + rows[size_t(y)];
+            uint8_t *l = plane.pixels.data() + size_t(y) * size_t(plane.width);
+            for (int x = 0; x < plane.width; ++x, s += 3)
+                l[x] = uint8_t(terms.blue[s[0]] + terms.green[s[1]] + terms.red[s[2]]);
+        }
+    });
+}
+
+// The luminance the predecessor's colours were made at (the HSL luminance of
+// a coloured pixel), on the current frame's plane: the predecessor at the
+// top-left, its last column and row repeated where it is smaller.
+void predecessorPlane(const dib &predecessor, Plane &plane)
+{
+    const LuminanceTable &table = luminanceTable();
+    const int width = std::min(plane.width, dibwidth(predecessor));
+    const int height = std::min(plane.height, dibheight(predecessor));
+    parallelRows(plane.height, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            const uint8_t *s = pictureRow(predecessor, std::min(y, height - 1));
+            uint8_t *l = plane.pixels.data() + size_t(y) * size_t(plane.width);
+            for (int x = 0; x < width; ++x, s += 3)
+                l[x] = uint8_t(hslLuminance(table, s));
+            std::memset(l + width, l[width - 1], size_t(plane.width - width));
+        }
+    });
+}
+
+// The predecessor's colour at (px, py), inside it, for the rule to take hue
+// and saturation from: the four pixels around mixed bilinearly in RGB, each
+// first brought to the middle luminance (its hue and saturation, which is all
+// the rule takes) and weighted by how far its luminance is from black or
+// white. Where the four lie on one side of mid grey, that is the hue and
+// saturation of the plain RGB mix; across mid grey the plain mix would turn a
+// dark and a light pixel of one colour into a greyer one, and on a textured
+// photograph a sub-pixel shift alone would wash out many colours. Near black
+// and white a pixel's bytes hardly tell its hue, and it counts for little.
+// Across the edge of a painted area only the pixels on the nearest pixel's side
+// count: a blend of two painted colours is a colour nobody painted.
+// The predecessor's rows and size, looked up once instead of per pixel.
+struct Rows {
+    const uint8_t *top; // the top row
+    ptrdiff_t step;     // from one row to the next one down
+    int width, height;
+
+    explicit Rows(const dib &picture)
+        : top(pictureRow(picture, 0)), step(-ptrdiff_t(picture.bytew)), width(dibwidth(picture)),
+          height(dibheight(picture))
+    {
+    }
+    const uint8_t *row(int y) const { return top + y * step; }
+};
+
+Bgr sample(const Rows &predecessor, const ColourModel &model, BaseCache &cache, const LuminanceTable &table,
+           float px, float py)
+{
+    const int width = predecessor.width, height = predecessor.height;
+    px = std::clamp(px, 0.0f, float(width - 1));
+    py = std::clamp(py, 0.0f, float(height - 1));
+    const int x0 = int(px), y0 = int(py);
+    const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
+    const float fx = px - float(x0), fy = py - float(y0);
+    const Bgr bases[4] = {model.row(y0)[x0], model.row(y0)[x1], model.row(y1)[x0], model.row(y1)[x1]};
+    const Bgr nearest = bases[(fx >= 0.5f ? 1 : 0) + (fy >= 0.5f ? 2 : 0)];
+    const auto apart = [&nearest](Bgr p) {
+        return std::max({std::abs(p.b - nearest.b), std::abs(p.g - nearest.g), std::abs(p.r - nearest.r)});
+    };
+    if (std::max({apart(bases[0]), apart(bases[1]), apart(bases[2]), apart(bases[3])}) == 0)
+        return nearest;
+    const uint8_t *a = predecessor.row(y0), *b = predecessor.row(y1);
+    const uint8_t *pixels[4] = {a + 3 * x0, a + 3 * x1, b + 3 * x0, b + 3 * x1};
+    const float areas[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
+    float sums[3] = {0, 0, 0}, total = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (apart(bases[i]) > kPaintedEdge)
+            continue;
+        const int lum = hslLuminance(table, pixels[i]);
+        const float weight = areas[i] * float(1 + std::min(lum, 255 - lum));
+        sums[0] += weight * bases[i].b;
+        sums[1] += weight * bases[i].g;
+        sums[2] += weight * bases[i].r;
+        total += weight;
+    }
+    if (total <= 0)
+        return nearest;
+    const float scale = 1 / total;
+    const uint8_t mixed[3] = {uint8_t(sums[0] * scale + 0.5f), uint8_t(sums[1] * scale + 0.5f),
+                              uint8_t(sums[2] * scale + 0.5f)};
+    return cache(mixed);
+}
+
+// Where each full-size column lies among the reduced columns.
+struct ColumnMap {
+    std::vector<int> left, nearest;
+    std::vector<float> fraction;
+};
+
+ColumnMap columnMap(int width, const MotionField &field)
+{
+    ColumnMap map;
+    map.left.resize(size_t(width));
+    map.nearest.resize(size_t(width));
+    map.fraction.resize(size_t(width));
+    for (int x = 0; x < width; ++x) {
+        const double xs = std::clamp((x + 0.5) / field.scaleX - 0.5, 0.0, double(field.width - 1));
+        map.left[size_t(x)] = std::min(int(xs), std::max(0, field.width - 2));
+        map.fraction[size_t(x)] = float(xs - map.left[size_t(x)]);
+        map.nearest[size_t(x)] = std::min(int(xs + 0.5), field.width - 1);
+    }
+    return map;
+}
+
+struct Warp {
+    const dib &di;
+    dib &outdi;
+    const RowTable &rows;
+    const dib &predecessor;
+    const ColourModel &model; // the predecessor's hue and saturation, pixel by pixel
+    const MotionField &field;
+    const ColumnMap &columns;
+    MotionMask *mask;
+
+    // What one thread keeps from band to band: the colours it has converted
+    // (a fresh cache per band would convert them all again) and a row of motion.
+    struct Scratch {
+        BaseCache cache;
+        std::vector<float> dx, dy;
+    };
+
+    void rows_(int first, int end, Scratch &scratch) const;
+};
+
+void Warp::rows_(int first, int end, Scratch &scratch) const
+{
+    const int width = dibwidth(di);
+    const Rows before(predecessor);
+    const int predWidth = before.width, predHeight = before.height;
+    const LuminanceTerms &terms = kLuminanceTerms;
+    const LuminanceTable &table = luminanceTable();
+    const int fieldWidth = field.width;
+    const int right = std::min(1, fieldWidth - 1);
+    std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
+    BaseCache &cache = scratch.cache;
+    Bgr bases[kChunk];
+    bool writes[kChunk];
+    uint8_t lums[3 * kChunk];
+    uint8_t lit[3 * kChunk];
+    for (int y = first; y < end; ++y) {
+        // The reduced motion of this row, interpolated between reduced rows.
+        const double ys = std::clamp((y + 0.5) / field.scaleY - 0.5, 0.0, double(field.height - 1));
+        const int y0 = int(ys), y1 = std::min(y0 + 1, field.height - 1);
+        const float fy = float(ys - y0);
+        const float *dx0 = field.dx.data() + size_t(y0) * fieldWidth, *dx1 = field.dx.data() + size_t(y1) * fieldWidth;
+        const float *dy0 = field.dy.data() + size_t(y0) * fieldWidth, *dy1 = field.dy.data() + size_t(y1) * fieldWidth;
+        for (int x = 0; x < fieldWidth; ++x) {
+            rowDx[size_t(x)] = float((dx0[x] * (1 - fy) + dx1[x] * fy) * field.scaleX);
+            rowDy[size_t(x)] = float((dy0[x] * (1 - fy) + dy1[x] * fy) * field.scaleY);
+        }
+        const uint8_t *marks = field.untrusted.data() + size_t(std::min(int(ys + 0.5), field.height - 1)) * fieldWidth;
+        const bool overlapRow = y < predHeight;
+        uint8_t *maskRow = mask ? mask->untrusted.data() + size_t(y) * size_t(width) : nullptr;
+
+        const uint8_t *s = di.poi + rows[size_t(y)];
+        uint8_t *d = outdi.poi + rows[size_t(y)];
+        for (int x0 = 0; x0 < width; x0 += kChunk) {
+            const int count = std::min(kChunk, width - x0);
+            bool writesAll = true;
+            for (int i = 0; i < count; ++i) {
+                const int x = x0 + i;
+                const int left = columns.left[size_t(x)];
+                const float fx = columns.fraction[size_t(x)];
+                const int next = std::min(left + right, fieldWidth - 1);
+                const float px = float(x) + rowDx[size_t(left)] * (1 - fx) + rowDx[size_t(next)] * fx;
+                const float py = float(y) + rowDy[size_t(left)] * (1 - fx) + rowDy[size_t(next)] * fx;
+                const bool inside = px > -0.5f && py > -0.5f && px < float(predWidth) - 0.5f
+                                    && py < float(predHeight) - 0.5f;
+                // Beyond a smaller predecessor the estimate matched against its
+                // repeated edge: no motion to trust there.
+                const bool trusted = inside && overlapRow && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
+                writes[i] = true;
+                if (trusted) {
+                    bases[i] = sample(before, model, cache, table, px, py);
+                } else if (overlapRow && x < predWidth) {
+                    bases[i] = model.row(y)[x];
+                } else {
+                    writes[i] = writesAll = false;
+                    bases[i] = Bgr{0, 0, 0};
+                }
+                if (maskRow)
+                    maskRow[x] = trusted ? 0 : 1;
+                const uint8_t *p = s + 3 * size_t(x);
+                lums[3 * i] = lums[3 * i + 1] = lums[3 * i + 2]
+                    = uint8_t(terms.blue[p[0]] + terms.green[p[1]] + terms.red[p[2]]);
+            }
+            uint8_t *out = d + 3 * size_t(x0);
+            if (writesAll) {
+                lightPixels(bases, lums, out, count);
+                continue;
+            }
+            lightPixels(bases, lums, lit, count);
+            for (int i = 0; i < count; ++i)
+                if (writes[i])
+                    std::memcpy(out + 3 * i, lit + 3 * i, 3);
+        }
+    }
+}
+
+bool fits(const dib &di, const dib &outdi, const RowTable &rows)
+{
+    const int width = dibwidth(di), height = dibheight(di);
+    return width > 0 && height > 0 && di.poi != nullptr && outdi.poi != nullptr && dibbits(di) == 24
+        && dibbits(outdi) == 24 && rows.size() >= size_t(height) && dibwidth(outdi) == width
+        && dibheight(outdi) == height && outdi.bytew == di.bytew;
+}
+
+} // namespace
+
+bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &rows, const dib &predecessor,
+                                    MotionMask *mask, const Progress &progress, MotionTimes *times)
+{
+    if (!fits(di, outdi, rows) || predecessor.poi == nullptr || dibbits(predecessor) != 24
+        || dibwidth(predecessor) <= 0 || dibheight(predecessor) <= 0)
+        return false;
+    const auto start = std::chrono::steady_clock::now();
+    const int width = dibwidth(di), height = dibheight(di);
+    reportProgress(progress, 0);
+
+    Plane current, before;
+    MotionField field;
+    ColourModel model;
+    ColumnMap columns;
+    try {
+        current.width = before.width = width;
+        current.height = before.height = height;
+        current.pixels.resize(size_t(width) * size_t(height));
+        before.pixels.resize(current.pixels.size());
+        if (mask)
+            mask->untrusted.resize(current.pixels.size());
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    currentPlane(di, rows, current);
+    predecessorPlane(predecessor, before);
+    if (!EstimateMotion(current, before, field, progress, kFlowPercent))
+        return false;
+    try {
+        columns = columnMap(width, field);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    std::vector<uint8_t>().swap(current.pixels);
+    std::vector<uint8_t>().swap(before.pixels);
+    if (mask) {
+        mask->width = width;
+        mask->height = height;
+    }
+    const double flowMs = millisecondsSince(start);
+    reportProgress(progress, kFlowPercent);
+
+    const auto warpStart = std::chrono::steady_clock::now();
+    if (!model.build(predecessor))
+        return false;
+    const Warp warp{di, outdi, rows, predecessor, model, field, columns, mask};
+    const Progress rest = [&progress](int32_t percent) {
+        reportProgress(progress, kFlowPercent + percent * (100 - kFlowPercent) / 100);
+    };
+    const int64_t rowBytes = 3 * int64_t(width);
+    const int32_t threads = rowThreadsFor(height, rowBytes, RowThreads::All);
+    std::vector<std::unique_ptr<Warp::Scratch>> scratch;
+    try {
+        for (int32_t t = 0; t < threads; ++t) {
+            scratch.push_back(std::make_unique<Warp::Scratch>());
+            scratch.back()->dx.resize(size_t(field.width));
+            scratch.back()->dy.resize(size_t(field.width));
+        }
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    forRowBands(height, bandRowsFor(rowBytes, 65536), threads, progress ? rest : Progress(),
+                [&warp, &scratch](int32_t first, int32_t end, int32_t slot) { warp.rows_(first, end, *scratch[size_t(slot)]); });
+    if (times) {
+        times->flowMs = flowMs;
+        times->warpMs = millisecondsSince(warpStart);
+    }
+    return true;
+}
