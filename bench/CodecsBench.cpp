@@ -1,7 +1,9 @@
 // OpenDib and SaveDib of a 6000 x 4000 photograph in every format the library
-// writes, and, as the yardsticks for JPEG and PNG, TurboJPEG and libspng decoding
-// the same file into a plain buffer and encoding the same pixels with the same
-// settings. Run with
+// writes, and, as the yardsticks for JPEG, PNG and TIFF, TurboJPEG and libspng
+// decoding the same file into a plain buffer and encoding the same pixels with the
+// same settings, and libtiff writing them as `tiffcp -c zip:2` does. The TIFF and
+// PNG writers are also measured by Deflate level and row filter, with the file
+// sizes as counters: the tables their defaults were chosen from. Run with
 //   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // (with --benchmark_enable_random_interleaving=true on a busy machine) and compare
 // the medians of one run: the ratios matter, not the times.

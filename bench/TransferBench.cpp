@@ -21,8 +21,9 @@ namespace {
 
 constexpr int kWidth = 6000, kHeight = 4000;
 
-// A colour photograph as a camera gives it: smooth hues and shades with grain in
-// every channel, through JPEG at quality 92, so nearly every pixel differs a little.
+// A colour photograph as a camera gives it: smooth hues and shades with strong
+// grain in every channel, through JPEG at quality 92 (4:4:4), so that millions of
+// colours remain.
 Picture jpegPhotograph()
 {
     Picture d = benchPicture(kWidth, kHeight, 24);
@@ -31,16 +32,16 @@ Picture jpegPhotograph()
         uint8_t *p = d->poi + size_t(y) * size_t(d->bytew);
         for (int x = 0; x < kWidth; ++x, p += 3) {
             const int shade = (x * 180 / kWidth + y * 60 / kHeight) + int(random() % 24);
-            p[0] = uint8_t(std::min(255, shade * (kHeight - y) / kHeight + int(random() % 20)));
-            p[1] = uint8_t(std::min(255, shade * 3 / 4 + int(random() % 20)));
-            p[2] = uint8_t(std::min(255, shade * (x + 1000) / (kWidth + 1000) + int(random() % 20)));
+            p[0] = uint8_t(std::min(255, shade * (kHeight - y) / kHeight + int(random() % 48)));
+            p[1] = uint8_t(std::min(255, shade * 3 / 4 + int(random() % 48)));
+            p[2] = uint8_t(std::min(255, shade * (x + 1000) / (kWidth + 1000) + int(random() % 48)));
         }
     }
     tjhandle h = tjInitCompress();
     unsigned char *jpeg = nullptr;
     unsigned long size = 0;
     tjhandle u = tjInitDecompress();
-    if (tjCompress2(h, d->poi, kWidth, d->bytew, kHeight, TJPF_BGR, &jpeg, &size, TJSAMP_420, 92, 0) != 0
+    if (tjCompress2(h, d->poi, kWidth, d->bytew, kHeight, TJPF_BGR, &jpeg, &size, TJSAMP_444, 92, 0) != 0
         || tjDecompress2(u, jpeg, size, d->poi, kWidth, d->bytew, kHeight, TJPF_BGR, 0) != 0)
         throw std::runtime_error("TurboJPEG failed on the benchmark picture");
     tjFree(jpeg);

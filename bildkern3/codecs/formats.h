@@ -87,7 +87,6 @@ struct TiffDeflate {
 };
 bool tiff_save_with(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress,
                     const TiffDeflate &how);
-int64_t tiff_rows_per_strip(const PictureShape &shape, int64_t strip_bytes);
 
 // JPEG 2000 through OpenJPEG: JP2 files and raw codestreams; written losslessly as JP2.
 bool jp2_sniff(const uint8_t *data, size_t size);

@@ -355,7 +355,7 @@ bool compress_strips(const dib &picture, const PictureShape &shape, const TiffDe
   const int64_t count = int64_t(strips.size());
   std::atomic<int64_t> next{0}, done{0};
   std::atomic<bool> failed{false};
-  // A bound that holds for every level: libdeflate's own for the largest strip.
+  // libdeflate's bound for a full strip at this level, the room of every strip.
   std::unique_ptr<libdeflate_compressor, FreeCompressor> sizing(libdeflate_alloc_compressor(how.level));
   if (!sizing)
     return false;
@@ -405,13 +405,13 @@ bool compress_strips(const dib &picture, const PictureShape &shape, const TiffDe
   return !failed;
 }
 
-} // namespace
-
-int64_t tiff_rows_per_strip(const PictureShape &shape, int64_t strip_bytes)
+int64_t rows_per_strip_of(const PictureShape &shape, int64_t strip_bytes)
 {
   const int64_t line = (int64_t(shape.width) * shape.bits + 7) / 8;
   return std::clamp<int64_t>(strip_bytes / line, 1, shape.height);
 }
+
+} // namespace
 
 // 24-bit pictures as RGB with Deflate and the horizontal predictor; palette pictures
 // keep their table and depth. The strips are compressed here, not by libtiff, so the
@@ -421,7 +421,7 @@ bool tiff_save_with(const dib &picture, const PictureShape &shape, Writer &out, 
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
   const int bits = shape.bits;
-  const int64_t rows_per_strip = tiff_rows_per_strip(shape, how.strip_bytes);
+  const int64_t rows_per_strip = rows_per_strip_of(shape, how.strip_bytes);
   std::vector<Compressed> strips;
   try {
     strips.resize(size_t((shape.height + rows_per_strip - 1) / rows_per_strip));
