@@ -29,7 +29,7 @@ __attribute__((target("avx2"))) inline __m256i blend(__m256i c, __m256i sat, __m
 // a float division (85 n / d < 510, so the float quotient is off by far less than
 // the 1/255 that separates it from the next integer, and exact on integers), the
 // blend's division by 255 as (x * 32897) >> 23, exact for x <= 65025. Ties go
-// through baseByConversion, as in baseOf.
+// through baseOf, which takes their hue from the float steps.
 __attribute__((target("avx2"))) void basesOfAvx2(const BaseTables &t, const uint8_t *pixels, Bgr *out, int count)
 {
     // Per 128-bit half: four pixels (12 bytes) to one channel in four 32-bit lanes.
@@ -84,7 +84,7 @@ __attribute__((target("avx2"))) void basesOfAvx2(const BaseTables &t, const uint
         if (int ties = _mm256_movemask_ps(_mm256_castsi256_ps(tie)))
             for (int i = 0; ties != 0; ++i, ties >>= 1)
                 if (ties & 1)
-                    out[x + i] = baseByConversion(p + 3 * i);
+                    out[x + i] = baseOf(t, p + 3 * i);
     }
     basesOfScalar(t, pixels + 3 * size_t(x), out + x, count - x);
 }

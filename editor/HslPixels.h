@@ -71,17 +71,13 @@ inline int roundHalfEvenUp(double value)
     return result;
 }
 
-// The hue and saturation of RGBToHSL for a pixel that is not grey, through the
-// same floating-point steps in the same order, so the same results; without
-// the luminance, the clamping and the call.
-inline void hueAndSaturation(const uint8_t *bgr, int &hue, int &sat)
+// The hue alone of RGBToHSL for a pixel that is not grey, through its
+// floating-point steps.
+inline int hueByConversion(const uint8_t *bgr)
 {
     const double r = bgr[2] / 255.0, g = bgr[1] / 255.0, b = bgr[0] / 255.0;
     const double max = std::max({r, g, b});
-    const double min = std::min({r, g, b});
-    const double l = (max + min) / 2;
-    const double d = max - min;
-    const double s = l < 0.5 ? d / (max + min) : d / (2 - max - min);
+    const double d = max - std::min({r, g, b});
     double h;
     if (r == max)
         h = (g - b) / d;
@@ -92,27 +88,7 @@ inline void hueAndSaturation(const uint8_t *bgr, int &hue, int &sat)
     h /= 6;
     if (h < 0)
         h += 1;
-    hue = std::min(255, roundHalfEvenUp(255 * h));
-    sat = std::min(255, roundHalfEvenUp(255 * s));
-}
-
-// HSLToRGB at luminance 127 of the hue and saturation of a pixel, through the
-// floating-point steps of RGBToHSL.
-inline Bgr baseByConversion(const uint8_t *bgr)
-{
-    Bgr base;
-    if (bgr[0] == bgr[1] && bgr[1] == bgr[2]) {
-        // A grey has hue 0 and saturation 0, which is mid grey at 127.
-        base.b = base.g = base.r = 128;
-        return base;
-    }
-    int hue, sat, red, green, blue;
-    hueAndSaturation(bgr, hue, sat);
-    HSLToRGB(hue, sat, 127, red, green, blue);
-    base.b = uint8_t(blue);
-    base.g = uint8_t(green);
-    base.r = uint8_t(red);
-    return base;
+    return std::min(255, roundHalfEvenUp(255 * h));
 }
 
 // What baseOf looks up. The saturation of RGBToHSL depends on the largest and
@@ -151,13 +127,15 @@ inline const BaseTables &baseTables()
     return tables;
 }
 
-// baseByConversion in integers. With d = max - min, RGBToHSL's hue is 255 * n / (6d)
-// rounded, n being the position within the six sextants (0 <= n < 6d) that the
-// float formulas compute: 255 n / (6d) = 85 n / (2d), so q = floor(85 n / d)
-// decides it: (q + 1) / 2, except where 85 n / (2d) is an exact half (q odd, no
-// remainder). There the float steps' last bits decide which way it rounds, so
-// those pixels go through them. Everywhere else the exact value lies at least
-// 1/510 from a half, far beyond any rounding error of the float steps. The
+// HSLToRGB at luminance 127 of the hue and saturation RGBToHSL gives a pixel, in
+// integers. With d = max - min, RGBToHSL's hue is 255 * n / (6d) rounded, n being
+// the position within the six sextants (0 <= n < 6d) that the float formulas
+// compute: 255 n / (6d) = 85 n / (2d), so q = floor(85 n / d) decides it:
+// (q + 1) / 2, except where 85 n / (2d) is an exact half (q odd, no remainder).
+// There the float steps' last bits decide which way it rounds (differently for
+// colours of the same n and d), so the hue of those pixels, about 2 % of all
+// colours, comes from the float steps. Everywhere else the exact value lies at
+// least 1/510 from a half, far beyond any rounding error of the float steps. The
 // division is a multiplication by the reciprocal: 85 n < 2^17, so q is exact.
 inline Bgr baseOf(const BaseTables &t, const uint8_t *bgr)
 {
@@ -173,12 +151,11 @@ inline Bgr baseOf(const BaseTables &t, const uint8_t *bgr)
                 | (isBlue & (4 * d + r - g));
     const uint32_t a = uint32_t(85 * n);
     const uint32_t q = uint32_t((a * t.reciprocal[d]) >> 32);
-    // One branch, nearly never taken: the oddness of q alone is a coin toss too.
+    // One branch, seldom taken: the oddness of q alone is a coin toss.
     const uint32_t tie = (q & 1) & uint32_t(a == q * uint32_t(d));
-    if (__builtin_expect(tie != 0, 0))
-        return baseByConversion(bgr);
+    const int hue = __builtin_expect(tie != 0, 0) ? hueByConversion(bgr) : int((q + 1) >> 1);
     // HSLToRGB's blend of the pure colour with mid grey; luminance 127 keeps it.
-    const Bgr pure = t.pure[(q + 1) >> 1];
+    const Bgr pure = t.pure[hue];
     const unsigned sat = t.sat[max][min], grey = (255 - sat) * 128;
     return Bgr{uint8_t((pure.b * sat + grey) / 255), uint8_t((pure.g * sat + grey) / 255),
                uint8_t((pure.r * sat + grey) / 255)};
