@@ -1,9 +1,12 @@
 // OpenDib and SaveDib of a 6000 x 4000 photograph in every format the library
-// writes, and, as the yardsticks for JPEG and PNG, TurboJPEG and libspng decoding
-// the same file into a plain buffer and encoding the same pixels with the same
-// settings; for the formats of our own, reading the file into memory and writing
-// as many bytes with `write`. CPU times of opening and saving are the process's:
-// large pictures are done in two halves on two threads. Run with
+// writes, and, as the yardsticks for JPEG, PNG and TIFF, TurboJPEG and libspng
+// decoding the same file into a plain buffer and encoding the same pixels with the
+// same settings, and libtiff writing them as `tiffcp -c zip:2` does; for the
+// formats of our own, reading the file into memory and writing as many bytes with
+// `write`. CPU times of opening and saving are the process's: large pictures are
+// done in two halves on two threads. The TIFF and PNG writers are also measured
+// by Deflate level and row filter, with the file sizes as counters: the tables
+// their defaults were chosen from. Run with
 //   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // (with --benchmark_enable_random_interleaving=true on a busy machine) and compare
 // the medians of one run: the ratios matter, not the times.
@@ -12,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 #include <spng.h>
+#include <tiffio.h>
 #include <turbojpeg.h>
 
 #include <cerrno>
@@ -343,7 +347,7 @@ void BM_SpngDecode(benchmark::State &state)
 }
 
 // libspng on its own: the same pixels, as top-down RGB rows, at the library's level
-// into memory.
+// and row filter into memory.
 void BM_SpngEncode(benchmark::State &state)
 {
   const dib &p = photo();
@@ -359,6 +363,7 @@ void BM_SpngEncode(benchmark::State &state)
     spng_ihdr ihdr{uint32_t(kWidth), uint32_t(kHeight), 8, SPNG_COLOR_TYPE_TRUECOLOR, 0, 0, 0};
     spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
     spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, 3);
+    spng_set_option(ctx, SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_UP);
     spng_set_ihdr(ctx, &ihdr);
     const int rc = spng_encode_image(ctx, rgb.data(), rgb.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
     size_t size = 0;
@@ -372,6 +377,131 @@ void BM_SpngEncode(benchmark::State &state)
       break;
     }
   }
+}
+
+// The photograph as top-down RGB rows, as libtiff's and libspng's own writers take it.
+const std::vector<unsigned char> &photo_rgb()
+{
+  static const std::vector<unsigned char> rgb = [] {
+    const dib &p = photo();
+    std::vector<unsigned char> v(size_t(kWidth) * 3 * kHeight);
+    for (int32_t y = 0; y < kHeight; ++y)
+      bk3::bgr_to_rgb_row(p.poi + ptrdiff_t(kHeight - 1 - y) * p.bytew, v.data() + size_t(y) * kWidth * 3, kWidth);
+    return v;
+  }();
+  return rgb;
+}
+
+off_t file_size(const std::string &path)
+{
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  return in ? off_t(in.tellg()) : -1;
+}
+
+// libtiff writing the photograph itself, row by row, with Deflate (its default
+// level) and the horizontal predictor into a file. Arg 0: the settings of
+// `tiffcp -c zip:2` (strips of about 8 KiB, libtiff's default); arg 1: those of
+// our writer before it compressed its own strips (64 KiB strips), the size the
+// new one is held to.
+void BM_LibtiffDeflate(benchmark::State &state)
+{
+  const bool ours_before = state.range(0) == 1;
+  state.SetLabel(ours_before ? "64 KiB strips (old writer)" : "tiffcp -c zip:2");
+  const std::string target = folder() + "/libtiff.tif";
+  const auto &rgb = photo_rgb();
+  for (auto _ : state) {
+    TIFF *tif = TIFFOpen(target.c_str(), "w");
+    if (!tif) {
+      state.SkipWithError("TIFFOpen failed");
+      break;
+    }
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(kWidth));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(kHeight));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                 ours_before ? uint32_t(65536 / (kWidth * 3)) : TIFFDefaultStripSize(tif, uint32_t(-1)));
+    std::vector<unsigned char> row(size_t(kWidth) * 3);
+    bool ok = true;
+    for (int32_t y = 0; y < kHeight && ok; ++y) {
+      // libtiff predicts in place, so each row goes through a copy, as in tiffcp.
+      std::memcpy(row.data(), rgb.data() + size_t(y) * row.size(), row.size());
+      ok = TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) >= 0;
+    }
+    TIFFClose(tif);
+    if (!ok) {
+      state.SkipWithError("TIFFWriteScanline failed");
+      break;
+    }
+  }
+  state.counters["MB"] = double(file_size(target)) / 1e6;
+}
+
+// Bytes kept in memory, for encoders measured without the disk.
+class MemoryWriter : public bk3::Writer {
+public:
+  std::vector<uint8_t> bytes;
+
+protected:
+  bool put(const void *data, size_t size) override
+  {
+    const auto *p = static_cast<const uint8_t *>(data);
+    bytes.insert(bytes.end(), p, p + size);
+    return true;
+  }
+};
+
+// The library's TIFF writer into memory at Deflate level range(0), with range(1)
+// threads and strips of range(2) KiB: the table from which its defaults were chosen.
+void BM_TiffDeflate(benchmark::State &state)
+{
+  bk3::TiffDeflate how;
+  how.level = int(state.range(0));
+  how.threads = int(state.range(1));
+  how.strip_bytes = state.range(2) << 10;
+  const dib &p = photo();
+  bk3::PictureShape shape;
+  shape.bits = 24, shape.width = kWidth, shape.height = kHeight;
+  size_t size = 0;
+  for (auto _ : state) {
+    MemoryWriter out;
+    out.bytes.reserve(size_t(kWidth) * kHeight * 3);
+    bk3::Progress progress(nullptr);
+    if (!bk3::tiff_save_with(p, shape, out, progress, how)) {
+      state.SkipWithError("tiff_save_with failed");
+      break;
+    }
+    size = out.bytes.size();
+  }
+  state.counters["MB"] = double(size) / 1e6;
+}
+
+// The library's PNG writer into memory at zlib level range(0) with the row filters
+// range(1) (libspng's SPNG_FILTER_CHOICE flags): the table of its defaults.
+void BM_PngDeflate(benchmark::State &state)
+{
+  bk3::PngDeflate how;
+  how.level = int(state.range(0));
+  how.filters = int(state.range(1));
+  const dib &p = photo();
+  bk3::PictureShape shape;
+  shape.bits = 24, shape.width = kWidth, shape.height = kHeight;
+  size_t size = 0;
+  for (auto _ : state) {
+    MemoryWriter out;
+    out.bytes.reserve(size_t(kWidth) * kHeight * 3);
+    bk3::Progress progress(nullptr);
+    if (!bk3::png_save_with(p, shape, out, progress, how)) {
+      state.SkipWithError("png_save_with failed");
+      break;
+    }
+    size = out.bytes.size();
+  }
+  state.counters["MB"] = double(size) / 1e6;
 }
 
 BENCHMARK(BM_SpngDecode)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
@@ -409,6 +539,25 @@ BENCHMARK(BM_Encode)
 // tga), with and without the sync.
 BENCHMARK(BM_WriteFile)
     ->ArgsProduct({{0, 2, 4, 5}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+// TIFF saving: libtiff's own writer, and ours by level, threads and strip size.
+BENCHMARK(BM_LibtiffDeflate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_TiffDeflate)
+    ->ArgNames({"level", "threads", "stripKiB"})
+    ->ArgsProduct({{1, 2, 3, 4, 6}, {1, 2}, {256}})
+    ->Args({2, 2, 64})
+    ->Args({2, 2, 1024})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1);
+// PNG saving by zlib level and row filters (248 all, 8 none, 16 sub, 32 up, 128 Paeth).
+BENCHMARK(BM_PngDeflate)
+    ->ArgNames({"level", "filters"})
+    ->ArgsProduct({{1, 2, 3}, {248, 16, 32, 128}})
+    ->Args({3, 8})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1);

@@ -3,6 +3,7 @@
 #include "Picture.h"
 #include "LuminanceTerms.h"
 #include "ParallelRows.h"
+#include "PictureMemory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -78,23 +79,24 @@ bool ColourModel::build(const dib &picture, int maxWidth, int maxHeight, Cores c
     const int height = std::min(dibheight(picture), maxHeight);
     if (width <= 0 || height <= 0)
         return true; // nothing overlaps: an empty model changes nothing
-    try {
-        bases_.resize(size_t(width) * size_t(height));
-    } catch (const std::bad_alloc &) {
-        clear();
+    // Not cleared first: every entry is written once below, by the thread whose
+    // rows it holds, so the block's pages are first touched on both cores.
+    const size_t count = size_t(width) * size_t(height);
+    bases_.reset(new (std::nothrow) Bgr[count]);
+    if (!bases_)
         return false;
-    }
+    preferLargePages(bases_.get(), count * sizeof(Bgr));
     width_ = width;
     height_ = height;
     const int pictureHeight = dibheight(picture);
+    const BaseTables &tables = baseTables();
     parallelRows(
         height,
         [&](int first, int end) {
-            BaseCache cache;
             for (int y = first; y < end; ++y) {
                 // Rows lie bottom-up in the picture.
                 const uint8_t *p = picture.poi + size_t(pictureHeight - 1 - y) * size_t(picture.bytew);
-                basesOf(cache, p, bases_.data() + size_t(y) * size_t(width), width);
+                basesOf(tables, p, bases_.get() + size_t(y) * size_t(width), width);
             }
         },
         minRowsPerThread(cores));
@@ -104,7 +106,7 @@ bool ColourModel::build(const dib &picture, int maxWidth, int maxHeight, Cores c
 void ColourModel::clear()
 {
     width_ = height_ = 0;
-    std::vector<Bgr>().swap(bases_);
+    bases_.reset();
 }
 
 void TransferColours(const dib &di, dib &outdi, const RowTable &rows, const ColourModel &model,
@@ -132,10 +134,10 @@ bool TransferColours(const dib &di, dib &outdi, const RowTable &rows, const dib 
     const int overlapWidth = std::min(dibwidth(di), dibwidth(model));
     const int overlapHeight = std::min(dibheight(di), dibheight(model));
     const int modelHeight = dibheight(model);
+    const BaseTables &tables = baseTables();
     parallelRows(
         overlapHeight,
         [&](int first, int end) {
-            BaseCache cache;
             Bgr bases[kChunk];
             uint8_t lums[3 * kChunk];
             for (int y = first; y < end; ++y) {
@@ -144,7 +146,7 @@ bool TransferColours(const dib &di, dib &outdi, const RowTable &rows, const dib 
                 uint8_t *d = outdi.poi + rows[size_t(y)];
                 for (int x = 0; x < overlapWidth; x += kChunk) {
                     const int count = std::min(kChunk, overlapWidth - x);
-                    basesOf(cache, m + 3 * size_t(x), bases, count);
+                    basesOf(tables, m + 3 * size_t(x), bases, count);
                     sourceLuminances(s + 3 * size_t(x), lums, count);
                     lightPixels(bases, lums, d + 3 * size_t(x), count);
                 }

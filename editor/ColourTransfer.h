@@ -8,11 +8,11 @@
 #include "PixelOps.h"
 
 #include <climits>
-#include <vector>
+#include <memory>
 
 // The hue and saturation of each pixel of a 24-bit picture, held as the colour
 // HSLToRGB gives them at luminance 127, top row first. Made once, it serves any
-// number of pictures: the dear conversion RGBToHSL runs once per model pixel.
+// number of pictures: the hue and saturation are found once per model pixel.
 class ColourModel {
 public:
     // The top-left part of `picture` up to maxWidth x maxHeight. False, and an
@@ -24,11 +24,11 @@ public:
     bool empty() const { return width_ <= 0 || height_ <= 0; }
     int width() const { return width_; }
     int height() const { return height_; }
-    const hslpixels::Bgr *row(int y) const { return bases_.data() + size_t(y) * size_t(width_); }
+    const hslpixels::Bgr *row(int y) const { return bases_.get() + size_t(y) * size_t(width_); }
 
 private:
     int width_ = 0, height_ = 0;
-    std::vector<hslpixels::Bgr> bases_;
+    std::unique_ptr<hslpixels::Bgr[]> bases_;
 };
 
 // For every pixel (x, y) that `di` and the model both have: pixel (x, y) of

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 namespace hslpixels {
 
@@ -72,17 +71,13 @@ inline int roundHalfEvenUp(double value)
     return result;
 }
 
-// The hue and saturation of RGBToHSL for a pixel that is not grey, through the
-// same floating-point steps in the same order, so the same results; without
-// the luminance, the clamping and the call.
-inline void hueAndSaturation(const uint8_t *bgr, int &hue, int &sat)
+// The hue alone of RGBToHSL for a pixel that is not grey, through its
+// floating-point steps.
+inline int hueByConversion(const uint8_t *bgr)
 {
     const double r = bgr[2] / 255.0, g = bgr[1] / 255.0, b = bgr[0] / 255.0;
     const double max = std::max({r, g, b});
-    const double min = std::min({r, g, b});
-    const double l = (max + min) / 2;
-    const double d = max - min;
-    const double s = l < 0.5 ? d / (max + min) : d / (2 - max - min);
+    const double d = max - std::min({r, g, b});
     double h;
     if (r == max)
         h = (g - b) / d;
@@ -93,61 +88,94 @@ inline void hueAndSaturation(const uint8_t *bgr, int &hue, int &sat)
     h /= 6;
     if (h < 0)
         h += 1;
-    hue = std::min(255, roundHalfEvenUp(255 * h));
-    sat = std::min(255, roundHalfEvenUp(255 * s));
+    return std::min(255, roundHalfEvenUp(255 * h));
 }
 
-// HSLToRGB at luminance 127 of the hue and saturation of a pixel.
-inline Bgr baseOf(const uint8_t *bgr)
-{
-    Bgr base;
-    if (bgr[0] == bgr[1] && bgr[1] == bgr[2]) {
-        // A grey has hue 0 and saturation 0, which is mid grey at 127.
-        base.b = base.g = base.r = 128;
-        return base;
-    }
-    int hue, sat, red, green, blue;
-    hueAndSaturation(bgr, hue, sat);
-    HSLToRGB(hue, sat, 127, red, green, blue);
-    base.b = uint8_t(blue);
-    base.g = uint8_t(green);
-    base.r = uint8_t(red);
-    return base;
-}
+// What baseOf looks up. The saturation of RGBToHSL depends on the largest and
+// the smallest channel only, so it is taken from RGBToHSL itself; the pure colour
+// of each hue is HSLToRGB's at full saturation and luminance 127.
+struct BaseTables {
+    uint8_t sat[256][256];    // [max][min]
+    uint8_t satEnd[4]{};      // the vector loads read four bytes from any entry
+    Bgr pure[256];            // [hue]
+    uint32_t pureWords[256];  // the same as blue | green << 8 | red << 16
+    uint64_t reciprocal[256]; // ceil(2^32 / d), 0 for 0
 
-// baseOf with a memory of the colours met: a hand-coloured picture holds few
-// hue and saturation pairs, each at many luminances, and RGBToHSL is the dear
-// part. 112 KiB: it fits on a thread's stack.
-class BaseCache {
-public:
-    BaseCache() { std::memset(keys, 0xFF, sizeof keys); }
-    Bgr operator()(const uint8_t *bgr)
+    BaseTables()
     {
-        const uint32_t colour = uint32_t(bgr[0]) | uint32_t(bgr[1]) << 8 | uint32_t(bgr[2]) << 16;
-        const uint32_t slot = (colour * 2654435761u) >> (32 - kBits);
-        if (keys[slot] != colour) {
-            keys[slot] = colour;
-            values[slot] = baseOf(bgr);
+        for (int max = 0; max < 256; ++max)
+            for (int min = 0; min <= max; ++min) {
+                int hue, sat, lum;
+                RGBToHSL(max, min, min, hue, sat, lum);
+                this->sat[max][min] = uint8_t(sat);
+            }
+        for (int hue = 0; hue < 256; ++hue) {
+            int red, green, blue;
+            HSLToRGB(hue, 255, 127, red, green, blue);
+            pure[hue] = Bgr{uint8_t(blue), uint8_t(green), uint8_t(red)};
+            pureWords[hue] = uint32_t(blue) | uint32_t(green) << 8 | uint32_t(red) << 16;
         }
-        return values[slot];
+        reciprocal[0] = 0;
+        for (uint64_t d = 1; d < 256; ++d)
+            reciprocal[d] = ((uint64_t(1) << 32) + d - 1) / d;
     }
+};
 
-private:
-    static constexpr int kBits = 14;
-    uint32_t keys[1 << kBits]; // 0xFFFFFFFF: empty, no colour has it
-    Bgr values[1 << kBits];
+inline const BaseTables &baseTables()
+{
+    static const BaseTables tables;
+    return tables;
+}
+
+// HSLToRGB at luminance 127 of the hue and saturation RGBToHSL gives a pixel, in
+// integers. With d = max - min, RGBToHSL's hue is 255 * n / (6d) rounded, n being
+// the position within the six sextants (0 <= n < 6d) that the float formulas
+// compute: 255 n / (6d) = 85 n / (2d), so q = floor(85 n / d) decides it:
+// (q + 1) / 2, except where 85 n / (2d) is an exact half (q odd, no remainder).
+// There the float steps' last bits decide which way it rounds (differently for
+// colours of the same n and d), so the hue of those pixels, about 2 % of all
+// colours, comes from the float steps. Everywhere else the exact value lies at
+// least 1/510 from a half, far beyond any rounding error of the float steps. The
+// division is a multiplication by the reciprocal: 85 n < 2^17, so q is exact.
+inline Bgr baseOf(const BaseTables &t, const uint8_t *bgr)
+{
+    const int b = bgr[0], g = bgr[1], r = bgr[2];
+    const int max = std::max({r, g, b}), min = std::min({r, g, b});
+    const int d = max - min;
+    // The first channel holding the maximum decides, as in RGBToHSL; a grey has
+    // n = 0. Masks, not branches: in a busy picture the channel is a coin toss.
+    const int isRed = -int(r == max);
+    const int isGreen = -int(g == max) & ~isRed;
+    const int isBlue = ~(isRed | isGreen);
+    const int n = (isRed & (g - b + (-int(g < b) & 6 * d))) | (isGreen & (2 * d + b - r))
+                | (isBlue & (4 * d + r - g));
+    const uint32_t a = uint32_t(85 * n);
+    const uint32_t q = uint32_t((a * t.reciprocal[d]) >> 32);
+    // One branch, seldom taken: the oddness of q alone is a coin toss.
+    const uint32_t tie = (q & 1) & uint32_t(a == q * uint32_t(d));
+    const int hue = __builtin_expect(tie != 0, 0) ? hueByConversion(bgr) : int((q + 1) >> 1);
+    // HSLToRGB's blend of the pure colour with mid grey; luminance 127 keeps it.
+    const Bgr pure = t.pure[hue];
+    const unsigned sat = t.sat[max][min], grey = (255 - sat) * 128;
+    return Bgr{uint8_t((pure.b * sat + grey) / 255), uint8_t((pure.g * sat + grey) / 255),
+               uint8_t((pure.r * sat + grey) / 255)};
+}
+
+inline Bgr baseOf(const uint8_t *bgr) { return baseOf(baseTables(), bgr); }
+
+// baseOf behind the call shape of a per-thread colour memory, which callers
+// once kept: the conversion is now cheaper than a look-up in such a memory.
+struct BaseCache {
+    Bgr operator()(const uint8_t *bgr) const { return baseOf(bgr); }
 };
 
 // The row loops work through rows in pieces of this many pixels, with their
 // buffers on the stack.
 constexpr int kChunk = 1024;
 
-// baseOf of `count` pixels.
-inline void basesOf(BaseCache &cache, const uint8_t *pixels, Bgr *out, int count)
-{
-    for (int x = 0; x < count; ++x, pixels += 3)
-        out[x] = cache(pixels);
-}
+// baseOf of `count` pixels; eight at a time in vector lanes where the processor
+// has AVX2.
+void basesOf(const BaseTables &tables, const uint8_t *pixels, Bgr *out, int count);
 
 // The HSL luminance of `count` pixels, each written three times, once per byte.
 inline void hslLuminances(const LuminanceTable &table, const uint8_t *pixels, uint8_t *lums, int count)

@@ -10,9 +10,8 @@ using namespace hslpixels;
 
 namespace {
 
-// What each thread works with: the colour memory and the buffers of one run.
+// What each thread works with: the buffers of one run.
 struct Scratch {
-    BaseCache cache;
     Bgr bases[kChunk]{};
     uint8_t lums[3 * kChunk]{};
 };
@@ -23,6 +22,7 @@ struct Layer {
     dib &outdi;
     const RowTable &rows;
     const LuminanceTable &lums = luminanceTable();
+    const BaseTables &bases = baseTables();
 
     const uint8_t *source(int x, int y) const { return di.poi + rows[size_t(y)] + 3 * size_t(x); }
     uint8_t *result(int x, int y) const { return outdi.poi + rows[size_t(y)] + 3 * size_t(x); }
@@ -34,7 +34,7 @@ struct Layer {
     // every pixel before it is overwritten.
     void move(Scratch &scratch, int tx, int ty, int sx, int sy, int count) const
     {
-        basesOf(scratch.cache, result(sx, sy), scratch.bases, count);
+        basesOf(bases, result(sx, sy), scratch.bases, count);
         hslLuminances(lums, source(tx, ty), scratch.lums, count);
         lightPixels(scratch.bases, scratch.lums, result(tx, ty), count);
     }

@@ -326,8 +326,8 @@ Error png_load(const uint8_t *data, size_t size, dib *result, Progress &progress
   return decode_rows(c, r, result, progress);
 }
 
-// zlib level 3: nearly the size of the default level at a fraction of the time.
-bool png_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
+bool png_save_with(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress,
+                   const PngDeflate &how)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
   const int bits = shape.bits;
@@ -343,7 +343,9 @@ bool png_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   ihdr.bit_depth = uint8_t(bits == 24 ? 8 : bits);
   ihdr.color_type = bits == 24 ? SPNG_COLOR_TYPE_TRUECOLOR : SPNG_COLOR_TYPE_INDEXED;
   if (spng_set_png_stream(c, write_out, &out) || spng_set_ihdr(c, &ihdr) ||
-      spng_set_option(c, SPNG_IMG_COMPRESSION_LEVEL, 3))
+      spng_set_option(c, SPNG_IMG_COMPRESSION_LEVEL, how.level))
+    return false;
+  if (bits == 24 && spng_set_option(c, SPNG_FILTER_CHOICE, how.filters))
     return false;
   if (bits <= 8) {
     spng_plte plte{};
@@ -377,6 +379,11 @@ bool png_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     progress.step(y + 1, height);
   }
   return rc == SPNG_EOI && !out.failed();
+}
+
+bool png_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
+{
+  return png_save_with(picture, shape, out, progress, PngDeflate{});
 }
 
 } // namespace bk3

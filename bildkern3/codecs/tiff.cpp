@@ -4,12 +4,19 @@
 // bits. libtiff's messages go to a per-file handler instead of stderr.
 #include "codecs/formats.h"
 
+#include <libdeflate.h>
 #include <tiffio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdarg>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace bk3 {
@@ -294,33 +301,161 @@ Error tiff_load(const uint8_t *data, size_t size, dib *result, Progress &progres
   return load_page(t.get(), file, result, progress);
 }
 
+namespace {
+
+// One strip's rows as TIFF stores them, top row first: 24-bit rows turned to RGB
+// with the horizontal predictor applied in the same pass (each byte less the same
+// channel of the pixel before), palette rows as they are.
+void strip_rows(const dib &picture, const PictureShape &shape, int64_t first, int64_t rows, uint8_t *out)
+{
+  const int64_t width = shape.width, height = shape.height;
+  const bool bottom_up = picture.pmi->bmiHeader.biHeight > 0;
+  const int64_t line = (width * shape.bits + 7) / 8;
+  for (int64_t y = first; y < first + rows; ++y, out += line) {
+    const uint8_t *s = picture.poi + (bottom_up ? height - 1 - y : y) * int64_t(picture.bytew);
+    if (shape.bits != 24) {
+      std::memcpy(out, s, size_t(line));
+      continue;
+    }
+    out[0] = s[2], out[1] = s[1], out[2] = s[0];
+    for (int64_t x = 1; x < width; ++x) {
+      const uint8_t *p = s + 3 * x;
+      uint8_t *d = out + 3 * x;
+      d[0] = uint8_t(p[2] - p[-1]);
+      d[1] = uint8_t(p[1] - p[-2]);
+      d[2] = uint8_t(p[0] - p[-3]);
+    }
+  }
+}
+
+// A strip's compressed bytes, at `at` in one block that has room for each strip's
+// worst case: allocated once, not per strip (mapping and unmapping blocks of this
+// size per strip costs more than compressing them at the fast levels).
+struct Compressed {
+  size_t at = 0;
+  size_t size = 0;
+};
+
+struct Free {
+  void operator()(uint8_t *p) const { std::free(p); }
+};
+using Block = std::unique_ptr<uint8_t[], Free>;
+
+struct FreeCompressor {
+  void operator()(libdeflate_compressor *c) const { libdeflate_free_compressor(c); }
+};
+
+// Every strip Deflate-compressed (zlib format, as TIFF wants it), by the calling
+// thread and, when asked, one helper taking strips from the same counter; only the
+// calling thread reports progress.
+bool compress_strips(const dib &picture, const PictureShape &shape, const TiffDeflate &how, int64_t rows_per_strip,
+                     std::vector<Compressed> &strips, Block &block, Progress &progress)
+{
+  const int64_t line = (int64_t(shape.width) * shape.bits + 7) / 8;
+  const int64_t count = int64_t(strips.size());
+  std::atomic<int64_t> next{0}, done{0};
+  std::atomic<bool> failed{false};
+  // libdeflate's bound for a full strip at this level, the room of every strip.
+  std::unique_ptr<libdeflate_compressor, FreeCompressor> sizing(libdeflate_alloc_compressor(how.level));
+  if (!sizing)
+    return false;
+  const size_t bound = libdeflate_zlib_compress_bound(sizing.get(), size_t(line * rows_per_strip));
+  sizing.reset();
+  if (bound > SIZE_MAX / strips.size())
+    return false;
+  block.reset(static_cast<uint8_t *>(std::malloc(bound * strips.size())));
+  if (!block)
+    return false;
+  auto work = [&](bool reports) {
+    try {
+      std::unique_ptr<libdeflate_compressor, FreeCompressor> c(libdeflate_alloc_compressor(how.level));
+      std::unique_ptr<uint8_t[]> raw(new uint8_t[size_t(line * rows_per_strip)]);
+      if (!c)
+        throw std::bad_alloc();
+      for (int64_t i; !failed && (i = next++) < count;) {
+        const int64_t first = i * rows_per_strip;
+        const int64_t rows = std::min<int64_t>(rows_per_strip, shape.height - first);
+        const size_t n = size_t(line * rows);
+        strip_rows(picture, shape, first, rows, raw.get());
+        Compressed &strip = strips[size_t(i)];
+        strip.at = size_t(i) * bound;
+        strip.size = libdeflate_zlib_compress(c.get(), raw.get(), n, block.get() + strip.at, bound);
+        if (strip.size == 0)
+          failed = true;
+        ++done;
+        if (reports)
+          progress.step(done, count);
+      }
+    } catch (const std::bad_alloc &) {
+      failed = true;
+    }
+  };
+  std::thread helper;
+  if (how.threads > 1 && count > 1) {
+    try {
+      helper = std::thread(work, false);
+    } catch (const std::system_error &) {
+      // no second thread: the calling one does it all
+    }
+  }
+  work(true);
+  if (helper.joinable())
+    helper.join();
+  progress.step(count, count);
+  return !failed;
+}
+
+int64_t rows_per_strip_of(const PictureShape &shape, int64_t strip_bytes)
+{
+  const int64_t line = (int64_t(shape.width) * shape.bits + 7) / 8;
+  return std::clamp<int64_t>(strip_bytes / line, 1, shape.height);
+}
+
+} // namespace
+
 // 24-bit pictures as RGB with Deflate and the horizontal predictor; palette pictures
-// keep their table and depth.
-bool tiff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
+// keep their table and depth. The strips are compressed here, not by libtiff, so the
+// predictor costs no extra pass and both cores share the work.
+bool tiff_save_with(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress,
+                    const TiffDeflate &how)
 {
   const BITMAPINFOHEADER &h = picture.pmi->bmiHeader;
   const int bits = shape.bits;
-  const int64_t width = shape.width;
-  const int64_t height = shape.height;
+  const int64_t rows_per_strip = rows_per_strip_of(shape, how.strip_bytes);
+  std::vector<Compressed> strips;
+  try {
+    strips.resize(size_t((shape.height + rows_per_strip - 1) / rows_per_strip));
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  Block block;
+  if (!compress_strips(picture, shape, how, rows_per_strip, strips, block, progress))
+    return false;
 
+  size_t total = 4096 + 16 * strips.size();
+  for (const Compressed &s : strips)
+    total += s.size;
   std::vector<uint8_t> bytes;
   MemoryFile file;
   file.buffer = &bytes;
+  try {
+    bytes.reserve(total);
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
   {
     Tiff t(open_memory(file, "w"));
     if (!t)
       return false;
     TIFF *tif = t.get();
-    const int samples = bits == 24 ? 3 : 1;
-    const int64_t line = (width * (bits == 24 ? 24 : bits) + 7) / 8;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width));
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height));
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(shape.width));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(shape.height));
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(bits == 24 ? 8 : bits));
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(samples));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(bits == 24 ? 3 : 1));
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(std::max<int64_t>(1, 65536 / line)));
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(rows_per_strip));
     if (bits == 24) {
       TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
       TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
@@ -340,17 +475,9 @@ bool tiff_save(const dib &picture, const PictureShape &shape, Writer &out, Progr
       TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(h.biXPelsPerMeter / 100.0));
       TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(h.biYPelsPerMeter / 100.0));
     }
-    std::vector<uint8_t> row(size_t(line) + 3);
-    for (int64_t y = 0; y < height; ++y) {
-      const uint8_t *src = picture.poi + (h.biHeight > 0 ? height - 1 - y : y) * int64_t(picture.bytew);
-      if (bits == 24) {
-        bgr_to_rgb_row(src, row.data(), width);
-      } else {
-        std::memcpy(row.data(), src, size_t(line));
-      }
-      if (TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) < 0)
+    for (size_t i = 0; i < strips.size(); ++i) {
+      if (TIFFWriteRawStrip(tif, uint32_t(i), block.get() + strips[i].at, tmsize_t(strips[i].size)) < 0)
         return false;
-      progress.step(y + 1, height);
     }
     if (!TIFFWriteDirectory(tif))
       return false;
@@ -358,6 +485,11 @@ bool tiff_save(const dib &picture, const PictureShape &shape, Writer &out, Progr
   if (file.failed)
     return false;
   return out.write(bytes.data(), bytes.size());
+}
+
+bool tiff_save(const dib &picture, const PictureShape &shape, Writer &out, Progress &progress)
+{
+  return tiff_save_with(picture, shape, out, progress, TiffDeflate{});
 }
 
 } // namespace bk3

@@ -89,6 +89,27 @@ TEST_P(RoundTrip, OutsideDecoderSeesTheSamePicture)
 INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip, ::testing::ValuesIn(cases),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// TIFF strips are compressed on two threads: a picture of several strips comes back
+// whole and in order, through our decoder and libtiff's own.
+TEST(TiffSave, PicturesOfSeveralStripsReadBack)
+{
+  const bool outside = have_tool("tifftopnm");
+  for (const int bits : {24, 8}) {
+    Picture source;
+    make_picture(source, bits == 24 ? Kind::colour : Kind::palette, bits, 1001, 301);
+    TempDir dir;
+    const std::string path = dir.file("strips.tif");
+    ASSERT_TRUE(save(source, path, BK3_FORMAT_TIFF));
+    Picture back;
+    open(back, path);
+    ASSERT_TRUE(back->poi) << error_text(back);
+    EXPECT_EQ(colours_of(back), colours_of(source)) << bits;
+    if (outside) {
+      EXPECT_EQ(decoded_by("tifftopnm", path), colours_of(source)) << bits;
+    }
+  }
+}
+
 // A quantised GIF keeps the look of a many-coloured picture: the dithered result
 // stays close, and libimagequant is asked for a full table.
 TEST(GifSave, QuantisesManyColoursToAtMost256)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <string>
 
 namespace {
@@ -179,20 +181,30 @@ TEST(HslPixels, ShortcutsEqualTheConversions)
                 ASSERT_EQ(Rgb(out[2], out[1], out[0]), Rgb(r, g, b)) << hue << " " << sat << " " << lum;
             }
         }
-    // Every colour there is.
+    // Every colour there is, one pixel at a time and as rows (the vector path; 65535
+    // pixels, so the rest after the last full vector goes the scalar way).
     const auto &table = hslpixels::luminanceTable();
-    for (int red = 0; red < 256; ++red)
-        for (int green = 0; green < 256; ++green)
-            for (int blue = 0; blue < 256; ++blue) {
-                const uint8_t bgr[3] = {uint8_t(blue), uint8_t(green), uint8_t(red)};
-                int h, s, l;
-                RGBToHSL(red, green, blue, h, s, l);
-                ASSERT_EQ(hslpixels::hslLuminance(table, bgr), l);
-                const hslpixels::Bgr base = hslpixels::baseOf(bgr);
-                int r, g, b;
-                HSLToRGB(h, s, 127, r, g, b);
-                ASSERT_EQ(Rgb(base.r, base.g, base.b), Rgb(r, g, b)) << red << " " << green << " " << blue;
-            }
+    const auto &bases = hslpixels::baseTables();
+    std::vector<uint8_t> row(3 * 65536);
+    std::vector<hslpixels::Bgr> rowBases(65536);
+    for (int red = 0; red < 256; ++red) {
+        for (int i = 0; i < 65536; ++i)
+            row[3 * i] = uint8_t(i), row[3 * i + 1] = uint8_t(i >> 8), row[3 * i + 2] = uint8_t(red);
+        hslpixels::basesOf(bases, row.data(), rowBases.data(), 65535);
+        rowBases[65535] = hslpixels::baseOf(bases, row.data() + 3 * 65535);
+        for (int i = 0; i < 65536; ++i) {
+            const int green = i >> 8, blue = i & 255;
+            const uint8_t *bgr = row.data() + 3 * i;
+            int h, s, l;
+            RGBToHSL(red, green, blue, h, s, l);
+            ASSERT_EQ(hslpixels::hslLuminance(table, bgr), l);
+            const hslpixels::Bgr base = hslpixels::baseOf(bgr), inRow = rowBases[size_t(i)];
+            int r, g, b;
+            HSLToRGB(h, s, 127, r, g, b);
+            ASSERT_EQ(Rgb(base.r, base.g, base.b), Rgb(r, g, b)) << red << " " << green << " " << blue;
+            ASSERT_EQ(Rgb(inRow.r, inRow.g, inRow.b), Rgb(r, g, b)) << red << " " << green << " " << blue;
+        }
+    }
 }
 
 } // namespace
