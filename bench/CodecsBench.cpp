@@ -225,6 +225,7 @@ void BM_Encode(benchmark::State &state)
       bytes += size;
       return true;
     }
+    bool replace(uint64_t, const void *, size_t) override { return true; }
   };
   const Format &f = formats[state.range(0)];
   state.SetLabel(f.ext);

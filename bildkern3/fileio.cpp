@@ -80,6 +80,24 @@ protected:
     return true;
   }
 
+  bool replace(uint64_t at, const void *data, size_t size) override
+  {
+    if (!flush())
+      return false;
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (size > 0) {
+      const ssize_t n = ::pwrite(fd_, p, size, off_t(at));
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0) {
+        error_ = n < 0 ? errno : EIO;
+        return false;
+      }
+      p += n, at += uint64_t(n), size -= size_t(n);
+    }
+    return true;
+  }
+
 private:
   bool write(const void *data, size_t size)
   {

@@ -73,9 +73,20 @@ public:
     return !failed_;
   }
   bool failed() const { return failed_; }
+  // Overwrites `size` bytes already written at offset `at` (a length that is known
+  // only at the end); false, and failed from then on, where the sink cannot.
+  bool rewrite(uint64_t at, const void *data, size_t size)
+  {
+    if (failed_)
+      return false;
+    if (!replace(at, data, size))
+      failed_ = true;
+    return !failed_;
+  }
 
 protected:
   virtual bool put(const void *data, size_t size) = 0;
+  virtual bool replace(uint64_t, const void *, size_t) { return false; }
 
 private:
   bool failed_ = false;

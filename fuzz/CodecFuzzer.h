@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace fuzzing {
@@ -35,6 +36,13 @@ protected:
   {
     const auto *p = static_cast<const uint8_t *>(data);
     bytes.insert(bytes.end(), p, p + size);
+    return true;
+  }
+  bool replace(uint64_t at, const void *data, size_t size) override
+  {
+    if (at > bytes.size() || size > bytes.size() - at)
+      return false;
+    std::memcpy(bytes.data() + at, data, size);
     return true;
   }
 };

@@ -1,17 +1,19 @@
-// Large pictures in two halves at once: the caller's thread does the upper half,
-// a second thread the lower one, on machines with two cores or more.
+// Large pictures on two threads, on machines with two cores or more: decoders in
+// two halves at once, encoders block by block as the file is written.
 #pragma once
 
 #include "fileio.h"
 #include "progress.h"
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
-#include <vector>
 
 namespace bk3 {
 
@@ -37,45 +39,120 @@ template <class Upper, class Lower> bool run_in_halves(Upper &&upper, Lower &&lo
 
 // Encodes rows 0 to height - 1 in file order with `encode(row, scratch, to)`, which
 // writes at most `most` bytes at `to` and returns their end, and writes them to
-// `out`. For a large picture the lower half is encoded into memory at the same
-// time on another thread, and written after the upper half; `make_scratch` gives
-// each thread its own working rows.
+// `out`; returns the number of bytes written, or -1 on failure. Rows go in blocks of
+// about a megabyte through a few buffers used again and again: fresh memory for a
+// whole encoded picture costs more in page faults than the encoding. For a large
+// picture a second thread encodes blocks too, while this one writes each block as
+// soon as it and those before it are done. `make_scratch` gives each thread its
+// own working rows.
 template <class MakeScratch, class Encode>
-bool encode_rows(int64_t height, size_t most, bool large, MakeScratch make_scratch, Encode encode, Writer &out,
-                 Progress &progress)
+int64_t encode_rows(int64_t height, size_t most, bool large, MakeScratch make_scratch, Encode encode, Writer &out,
+                    Progress &progress)
 {
-  auto scratch = make_scratch();
-  std::vector<uint8_t> packed(most);
-  const int64_t half = large && height >= 2 ? height / 2 : height;
-  std::unique_ptr<uint8_t[], FileData::Free> lower;
-  if (half < height) {
-    lower.reset(static_cast<uint8_t *>(std::malloc(size_t(height - half) * most)));
-    if (lower)
-      prefer_huge_pages(lower.get(), size_t(height - half) * most);
-  }
-  size_t lower_bytes = 0;
-  int64_t upper_rows = lower ? half : height;
-  const auto do_upper = [&] {
-    for (int64_t r = 0; r < upper_rows && !out.failed(); ++r) {
-      const uint8_t *end = encode(r, scratch, packed.data());
-      out.write(packed.data(), size_t(end - packed.data()));
-      progress.step(r + 1, upper_rows);
+  constexpr int slots = 4;
+  const int64_t block_rows = std::max<int64_t>(1, std::min<int64_t>(height, int64_t((size_t(1) << 20) / most)));
+  const int64_t blocks = (height + block_rows - 1) / block_rows;
+  const size_t block_bytes = size_t(block_rows) * most;
+  std::unique_ptr<uint8_t[], FileData::Free> room(static_cast<uint8_t *>(std::malloc(block_bytes * slots)));
+  if (!room)
+    return -1;
+  struct Slot {
+    int64_t block = -1; // encoded and not yet written
+    size_t bytes = 0;
+  } done[slots];
+  std::mutex lock;
+  std::condition_variable changed;
+  int64_t next_block = 0, next_written = 0;
+  bool stop = false;
+
+  // Takes the next block when its buffer is free; false when there is none to take.
+  const auto take = [&](std::unique_lock<std::mutex> &held, bool wait, int64_t &block) {
+    for (;;) {
+      if (stop || next_block >= blocks)
+        return false;
+      if (next_block - next_written < slots) {
+        block = next_block++;
+        return true;
+      }
+      if (!wait)
+        return false;
+      changed.wait(held);
     }
   };
-  if (lower) {
-    auto lower_scratch = make_scratch();
-    const auto do_lower = [&] {
-      uint8_t *to = lower.get();
-      for (int64_t r = half; r < height; ++r)
-        to = encode(r, lower_scratch, to);
-      lower_bytes = size_t(to - lower.get());
-    };
-    if (run_in_halves(do_upper, do_lower))
-      return out.write(lower.get(), lower_bytes);
-    upper_rows = height;
+  // The gauge moves only from this thread, and only upwards: rows it encodes may lie
+  // beyond blocks still to be written.
+  int64_t reported = 0;
+  const auto report = [&](int64_t rows) {
+    if (rows > reported)
+      progress.step(reported = rows, height);
+  };
+  const auto encode_block = [&](int64_t block, decltype(make_scratch()) &scratch, bool here) {
+    uint8_t *const from = room.get() + size_t(block % slots) * block_bytes;
+    uint8_t *to = from;
+    for (int64_t r = block * block_rows, last = std::min(height, r + block_rows); r < last; ++r) {
+      to = encode(r, scratch, to);
+      if (here)
+        report(r + 1);
+    }
+    return size_t(to - from);
+  };
+  const auto finish = [&](int64_t block, size_t bytes) {
+    Slot &s = done[block % slots];
+    s.block = block, s.bytes = bytes;
+    changed.notify_all();
+  };
+
+  auto scratch = make_scratch(), helper_scratch = make_scratch();
+  const auto helper = [&] {
+    std::unique_lock<std::mutex> held(lock);
+    int64_t block;
+    while (take(held, true, block)) {
+      held.unlock();
+      const size_t bytes = encode_block(block, helper_scratch, false);
+      held.lock();
+      finish(block, bytes);
+    }
+  };
+  std::thread worker;
+  if (large && blocks > 1 && std::thread::hardware_concurrency() >= 2) {
+    try {
+      worker = std::thread(helper);
+    } catch (const std::system_error &) {
+    }
   }
-  do_upper();
-  return !out.failed();
+
+  // This thread writes blocks in order, and encodes whenever the next one to write
+  // is not ready yet.
+  int64_t written = 0;
+  std::unique_lock<std::mutex> held(lock);
+  while (next_written < blocks && !stop) {
+    Slot &s = done[next_written % slots];
+    int64_t block;
+    if (s.block == next_written) {
+      const size_t bytes = s.bytes;
+      const uint8_t *from = room.get() + size_t(next_written % slots) * block_bytes;
+      held.unlock();
+      const bool ok = out.write(from, bytes);
+      written += int64_t(bytes);
+      report(std::min(height, (next_written + 1) * block_rows));
+      held.lock();
+      s.block = -1;
+      ++next_written;
+      stop = !ok;
+      changed.notify_all();
+    } else if (take(held, false, block)) {
+      held.unlock();
+      const size_t bytes = encode_block(block, scratch, true);
+      held.lock();
+      finish(block, bytes);
+    } else {
+      changed.wait(held);
+    }
+  }
+  held.unlock();
+  if (worker.joinable())
+    worker.join();
+  return stop || out.failed() ? -1 : written;
 }
 
 } // namespace bk3

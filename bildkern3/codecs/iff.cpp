@@ -444,9 +444,7 @@ uint8_t *pack_row(const uint8_t *src, size_t n, uint8_t *out)
 {
   size_t i = 0;
   while (i < n) {
-    size_t run = 1;
-    while (i + run < n && run < 128 && src[i + run] == src[i])
-      ++run;
+    const size_t run = same_run(src + i, std::min<size_t>(n - i, 128));
     if (run >= 3) {
       *out++ = uint8_t(1 - int(run));
       *out++ = src[i];
@@ -498,8 +496,6 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   const auto make_rows = [&] {
     return Rows{std::vector<uint8_t>(plane_row * size_t(bits)), std::vector<uint8_t>(bits == 24 ? 3 * size_t(width) : 0)};
   };
-  Rows rows = make_rows();
-  std::vector<uint8_t> packed(packed_row);
   // Splits picture row y (from the top) into its bitplanes: whole groups of eight
   // 24- or 8-bit pixels sixteen at a time, the rest eight pixels per transposition.
   const auto split = [&](int64_t y, Rows &work) {
@@ -542,55 +538,13 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     }
   };
 
-  // Packs rows [from, to) to `to_bytes`; returns the end.
-  const auto pack_rows = [&](int64_t from, int64_t to, Rows &work, uint8_t *to_bytes, Progress *report) {
-    for (int64_t y = from; y < to; ++y) {
-      split(y, work);
-      for (int p = 0; p < bits; ++p)
-        to_bytes = pack_row(work.planes.data() + size_t(p) * plane_row, plane_row, to_bytes);
-      if (report)
-        report->step(y + 1 - from, to - from);
-    }
-    return to_bytes;
-  };
-
-  // The body's length goes before it: the packed rows are kept, and written after
-  // the header, a large picture's two halves packed at once. Only when there is no
-  // room for them are they packed once to count.
-  const size_t most = packed_row * size_t(bits) * size_t(height);
-  std::unique_ptr<uint8_t[], FileData::Free> kept(static_cast<uint8_t *>(std::malloc(most)));
-  if (kept)
-    prefer_huge_pages(kept.get(), most);
-  uint64_t body = 0;
-  const int64_t half = width * height >= halves_from_pixels ? height / 2 : height;
-  const size_t lower_at = packed_row * size_t(bits) * size_t(half);
-  uint8_t *upper_end = kept.get(), *lower_end = kept.get() + lower_at;
-  bool in_halves = false;
-  if (kept && half < height) {
-    Rows lower_rows = make_rows();
-    in_halves = run_in_halves([&] { upper_end = pack_rows(0, half, rows, kept.get(), &progress); },
-                              [&] { lower_end = pack_rows(half, height, lower_rows, kept.get() + lower_at, nullptr); });
-    body = uint64_t(upper_end - kept.get()) + uint64_t(lower_end - (kept.get() + lower_at));
-  }
-  if (kept && !in_halves) {
-    upper_end = pack_rows(0, height, rows, kept.get(), &progress);
-    body = uint64_t(upper_end - kept.get());
-  }
-  for (int64_t y = 0; !kept && y < height; ++y) {
-    split(y, rows);
-    for (int p = 0; p < bits; ++p)
-      body += uint64_t(pack_row(rows.planes.data() + size_t(p) * plane_row, plane_row, packed.data()) - packed.data());
-    progress.step(y + 1, 2 * height);
-  }
+  // The body is written as it is packed, and the lengths before it, known only at
+  // the end, are written over then.
   const uint32_t entries = bits <= 8 ? 1u << bits : 0;
   const uint64_t cmap_bytes = 3 * entries; // even for every depth that has one
-  const uint64_t form = 4 + 8 + 20 + (entries ? 8 + cmap_bytes : 0) + 8 + body + (body & 1);
-  if (form > 0xFFFFFFFFu)
-    return false;
-
   std::vector<uint8_t> head;
   head.insert(head.end(), {'F', 'O', 'R', 'M'});
-  put_be32(head, uint32_t(form));
+  put_be32(head, 0);
   head.insert(head.end(), {'I', 'L', 'B', 'M', 'B', 'M', 'H', 'D'});
   put_be32(head, 20);
   put_be16(head, uint32_t(width)), put_be16(head, uint32_t(height));
@@ -607,24 +561,31 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
       head.insert(head.end(), {table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue});
   }
   head.insert(head.end(), {'B', 'O', 'D', 'Y'});
-  put_be32(head, uint32_t(body));
+  put_be32(head, 0);
   out.write(head.data(), head.size());
 
-  if (kept) {
-    out.write(kept.get(), size_t(upper_end - kept.get()));
-    if (in_halves)
-      out.write(kept.get() + lower_at, size_t(lower_end - (kept.get() + lower_at)));
-  }
-  for (int64_t y = 0; !kept && y < height && !out.failed(); ++y) {
-    split(y, rows);
-    for (int p = 0; p < bits; ++p) {
-      const uint8_t *end = pack_row(rows.planes.data() + size_t(p) * plane_row, plane_row, packed.data());
-      out.write(packed.data(), size_t(end - packed.data()));
-    }
-    progress.step(height + y + 1, 2 * height);
-  }
+  const auto encode = [&](int64_t y, Rows &work, uint8_t *to) {
+    split(y, work);
+    for (int p = 0; p < bits; ++p)
+      to = pack_row(work.planes.data() + size_t(p) * plane_row, plane_row, to);
+    return to;
+  };
+  const int64_t packed = encode_rows(height, packed_row * size_t(bits), width * height >= halves_from_pixels,
+                                     make_rows, encode, out, progress);
+  if (packed < 0)
+    return false;
+  const uint64_t body = uint64_t(packed);
+  const uint64_t form = head.size() - 8 + body + (body & 1);
+  if (form > 0xFFFFFFFFu)
+    return false;
   if (body & 1)
     out.u8(0);
+  std::vector<uint8_t> length;
+  put_be32(length, uint32_t(form));
+  out.rewrite(4, length.data(), 4);
+  length.clear();
+  put_be32(length, uint32_t(body));
+  out.rewrite(head.size() - 4, length.data(), 4);
   return !out.failed();
 }
 

@@ -400,9 +400,7 @@ uint8_t *pack_line(const uint8_t *src, size_t n, uint8_t *out)
     }
     if (i >= n)
       break;
-    size_t run = 1;
-    while (i + run < n && run < 63 && src[i + run] == src[i])
-      ++run;
+    const size_t run = same_run(src + i, std::min<size_t>(n - i, 63));
     if (run > 1 || (src[i] & 0xC0) == 0xC0)
       *out++ = uint8_t(0xC0 | run);
     *out++ = src[i];
@@ -469,7 +467,9 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
       to = pack_line(line.data() + q * line_bytes, size_t(line_bytes), to);
     return to;
   };
-  encode_rows(height, 2 * line_size + 16, width * height >= halves_from_pixels, make_line, encode, out, progress);
+  if (encode_rows(height, 2 * line_size + 16, width * height >= halves_from_pixels, make_line, encode, out, progress) <
+      0)
+    return false;
   if (bits == 8) {
     out.u8(0x0C);
     for (int i = 0; i < 256; ++i) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -73,6 +74,39 @@ inline unsigned repeats16(const uint8_t *p, size_t k)
     m |= unsigned(p[j] == p[j + k]) << j;
   return m;
 #endif
+}
+
+// How many of the `most` bytes from `p` on equal p[0] before the first that does
+// not; 16 at a time, for the run-length coders' long runs.
+inline size_t same_run(const uint8_t *p, size_t most)
+{
+  size_t run = 1;
+#if defined(__SSE2__)
+  const __m128i v = _mm_set1_epi8(char(p[0]));
+  while (run + 16 <= most) {
+    const unsigned equal =
+        unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + run)), v)));
+    if (equal != 0xFFFF)
+      return run + size_t(__builtin_ctz(~equal));
+    run += 16;
+  }
+#endif
+  while (run < most && p[run] == p[0])
+    ++run;
+  return run;
+}
+
+// The first bit from `p` on that is `value` in `bits`; bits beyond the words are clear.
+inline size_t next_bit(const std::vector<uint64_t> &bits, size_t p, bool value)
+{
+  size_t w = p / 64;
+  uint64_t word = (value ? bits[w] : ~bits[w]) & (~uint64_t(0) << (p % 64));
+  while (word == 0) {
+    if (++w == bits.size())
+      return w * 64;
+    word = value ? bits[w] : ~bits[w];
+  }
+  return w * 64 + size_t(__builtin_ctzll(word));
 }
 
 } // namespace bk3
