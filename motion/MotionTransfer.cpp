@@ -10,8 +10,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <cstdlib>
 #include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 using namespace hslpixels;
 
@@ -27,6 +33,13 @@ constexpr int kPaintedEdge = 24;
 double millisecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double processMs()
+{
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
 const uint8_t *pictureRow(const dib &picture, int y)
@@ -67,17 +80,6 @@ void predecessorPlane(const dib &predecessor, Plane &plane)
     });
 }
 
-// The predecessor's colour at (px, py), inside it, for the rule to take hue
-// and saturation from: the four pixels around mixed bilinearly in RGB, each
-// first brought to the middle luminance (its hue and saturation, which is all
-// the rule takes) and weighted by how far its luminance is from black or
-// white. Where the four lie on one side of mid grey, that is the hue and
-// saturation of the plain RGB mix; across mid grey the plain mix would turn a
-// dark and a light pixel of one colour into a greyer one, and on a textured
-// photograph a sub-pixel shift alone would wash out many colours. Near black
-// and white a pixel's bytes hardly tell its hue, and it counts for little.
-// Across the edge of a painted area only the pixels on the nearest pixel's side
-// count: a blend of two painted colours is a colour nobody painted.
 // The predecessor's rows and size, looked up once instead of per pixel.
 struct Rows {
     const uint8_t *top; // the top row
@@ -92,38 +94,104 @@ struct Rows {
     const uint8_t *row(int y) const { return top + y * step; }
 };
 
-Bgr sample(const Rows &predecessor, const ColourModel &model, BaseCache &cache, const LuminanceTable &table,
-           float px, float py)
+// A predecessor pixel as the sampling needs it: its hue and saturation as the
+// colour at the middle luminance (what ColourModel holds) and its weight,
+// 1 + its luminance's distance from black or white. Made once per pixel, so
+// the four pixels around each sample cost four loads, not four conversions.
+struct Weighted {
+    uint8_t b, g, r, weight;
+};
+
+// The predecessor, pixel by pixel, top row first. Its block is left
+// uninitialised and backed by large pages: it is written once and read
+// soon after, and page by page the faults would cost more than the filling.
+class WeightedModel {
+public:
+    bool build(const dib &picture);
+    const Weighted *row(int y) const { return pixels_.get() + size_t(y) * size_t(width_); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    struct Free {
+        void operator()(Weighted *p) const { std::free(p); }
+    };
+    std::unique_ptr<Weighted[], Free> pixels_;
+    int width_ = 0, height_ = 0;
+};
+
+bool WeightedModel::build(const dib &picture)
 {
-    const int width = predecessor.width, height = predecessor.height;
+    width_ = dibwidth(picture);
+    height_ = dibheight(picture);
+    constexpr size_t kLargePage = size_t(2) << 20;
+    const size_t bytes = (size_t(width_) * size_t(height_) * sizeof(Weighted) + kLargePage - 1) & ~(kLargePage - 1);
+    pixels_.reset(static_cast<Weighted *>(std::aligned_alloc(kLargePage, bytes)));
+    if (!pixels_)
+        return false;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    madvise(pixels_.get(), bytes, MADV_HUGEPAGE); // only advice: nothing changes where it is not available
+#endif
+    const LuminanceTable &table = luminanceTable();
+    const Rows rows(picture);
+    forRowBands(height_, bandRowsFor(3 * int64_t(width_), 65536), rowThreadsFor(height_, 3 * int64_t(width_), RowThreads::All),
+                Progress(), [&](int32_t first, int32_t end, int32_t) {
+                    // One cache per band: 112 KiB to clear, against the conversions of a band.
+                    auto cache = std::make_unique<BaseCache>();
+                    for (int y = first; y < end; ++y) {
+                        const uint8_t *p = rows.row(y);
+                        Weighted *out = pixels_.get() + size_t(y) * size_t(width_);
+                        for (int x = 0; x < width_; ++x, p += 3) {
+                            const Bgr base = (*cache)(p);
+                            const int lum = hslLuminance(table, p);
+                            out[x] = Weighted{base.b, base.g, base.r, uint8_t(1 + std::min(lum, 255 - lum))};
+                        }
+                    }
+                });
+    return true;
+}
+
+// The predecessor's colour at (px, py), inside it, for the rule to take hue
+// and saturation from: the four pixels around mixed bilinearly in RGB, each
+// first brought to the middle luminance (its hue and saturation, which is all
+// the rule takes) and weighted by how far its luminance is from black or
+// white. Where the four lie on one side of mid grey, that is the hue and
+// saturation of the plain RGB mix; across mid grey the plain mix would turn a
+// dark and a light pixel of one colour into a greyer one, and on a textured
+// photograph a sub-pixel shift alone would wash out many colours. Near black
+// and white a pixel's bytes hardly tell its hue, and it counts for little.
+// Across the edge of a painted area only the pixels on the nearest pixel's side
+// count: a blend of two painted colours is a colour nobody painted.
+Bgr sample(const WeightedModel &model, BaseCache &cache, float px, float py)
+{
+    const int width = model.width(), height = model.height();
     px = std::clamp(px, 0.0f, float(width - 1));
     py = std::clamp(py, 0.0f, float(height - 1));
     const int x0 = int(px), y0 = int(py);
     const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
     const float fx = px - float(x0), fy = py - float(y0);
-    const Bgr bases[4] = {model.row(y0)[x0], model.row(y0)[x1], model.row(y1)[x0], model.row(y1)[x1]};
-    const Bgr nearest = bases[(fx >= 0.5f ? 1 : 0) + (fy >= 0.5f ? 2 : 0)];
-    const auto apart = [&nearest](Bgr p) {
-        return std::max({std::abs(p.b - nearest.b), std::abs(p.g - nearest.g), std::abs(p.r - nearest.r)});
-    };
-    if (std::max({apart(bases[0]), apart(bases[1]), apart(bases[2]), apart(bases[3])}) == 0)
-        return nearest;
-    const uint8_t *a = predecessor.row(y0), *b = predecessor.row(y1);
-    const uint8_t *pixels[4] = {a + 3 * x0, a + 3 * x1, b + 3 * x0, b + 3 * x1};
+    const Weighted *a = model.row(y0), *b = model.row(y1);
+    const Weighted around[4] = {a[x0], a[x1], b[x0], b[x1]};
+    const Weighted nearest = around[(fx >= 0.5f ? 1 : 0) + (fy >= 0.5f ? 2 : 0)];
+    int apart[4], furthest = 0;
+    for (int i = 0; i < 4; ++i) {
+        apart[i] = std::max({std::abs(around[i].b - nearest.b), std::abs(around[i].g - nearest.g),
+                             std::abs(around[i].r - nearest.r)});
+        furthest = std::max(furthest, apart[i]);
+    }
+    if (furthest == 0)
+        return Bgr{nearest.b, nearest.g, nearest.r};
     const float areas[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
     float sums[3] = {0, 0, 0}, total = 0;
     for (int i = 0; i < 4; ++i) {
-        if (apart(bases[i]) > kPaintedEdge)
-            continue;
-        const int lum = hslLuminance(table, pixels[i]);
-        const float weight = areas[i] * float(1 + std::min(lum, 255 - lum));
-        sums[0] += weight * bases[i].b;
-        sums[1] += weight * bases[i].g;
-        sums[2] += weight * bases[i].r;
+        const float weight = apart[i] > kPaintedEdge ? 0.0f : areas[i] * float(around[i].weight);
+        sums[0] += weight * around[i].b;
+        sums[1] += weight * around[i].g;
+        sums[2] += weight * around[i].r;
         total += weight;
     }
     if (total <= 0)
-        return nearest;
+        return Bgr{nearest.b, nearest.g, nearest.r};
     const float scale = 1 / total;
     const uint8_t mixed[3] = {uint8_t(sums[0] * scale + 0.5f), uint8_t(sums[1] * scale + 0.5f),
                               uint8_t(sums[2] * scale + 0.5f)};
@@ -155,8 +223,7 @@ struct Warp {
     const dib &di;
     dib &outdi;
     const RowTable &rows;
-    const dib &predecessor;
-    const ColourModel &model; // the predecessor's hue and saturation, pixel by pixel
+    const WeightedModel &model; // the predecessor's hue and saturation, pixel by pixel
     const MotionField &field;
     const ColumnMap &columns;
     MotionMask *mask;
@@ -174,10 +241,8 @@ struct Warp {
 void Warp::rows_(int first, int end, Scratch &scratch) const
 {
     const int width = dibwidth(di);
-    const Rows before(predecessor);
-    const int predWidth = before.width, predHeight = before.height;
+    const int predWidth = model.width(), predHeight = model.height();
     const LuminanceTerms &terms = kLuminanceTerms;
-    const LuminanceTable &table = luminanceTable();
     const int fieldWidth = field.width;
     const int right = std::min(1, fieldWidth - 1);
     std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
@@ -220,9 +285,10 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
                 const bool trusted = inside && overlapRow && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
                 writes[i] = true;
                 if (trusted) {
-                    bases[i] = sample(before, model, cache, table, px, py);
+                    bases[i] = sample(model, cache, px, py);
                 } else if (overlapRow && x < predWidth) {
-                    bases[i] = model.row(y)[x];
+                    const Weighted &own = model.row(y)[x];
+                    bases[i] = Bgr{own.b, own.g, own.r};
                 } else {
                     writes[i] = writesAll = false;
                     bases[i] = Bgr{0, 0, 0};
@@ -263,12 +329,13 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
         || dibwidth(predecessor) <= 0 || dibheight(predecessor) <= 0)
         return false;
     const auto start = std::chrono::steady_clock::now();
+    const double startCpu = processMs();
     const int width = dibwidth(di), height = dibheight(di);
     reportProgress(progress, 0);
 
     Plane current, before;
     MotionField field;
-    ColourModel model;
+    WeightedModel model;
     ColumnMap columns;
     try {
         current.width = before.width = width;
@@ -295,13 +362,14 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
         mask->width = width;
         mask->height = height;
     }
-    const double flowMs = millisecondsSince(start);
+    const double flowMs = millisecondsSince(start), flowCpuMs = processMs() - startCpu;
     reportProgress(progress, kFlowPercent);
 
     const auto warpStart = std::chrono::steady_clock::now();
+    const double warpStartCpu = processMs();
     if (!model.build(predecessor))
         return false;
-    const Warp warp{di, outdi, rows, predecessor, model, field, columns, mask};
+    const Warp warp{di, outdi, rows, model, field, columns, mask};
     const Progress rest = [&progress](int32_t percent) {
         reportProgress(progress, kFlowPercent + percent * (100 - kFlowPercent) / 100);
     };
@@ -321,7 +389,9 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
                 [&warp, &scratch](int32_t first, int32_t end, int32_t slot) { warp.rows_(first, end, *scratch[size_t(slot)]); });
     if (times) {
         times->flowMs = flowMs;
+        times->flowCpuMs = flowCpuMs;
         times->warpMs = millisecondsSince(warpStart);
+        times->warpCpuMs = processMs() - warpStartCpu;
     }
     return true;
 }
