@@ -151,7 +151,42 @@ bool WeightedModel::build(const dib &picture)
     return true;
 }
 
-// The predecessor's colour at (px, py), inside it, for the rule to take hue
+// The samples of a run of pixels, corner by corner (top left, top right,
+// bottom left, bottom right), laid out so that the mixing runs in vector lanes.
+struct Samples {
+    int count = 0;
+    int pixel[kChunk];                            // which pixel of the run
+    uint8_t b[4][kChunk], g[4][kChunk], r[4][kChunk], weight[4][kChunk];
+    float fx[kChunk], fy[kChunk];                 // where between the corners
+    uint8_t mixed[3][kChunk], nearest[3][kChunk]; // blue, green, red
+    uint8_t asIs[kChunk]; // 1: the nearest pixel's colour is the sample
+
+    // Queues the sample at (px, py) for pixel `i` of the run.
+    void add(const WeightedModel &model, int i, float px, float py)
+    {
+        const int width = model.width(), height = model.height();
+        px = std::clamp(px, 0.0f, float(width - 1));
+        py = std::clamp(py, 0.0f, float(height - 1));
+        const int x0 = int(px), y0 = int(py);
+        const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
+        const Weighted *top = model.row(y0), *bottom = model.row(y1);
+        const Weighted around[4] = {top[x0], top[x1], bottom[x0], bottom[x1]};
+        const int j = count++;
+        pixel[j] = i;
+        fx[j] = px - float(x0);
+        fy[j] = py - float(y0);
+        for (int k = 0; k < 4; ++k) {
+            b[k][j] = around[k].b;
+            g[k][j] = around[k].g;
+            r[k][j] = around[k].r;
+            weight[k][j] = around[k].weight;
+        }
+    }
+
+    void mix();
+};
+
+// Each sample: the predecessor's colour at its place, for the rule to take hue
 // and saturation from: the four pixels around mixed bilinearly in RGB, each
 // first brought to the middle luminance (its hue and saturation, which is all
 // the rule takes) and weighted by how far its luminance is from black or
@@ -162,40 +197,46 @@ bool WeightedModel::build(const dib &picture)
 // and white a pixel's bytes hardly tell its hue, and it counts for little.
 // Across the edge of a painted area only the pixels on the nearest pixel's side
 // count: a blend of two painted colours is a colour nobody painted.
-Bgr sample(const WeightedModel &model, BaseCache &cache, float px, float py)
+void Samples::mix()
 {
-    const int width = model.width(), height = model.height();
-    px = std::clamp(px, 0.0f, float(width - 1));
-    py = std::clamp(py, 0.0f, float(height - 1));
-    const int x0 = int(px), y0 = int(py);
-    const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
-    const float fx = px - float(x0), fy = py - float(y0);
-    const Weighted *a = model.row(y0), *b = model.row(y1);
-    const Weighted around[4] = {a[x0], a[x1], b[x0], b[x1]};
-    const Weighted nearest = around[(fx >= 0.5f ? 1 : 0) + (fy >= 0.5f ? 2 : 0)];
-    int apart[4], furthest = 0;
-    for (int i = 0; i < 4; ++i) {
-        apart[i] = std::max({std::abs(around[i].b - nearest.b), std::abs(around[i].g - nearest.g),
-                             std::abs(around[i].r - nearest.r)});
-        furthest = std::max(furthest, apart[i]);
+    // In floats (the bytes are whole numbers, which floats hold exactly) and
+    // choosing by multiplying with 0 or 1: the loop runs in vector lanes.
+    const int n = count;
+    for (int j = 0; j < n; ++j) {
+        const float x = fx[j], y = fy[j];
+        const float right = float(x >= 0.5f), down = float(y >= 0.5f);
+        const auto nearer = [j, right, down](const uint8_t (&c)[4][kChunk]) {
+            const float c0 = c[0][j], c1 = c[1][j], c2 = c[2][j], c3 = c[3][j];
+            const float top = c0 + right * (c1 - c0), bottom = c2 + right * (c3 - c2);
+            return top + down * (bottom - top);
+        };
+        const float nb = nearer(b), ng = nearer(g), nr = nearer(r);
+        float sb = 0, sg = 0, sr = 0, total = 0, furthest = 0;
+        const auto add = [&](int k, float area) {
+            const float cb = b[k][j], cg = g[k][j], cr = r[k][j];
+            const float db = std::fabs(cb - nb), dg = std::fabs(cg - ng), dr = std::fabs(cr - nr);
+            const float apart = std::max(std::max(db, dg), dr);
+            furthest = std::max(furthest, apart);
+            const float w = float(apart <= float(kPaintedEdge)) * area * float(weight[k][j]);
+            sb += w * cb;
+            sg += w * cg;
+            sr += w * cr;
+            total += w;
+        };
+        add(0, (1 - x) * (1 - y));
+        add(1, x * (1 - y));
+        add(2, (1 - x) * y);
+        add(3, x * y);
+        const float none = float(total <= 0);
+        const float scale = 1 / (total + none);
+        mixed[0][j] = uint8_t(int(sb * scale + 0.5f));
+        mixed[1][j] = uint8_t(int(sg * scale + 0.5f));
+        mixed[2][j] = uint8_t(int(sr * scale + 0.5f));
+        nearest[0][j] = uint8_t(int(nb));
+        nearest[1][j] = uint8_t(int(ng));
+        nearest[2][j] = uint8_t(int(nr));
+        asIs[j] = uint8_t(int(float(furthest == 0) + none) != 0);
     }
-    if (furthest == 0)
-        return Bgr{nearest.b, nearest.g, nearest.r};
-    const float areas[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
-    float sums[3] = {0, 0, 0}, total = 0;
-    for (int i = 0; i < 4; ++i) {
-        const float weight = apart[i] > kPaintedEdge ? 0.0f : areas[i] * float(around[i].weight);
-        sums[0] += weight * around[i].b;
-        sums[1] += weight * around[i].g;
-        sums[2] += weight * around[i].r;
-        total += weight;
-    }
-    if (total <= 0)
-        return Bgr{nearest.b, nearest.g, nearest.r};
-    const float scale = 1 / total;
-    const uint8_t mixed[3] = {uint8_t(sums[0] * scale + 0.5f), uint8_t(sums[1] * scale + 0.5f),
-                              uint8_t(sums[2] * scale + 0.5f)};
-    return cache(mixed);
 }
 
 // Where each full-size column lies among the reduced columns.
@@ -232,6 +273,7 @@ struct Warp {
     // (a fresh cache per band would convert them all again) and a row of motion.
     struct Scratch {
         BaseCache cache;
+        Samples samples;
         std::vector<float> dx, dy;
     };
 
@@ -247,6 +289,7 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
     const int right = std::min(1, fieldWidth - 1);
     std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
     BaseCache &cache = scratch.cache;
+    Samples &samples = scratch.samples;
     Bgr bases[kChunk];
     bool writes[kChunk];
     uint8_t lums[3 * kChunk];
@@ -271,6 +314,7 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
         for (int x0 = 0; x0 < width; x0 += kChunk) {
             const int count = std::min(kChunk, width - x0);
             bool writesAll = true;
+            samples.count = 0;
             for (int i = 0; i < count; ++i) {
                 const int x = x0 + i;
                 const int left = columns.left[size_t(x)];
@@ -285,7 +329,7 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
                 const bool trusted = inside && overlapRow && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
                 writes[i] = true;
                 if (trusted) {
-                    bases[i] = sample(model, cache, px, py);
+                    samples.add(model, i, px, py);
                 } else if (overlapRow && x < predWidth) {
                     const Weighted &own = model.row(y)[x];
                     bases[i] = Bgr{own.b, own.g, own.r};
@@ -298,6 +342,16 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
                 const uint8_t *p = s + 3 * size_t(x);
                 lums[3 * i] = lums[3 * i + 1] = lums[3 * i + 2]
                     = uint8_t(terms.blue[p[0]] + terms.green[p[1]] + terms.red[p[2]]);
+            }
+            samples.mix();
+            for (int j = 0; j < samples.count; ++j) {
+                const int n = samples.pixel[j];
+                if (samples.asIs[j]) {
+                    bases[n] = Bgr{samples.nearest[0][j], samples.nearest[1][j], samples.nearest[2][j]};
+                } else {
+                    const uint8_t mixed[3] = {samples.mixed[0][j], samples.mixed[1][j], samples.mixed[2][j]};
+                    bases[n] = cache(mixed);
+                }
             }
             uint8_t *out = d + 3 * size_t(x0);
             if (writesAll) {
