@@ -14,6 +14,8 @@
 #include <memory>
 #include <cstdlib>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -136,13 +138,12 @@ bool WeightedModel::build(const dib &picture)
     const Rows rows(picture);
     forRowBands(height_, bandRowsFor(3 * int64_t(width_), 65536), rowThreadsFor(height_, 3 * int64_t(width_), RowThreads::All),
                 Progress(), [&](int32_t first, int32_t end, int32_t) {
-                    // One cache per band: 112 KiB to clear, against the conversions of a band.
-                    auto cache = std::make_unique<BaseCache>();
+                    BaseCache cache; // per band: 112 KiB to clear, against the conversions of a band
                     for (int y = first; y < end; ++y) {
                         const uint8_t *p = rows.row(y);
                         Weighted *out = pixels_.get() + size_t(y) * size_t(width_);
                         for (int x = 0; x < width_; ++x, p += 3) {
-                            const Bgr base = (*cache)(p);
+                            const Bgr base = cache(p);
                             const int lum = hslLuminance(table, p);
                             out[x] = Weighted{base.b, base.g, base.r, uint8_t(1 + std::min(lum, 255 - lum))};
                         }
@@ -403,7 +404,25 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
     }
     currentPlane(di, rows, current);
     predecessorPlane(predecessor, before);
-    if (!EstimateMotion(current, before, field, progress, kFlowPercent))
+    // The predecessor's colours are read while the motion is estimated: the
+    // estimate keeps a core busy only as long as its longer direction takes.
+    bool modelBuilt = false;
+    std::thread reader;
+    try {
+        reader = std::thread([&] {
+            try {
+                modelBuilt = model.build(predecessor);
+            } catch (const std::bad_alloc &) {
+                modelBuilt = false;
+            }
+        });
+    } catch (const std::system_error &) {
+        modelBuilt = model.build(predecessor); // no thread to be had
+    }
+    const bool estimated = EstimateMotion(current, before, field, progress, kFlowPercent);
+    if (reader.joinable())
+        reader.join();
+    if (!estimated || !modelBuilt)
         return false;
     try {
         columns = columnMap(width, field);
@@ -421,8 +440,6 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
 
     const auto warpStart = std::chrono::steady_clock::now();
     const double warpStartCpu = processMs();
-    if (!model.build(predecessor))
-        return false;
     const Warp warp{di, outdi, rows, model, field, columns, mask};
     const Progress rest = [&progress](int32_t percent) {
         reportProgress(progress, kFlowPercent + percent * (100 - kFlowPercent) / 100);

@@ -23,7 +23,8 @@ struct MotionMask {
 // of all of the process's threads over the same stretch (the steadier figure
 // on a machine shared with other work).
 struct MotionTimes {
-    double flowMs = 0, flowCpuMs = 0; // luminances, reduced copies, motion estimate and its checks
+    double flowMs = 0, flowCpuMs = 0; // luminances, reduced copies, motion estimate and its checks,
+                                      // and meanwhile reading the predecessor's colours
     double warpMs = 0, warpCpuMs = 0; // sampling the predecessor and colouring, full size
 };
 
