@@ -7,6 +7,7 @@
 #include "ParallelRows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -49,36 +50,80 @@ const uint8_t *pictureRow(const dib &picture, int y)
     return picture.poi + size_t(dibheight(picture) - 1 - y) * size_t(picture.bytew);
 }
 
-// The colourising luminance of each pixel of `di`.
-void currentPlane(const dib &di, const RowTable &rows, Plane &plane)
+// `plane` := the luminances that lumRow(y, row) writes for the rows of a
+// width x height picture, averaged over boxes of `box` x `box` pixels (fewer
+// at the right and bottom edges). The motion is estimated on a reduced copy
+// anyway; reducing while reading never fills a full-size plane. False when
+// memory runs out.
+template <class LumRow>
+bool boxPlane(int width, int height, int box, Plane &plane, const LumRow &lumRow)
+{
+    try {
+        plane.width = (width + box - 1) / box;
+        plane.height = (height + box - 1) / box;
+        plane.pixels.resize(size_t(plane.width) * size_t(plane.height));
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    std::atomic<bool> failed{false};
+    parallelRows(plane.height, [&](int first, int end) {
+        std::vector<uint8_t> row;
+        std::vector<uint32_t> sums;
+        try {
+            row.resize(size_t(width));
+            sums.resize(size_t(plane.width));
+        } catch (const std::bad_alloc &) {
+            failed = true;
+            return;
+        }
+        for (int ry = first; ry < end; ++ry) {
+            std::fill(sums.begin(), sums.end(), 0u);
+            const int top = ry * box, bottom = std::min(height, top + box);
+            for (int y = top; y < bottom; ++y) {
+                lumRow(y, row.data());
+                for (int rx = 0, x = 0; rx < plane.width; ++rx) {
+                    uint32_t sum = 0;
+                    for (const int right = std::min(width, x + box); x < right; ++x)
+                        sum += row[size_t(x)];
+                    sums[size_t(rx)] += sum;
+                }
+            }
+            uint8_t *out = plane.pixels.data() + size_t(ry) * size_t(plane.width);
+            for (int rx = 0; rx < plane.width; ++rx) {
+                const uint32_t count = uint32_t((std::min(width, (rx + 1) * box) - rx * box) * (bottom - top));
+                out[rx] = uint8_t((sums[size_t(rx)] + count / 2) / count);
+            }
+        }
+    }, 8);
+    return !failed;
+}
+
+// The colourising luminance of `di`, reduced by `box`.
+bool currentPlane(const dib &di, const RowTable &rows, int box, Plane &plane)
 {
     const LuminanceTerms &terms = kLuminanceTerms;
-    parallelRows(plane.height, [&](int first, int end) {
-        for (int y = first; y < end; ++y) {
-            const uint8_t *s = di.poi + rows[size_t(y)];
-            uint8_t *l = plane.pixels.data() + size_t(y) * size_t(plane.width);
-            for (int x = 0; x < plane.width; ++x, s += 3)
-                l[x] = uint8_t(terms.blue[s[0]] + terms.green[s[1]] + terms.red[s[2]]);
-        }
+    const int width = dibwidth(di);
+    return boxPlane(width, dibheight(di), box, plane, [&](int y, uint8_t *l) {
+        const uint8_t *s = di.poi + rows[size_t(y)];
+        for (int x = 0; x < width; ++x, s += 3)
+            l[x] = uint8_t(terms.blue[s[0]] + terms.green[s[1]] + terms.red[s[2]]);
     });
 }
 
 // The luminance the predecessor's colours were made at (the HSL luminance of
-// a coloured pixel), on the current frame's plane: the predecessor at the
-// top-left, its last column and row repeated where it is smaller.
-void predecessorPlane(const dib &predecessor, Plane &plane)
+// a coloured pixel), on a plane of the current frame's size reduced by `box`:
+// the predecessor at the top-left, its last column and row repeated where it
+// is smaller.
+bool predecessorPlane(const dib &predecessor, int fullWidth, int fullHeight, int box, Plane &plane)
 {
     const LuminanceTable &table = luminanceTable();
-    const int width = std::min(plane.width, dibwidth(predecessor));
-    const int height = std::min(plane.height, dibheight(predecessor));
-    parallelRows(plane.height, [&](int first, int end) {
-        for (int y = first; y < end; ++y) {
-            const uint8_t *s = pictureRow(predecessor, std::min(y, height - 1));
-            uint8_t *l = plane.pixels.data() + size_t(y) * size_t(plane.width);
-            for (int x = 0; x < width; ++x, s += 3)
-                l[x] = uint8_t(hslLuminance(table, s));
-            std::memset(l + width, l[width - 1], size_t(plane.width - width));
-        }
+    const int width = std::min(fullWidth, dibwidth(predecessor));
+    const int height = std::min(fullHeight, dibheight(predecessor));
+    return boxPlane(fullWidth, fullHeight, box, plane, [&](int y, uint8_t *l) {
+        const uint8_t *s = pictureRow(predecessor, std::min(y, height - 1));
+        for (int x = 0; x < width; ++x, s += 3)
+            l[x] = uint8_t(hslLuminance(table, s));
+        std::memset(l + width, l[width - 1], size_t(fullWidth - width));
     });
 }
 
@@ -393,17 +438,16 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
     WeightedModel model;
     ColumnMap columns;
     try {
-        current.width = before.width = width;
-        current.height = before.height = height;
-        current.pixels.resize(size_t(width) * size_t(height));
-        before.pixels.resize(current.pixels.size());
         if (mask)
-            mask->untrusted.resize(current.pixels.size());
+            mask->untrusted.resize(size_t(width) * size_t(height));
     } catch (const std::bad_alloc &) {
         return false;
     }
-    currentPlane(di, rows, current);
-    predecessorPlane(predecessor, before);
+    // Whole boxes of pixels per reduced pixel as far as they go; the estimate
+    // reduces the rest of the way.
+    const int box = std::max(1, std::max(width, height) / kMotionSide);
+    if (!currentPlane(di, rows, box, current) || !predecessorPlane(predecessor, width, height, box, before))
+        return false;
     // The predecessor's colours are read while the motion is estimated: the
     // estimate keeps a core busy only as long as its longer direction takes.
     bool modelBuilt = false;
@@ -420,6 +464,8 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
         modelBuilt = model.build(predecessor); // no thread to be had
     }
     const bool estimated = EstimateMotion(current, before, field, progress, kFlowPercent);
+    field.scaleX *= box;
+    field.scaleY *= box;
     if (reader.joinable())
         reader.join();
     if (!estimated || !modelBuilt)
