@@ -98,7 +98,7 @@ void BM_MotionTransfer(benchmark::State &state)
     Picture out = copyOf(s.current);
     const RowTable rows = rowTableOf(s.current);
     MotionMask mask;
-    double flow = 0, warp = 0;
+    double flow = 0, warp = 0, flowCpu = 0, warpCpu = 0;
     const double start = processMs();
     for (auto _ : state) {
         MotionTimes times;
@@ -106,9 +106,13 @@ void BM_MotionTransfer(benchmark::State &state)
             state.SkipWithError("no memory");
         flow += times.flowMs;
         warp += times.warpMs;
+        flowCpu += times.flowCpuMs;
+        warpCpu += times.warpCpuMs;
     }
     state.counters["flow_ms"] = flow / double(state.iterations());
     state.counters["warp_ms"] = warp / double(state.iterations());
+    state.counters["flow_cpu_ms"] = flowCpu / double(state.iterations());
+    state.counters["warp_cpu_ms"] = warpCpu / double(state.iterations());
     state.counters["all_threads_cpu_ms"] = (processMs() - start) / double(state.iterations());
 }
 

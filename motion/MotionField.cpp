@@ -1,11 +1,16 @@
 #include "MotionField.h"
 
+#include "ParallelRows.h"
+
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/video/tracking.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 
 namespace {
@@ -30,12 +35,63 @@ cv::Mat reduced(const Plane &plane, int width, int height)
     return small;
 }
 
-cv::Mat flowBetween(const cv::Mat &from, const cv::Mat &to, int preset)
+// The settings of the estimate in one direction.
+struct Effort {
+    int stride, descentSteps, refinements;
+};
+
+// The motion the colours follow: the medium preset as it is. The fast preset
+// (a coarser finest level) costs half as much but blurs moving edges so far
+// that a moving subject loses a per cent of its colours.
+constexpr Effort kForward{3, 25, 5};
+// The motion back only checks the one forward: with sparser patches, fewer
+// descent steps and no smoothing it finds the same motion on content that
+// moved and the same disagreement where content appeared, at a third of the cost.
+constexpr Effort kBackward{4, 12, 0};
+
+cv::Mat flowBetween(const cv::Mat &from, const cv::Mat &to, const Effort &effort)
 {
-    cv::Ptr<cv::DISOpticalFlow> dis = cv::DISOpticalFlow::create(preset);
+    cv::Ptr<cv::DISOpticalFlow> dis = cv::DISOpticalFlow::create(cv::DISOpticalFlow::PRESET_MEDIUM);
+    dis->setPatchStride(effort.stride);
+    dis->setGradientDescentIterations(effort.descentSteps);
+    dis->setVariationalRefinementIterations(effort.refinements);
     cv::Mat flow;
     dis->calc(from, to, flow);
     return flow;
+}
+
+// Both directions at once, the forward one on a second thread. The estimate
+// propagates motion along stripes of the picture, one stripe per OpenCV
+// thread, so its result depends on that count: fixed at one, the motion is the
+// same on every machine, and the two directions keep two cores busy without
+// waiting for each other stripe by stripe.
+void flowsBetween(const cv::Mat &now, const cv::Mat &before, cv::Mat &forward, cv::Mat &backward)
+{
+    cv::setNumThreads(1);
+    std::exception_ptr failure;
+    std::thread helper;
+    try {
+        helper = std::thread([&] {
+            try {
+                forward = flowBetween(now, before, kForward);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error &) {
+        forward = flowBetween(now, before, kForward); // no thread to be had
+    }
+    try {
+        backward = flowBetween(before, now, kBackward);
+    } catch (...) {
+        if (helper.joinable())
+            helper.join();
+        throw;
+    }
+    if (helper.joinable())
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 // The plane at (x, y), bilinear; (x, y) inside the plane.
@@ -78,8 +134,8 @@ void repairMotion(cv::Mat &marks, const cv::Mat &current, const cv::Mat &predece
     static const int kSteps[] = {2, 4, 7, 11};
     static const int kDirections[8][2] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
     const cv::Mat checked = marks.clone();
-    cv::parallel_for_(cv::Range(0, height), [&](const cv::Range &range) {
-        for (int y = range.start; y < range.end; ++y)
+    parallelRows(height, [&](int first, int end) {
+        for (int y = first; y < end; ++y)
             for (int x = 0; x < width; ++x) {
                 if (!checked.at<uint8_t>(y, x))
                     continue;
@@ -112,8 +168,8 @@ void checkMotion(const cv::Mat &forward, const cv::Mat &backward, const cv::Mat 
 {
     const int width = field.width, height = field.height;
     cv::Mat marks(height, width, CV_8UC1, cv::Scalar(0));
-    cv::parallel_for_(cv::Range(0, height), [&](const cv::Range &range) {
-        for (int y = range.start; y < range.end; ++y) {
+    parallelRows(height, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
             const cv::Vec2f *f = forward.ptr<cv::Vec2f>(y);
             const uint8_t *c = current.ptr<uint8_t>(y);
             uint8_t *m = marks.ptr<uint8_t>(y);
@@ -134,8 +190,8 @@ void checkMotion(const cv::Mat &forward, const cv::Mat &backward, const cv::Mat 
     cv::Mat widened;
     cv::dilate(marks, widened, cv::Mat::ones(3, 3, CV_8UC1));
     // The widening spares the pixels whose own surroundings match.
-    cv::parallel_for_(cv::Range(0, height), [&](const cv::Range &range) {
-        for (int y = range.start; y < range.end; ++y)
+    parallelRows(height, [&](int first, int end) {
+        for (int y = first; y < end; ++y)
             for (int x = 0; x < width; ++x) {
                 const size_t p = size_t(y) * size_t(width) + size_t(x);
                 if (widened.at<uint8_t>(y, x) && !marks.at<uint8_t>(y, x)
@@ -169,11 +225,8 @@ bool EstimateMotion(const Plane &current, const Plane &predecessor, MotionField 
         }
         const cv::Mat now = reduced(current, field.width, field.height);
         const cv::Mat before = reduced(predecessor, field.width, field.height);
-        // The medium preset: the fast one costs half as much but blurs moving
-        // edges so far that a moving subject loses a per cent of its colours.
-        const cv::Mat forward = flowBetween(now, before, cv::DISOpticalFlow::PRESET_MEDIUM);
-        reportProgress(progress, upTo * 2 / 5);
-        const cv::Mat backward = flowBetween(before, now, cv::DISOpticalFlow::PRESET_MEDIUM);
+        cv::Mat forward, backward;
+        flowsBetween(now, before, forward, backward);
         reportProgress(progress, upTo * 4 / 5);
 
         field.dx.resize(count);

@@ -7,11 +7,20 @@
 #include "ParallelRows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <cstdlib>
 #include <new>
+#include <system_error>
+#include <thread>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 using namespace hslpixels;
 
@@ -29,55 +38,95 @@ double millisecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
+double processMs()
+{
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
 const uint8_t *pictureRow(const dib &picture, int y)
 {
     return picture.poi + size_t(dibheight(picture) - 1 - y) * size_t(picture.bytew);
 }
 
-// The colourising luminance of each pixel of `di`.
-void currentPlane(const dib &di, const RowTable &rows, Plane &plane)
+// `plane` := the luminances that lumRow(y, row) writes for the rows of a
+// width x height picture, averaged over boxes of `box` x `box` pixels (fewer
+// at the right and bottom edges). The motion is estimated on a reduced copy
+// anyway; reducing while reading never fills a full-size plane. False when
+// memory runs out.
+template <class LumRow>
+bool boxPlane(int width, int height, int box, Plane &plane, const LumRow &lumRow)
+{
+    try {
+        plane.width = (width + box - 1) / box;
+        plane.height = (height + box - 1) / box;
+        plane.pixels.resize(size_t(plane.width) * size_t(plane.height));
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    std::atomic<bool> failed{false};
+    parallelRows(plane.height, [&](int first, int end) {
+        std::vector<uint8_t> row;
+        std::vector<uint32_t> sums;
+        try {
+            row.resize(size_t(width));
+            sums.resize(size_t(plane.width));
+        } catch (const std::bad_alloc &) {
+            failed = true;
+            return;
+        }
+        for (int ry = first; ry < end; ++ry) {
+            std::fill(sums.begin(), sums.end(), 0u);
+            const int top = ry * box, bottom = std::min(height, top + box);
+            for (int y = top; y < bottom; ++y) {
+                lumRow(y, row.data());
+                for (int rx = 0, x = 0; rx < plane.width; ++rx) {
+                    uint32_t sum = 0;
+                    for (const int right = std::min(width, x + box); x < right; ++x)
+                        sum += row[size_t(x)];
+                    sums[size_t(rx)] += sum;
+                }
+            }
+            uint8_t *out = plane.pixels.data() + size_t(ry) * size_t(plane.width);
+            for (int rx = 0; rx < plane.width; ++rx) {
+                const uint32_t count = uint32_t((std::min(width, (rx + 1) * box) - rx * box) * (bottom - top));
+                out[rx] = uint8_t((sums[size_t(rx)] + count / 2) / count);
+            }
+        }
+    }, 8);
+    return !failed;
+}
+
+// The colourising luminance of `di`, reduced by `box`.
+bool currentPlane(const dib &di, const RowTable &rows, int box, Plane &plane)
 {
     const LuminanceTerms &terms = kLuminanceTerms;
-    parallelRows(plane.height, [&](int first, int end) {
-        for (int y = first; y < end; ++y) {
-            const uint8_t *s = di.poi + rows[size_t(y)];
-            uint8_t *l = plane.pixels.data() + size_t(y) * size_t(plane.width);
-            for (int x = 0; x < plane.width; ++x, s += 3)
-                l[x] = uint8_t(terms.blue[s[0]] + terms.green[s[1]] + terms.red[s[2]]);
-        }
+    const int width = dibwidth(di);
+    return boxPlane(width, dibheight(di), box, plane, [&](int y, uint8_t *l) {
+        const uint8_t *s = di.poi + rows[size_t(y)];
+        for (int x = 0; x < width; ++x, s += 3)
+            l[x] = uint8_t(terms.blue[s[0]] + terms.green[s[1]] + terms.red[s[2]]);
     });
 }
 
 // The luminance the predecessor's colours were made at (the HSL luminance of
-// a coloured pixel), on the current frame's plane: the predecessor at the
-// top-left, its last column and row repeated where it is smaller.
-void predecessorPlane(const dib &predecessor, Plane &plane)
+// a coloured pixel), on a plane of the current frame's size reduced by `box`:
+// the predecessor at the top-left, its last column and row repeated where it
+// is smaller.
+bool predecessorPlane(const dib &predecessor, int fullWidth, int fullHeight, int box, Plane &plane)
 {
     const LuminanceTable &table = luminanceTable();
-    const int width = std::min(plane.width, dibwidth(predecessor));
-    const int height = std::min(plane.height, dibheight(predecessor));
-    parallelRows(plane.height, [&](int first, int end) {
-        for (int y = first; y < end; ++y) {
-            const uint8_t *s = pictureRow(predecessor, std::min(y, height - 1));
-            uint8_t *l = plane.pixels.data() + size_t(y) * size_t(plane.width);
-            for (int x = 0; x < width; ++x, s += 3)
-                l[x] = uint8_t(hslLuminance(table, s));
-            std::memset(l + width, l[width - 1], size_t(plane.width - width));
-        }
+    const int width = std::min(fullWidth, dibwidth(predecessor));
+    const int height = std::min(fullHeight, dibheight(predecessor));
+    return boxPlane(fullWidth, fullHeight, box, plane, [&](int y, uint8_t *l) {
+        const uint8_t *s = pictureRow(predecessor, std::min(y, height - 1));
+        for (int x = 0; x < width; ++x, s += 3)
+            l[x] = uint8_t(hslLuminance(table, s));
+        std::memset(l + width, l[width - 1], size_t(fullWidth - width));
     });
 }
 
-// The predecessor's colour at (px, py), inside it, for the rule to take hue
-// and saturation from: the four pixels around mixed bilinearly in RGB, each
-// first brought to the middle luminance (its hue and saturation, which is all
-// the rule takes) and weighted by how far its luminance is from black or
-// white. Where the four lie on one side of mid grey, that is the hue and
-// saturation of the plain RGB mix; across mid grey the plain mix would turn a
-// dark and a light pixel of one colour into a greyer one, and on a textured
-// photograph a sub-pixel shift alone would wash out many colours. Near black
-// and white a pixel's bytes hardly tell its hue, and it counts for little.
-// Across the edge of a painted area only the pixels on the nearest pixel's side
-// count: a blend of two painted colours is a colour nobody painted.
 // The predecessor's rows and size, looked up once instead of per pixel.
 struct Rows {
     const uint8_t *top; // the top row
@@ -92,42 +141,148 @@ struct Rows {
     const uint8_t *row(int y) const { return top + y * step; }
 };
 
-Bgr sample(const Rows &predecessor, const ColourModel &model, BaseCache &cache, const LuminanceTable &table,
-           float px, float py)
-{
-    const int width = predecessor.width, height = predecessor.height;
-    px = std::clamp(px, 0.0f, float(width - 1));
-    py = std::clamp(py, 0.0f, float(height - 1));
-    const int x0 = int(px), y0 = int(py);
-    const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
-    const float fx = px - float(x0), fy = py - float(y0);
-    const Bgr bases[4] = {model.row(y0)[x0], model.row(y0)[x1], model.row(y1)[x0], model.row(y1)[x1]};
-    const Bgr nearest = bases[(fx >= 0.5f ? 1 : 0) + (fy >= 0.5f ? 2 : 0)];
-    const auto apart = [&nearest](Bgr p) {
-        return std::max({std::abs(p.b - nearest.b), std::abs(p.g - nearest.g), std::abs(p.r - nearest.r)});
+// A predecessor pixel as the sampling needs it: its hue and saturation as the
+// colour at the middle luminance (what ColourModel holds) and its weight,
+// 1 + its luminance's distance from black or white. Made once per pixel, so
+// the four pixels around each sample cost four loads, not four conversions.
+struct Weighted {
+    uint8_t b, g, r, weight;
+};
+
+// The predecessor, pixel by pixel, top row first. Its block is left
+// uninitialised and backed by large pages: it is written once and read
+// soon after, and page by page the faults would cost more than the filling.
+class WeightedModel {
+public:
+    bool build(const dib &picture);
+    const Weighted *row(int y) const { return pixels_.get() + size_t(y) * size_t(width_); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    struct Free {
+        void operator()(Weighted *p) const { std::free(p); }
     };
-    if (std::max({apart(bases[0]), apart(bases[1]), apart(bases[2]), apart(bases[3])}) == 0)
-        return nearest;
-    const uint8_t *a = predecessor.row(y0), *b = predecessor.row(y1);
-    const uint8_t *pixels[4] = {a + 3 * x0, a + 3 * x1, b + 3 * x0, b + 3 * x1};
-    const float areas[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
-    float sums[3] = {0, 0, 0}, total = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (apart(bases[i]) > kPaintedEdge)
-            continue;
-        const int lum = hslLuminance(table, pixels[i]);
-        const float weight = areas[i] * float(1 + std::min(lum, 255 - lum));
-        sums[0] += weight * bases[i].b;
-        sums[1] += weight * bases[i].g;
-        sums[2] += weight * bases[i].r;
-        total += weight;
+    std::unique_ptr<Weighted[], Free> pixels_;
+    int width_ = 0, height_ = 0;
+};
+
+bool WeightedModel::build(const dib &picture)
+{
+    width_ = dibwidth(picture);
+    height_ = dibheight(picture);
+    constexpr size_t kLargePage = size_t(2) << 20;
+    const size_t bytes = (size_t(width_) * size_t(height_) * sizeof(Weighted) + kLargePage - 1) & ~(kLargePage - 1);
+    pixels_.reset(static_cast<Weighted *>(std::aligned_alloc(kLargePage, bytes)));
+    if (!pixels_)
+        return false;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    madvise(pixels_.get(), bytes, MADV_HUGEPAGE); // only advice: nothing changes where it is not available
+#endif
+    const LuminanceTable &table = luminanceTable();
+    const Rows rows(picture);
+    forRowBands(height_, bandRowsFor(3 * int64_t(width_), 65536), rowThreadsFor(height_, 3 * int64_t(width_), RowThreads::All),
+                Progress(), [&](int32_t first, int32_t end, int32_t) {
+                    BaseCache cache; // per band: 112 KiB to clear, against the conversions of a band
+                    for (int y = first; y < end; ++y) {
+                        const uint8_t *p = rows.row(y);
+                        Weighted *out = pixels_.get() + size_t(y) * size_t(width_);
+                        for (int x = 0; x < width_; ++x, p += 3) {
+                            const Bgr base = cache(p);
+                            const int lum = hslLuminance(table, p);
+                            out[x] = Weighted{base.b, base.g, base.r, uint8_t(1 + std::min(lum, 255 - lum))};
+                        }
+                    }
+                });
+    return true;
+}
+
+// The samples of a run of pixels, corner by corner (top left, top right,
+// bottom left, bottom right), laid out so that the mixing runs in vector lanes.
+struct Samples {
+    int count = 0;
+    int pixel[kChunk];                            // which pixel of the run
+    uint8_t b[4][kChunk], g[4][kChunk], r[4][kChunk], weight[4][kChunk];
+    float fx[kChunk], fy[kChunk];                 // where between the corners
+    uint8_t mixed[3][kChunk], nearest[3][kChunk]; // blue, green, red
+    uint8_t asIs[kChunk]; // 1: the nearest pixel's colour is the sample
+
+    // Queues the sample at (px, py) for pixel `i` of the run.
+    void add(const WeightedModel &model, int i, float px, float py)
+    {
+        const int width = model.width(), height = model.height();
+        px = std::clamp(px, 0.0f, float(width - 1));
+        py = std::clamp(py, 0.0f, float(height - 1));
+        const int x0 = int(px), y0 = int(py);
+        const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
+        const Weighted *top = model.row(y0), *bottom = model.row(y1);
+        const Weighted around[4] = {top[x0], top[x1], bottom[x0], bottom[x1]};
+        const int j = count++;
+        pixel[j] = i;
+        fx[j] = px - float(x0);
+        fy[j] = py - float(y0);
+        for (int k = 0; k < 4; ++k) {
+            b[k][j] = around[k].b;
+            g[k][j] = around[k].g;
+            r[k][j] = around[k].r;
+            weight[k][j] = around[k].weight;
+        }
     }
-    if (total <= 0)
-        return nearest;
-    const float scale = 1 / total;
-    const uint8_t mixed[3] = {uint8_t(sums[0] * scale + 0.5f), uint8_t(sums[1] * scale + 0.5f),
-                              uint8_t(sums[2] * scale + 0.5f)};
-    return cache(mixed);
+
+    void mix();
+};
+
+// Each sample: the predecessor's colour at its place, for the rule to take hue
+// and saturation from: the four pixels around mixed bilinearly in RGB, each
+// first brought to the middle luminance (its hue and saturation, which is all
+// the rule takes) and weighted by how far its luminance is from black or
+// white. Where the four lie on one side of mid grey, that is the hue and
+// saturation of the plain RGB mix; across mid grey the plain mix would turn a
+// dark and a light pixel of one colour into a greyer one, and on a textured
+// photograph a sub-pixel shift alone would wash out many colours. Near black
+// and white a pixel's bytes hardly tell its hue, and it counts for little.
+// Across the edge of a painted area only the pixels on the nearest pixel's side
+// count: a blend of two painted colours is a colour nobody painted.
+void Samples::mix()
+{
+    // In floats (the bytes are whole numbers, which floats hold exactly) and
+    // choosing by multiplying with 0 or 1: the loop runs in vector lanes.
+    const int n = count;
+    for (int j = 0; j < n; ++j) {
+        const float x = fx[j], y = fy[j];
+        const float right = float(x >= 0.5f), down = float(y >= 0.5f);
+        const auto nearer = [j, right, down](const uint8_t (&c)[4][kChunk]) {
+            const float c0 = c[0][j], c1 = c[1][j], c2 = c[2][j], c3 = c[3][j];
+            const float top = c0 + right * (c1 - c0), bottom = c2 + right * (c3 - c2);
+            return top + down * (bottom - top);
+        };
+        const float nb = nearer(b), ng = nearer(g), nr = nearer(r);
+        float sb = 0, sg = 0, sr = 0, total = 0, furthest = 0;
+        const auto add = [&](int k, float area) {
+            const float cb = b[k][j], cg = g[k][j], cr = r[k][j];
+            const float db = std::fabs(cb - nb), dg = std::fabs(cg - ng), dr = std::fabs(cr - nr);
+            const float apart = std::max(std::max(db, dg), dr);
+            furthest = std::max(furthest, apart);
+            const float w = float(apart <= float(kPaintedEdge)) * area * float(weight[k][j]);
+            sb += w * cb;
+            sg += w * cg;
+            sr += w * cr;
+            total += w;
+        };
+        add(0, (1 - x) * (1 - y));
+        add(1, x * (1 - y));
+        add(2, (1 - x) * y);
+        add(3, x * y);
+        const float none = float(total <= 0);
+        const float scale = 1 / (total + none);
+        mixed[0][j] = uint8_t(int(sb * scale + 0.5f));
+        mixed[1][j] = uint8_t(int(sg * scale + 0.5f));
+        mixed[2][j] = uint8_t(int(sr * scale + 0.5f));
+        nearest[0][j] = uint8_t(int(nb));
+        nearest[1][j] = uint8_t(int(ng));
+        nearest[2][j] = uint8_t(int(nr));
+        asIs[j] = uint8_t(int(float(furthest == 0) + none) != 0);
+    }
 }
 
 // Where each full-size column lies among the reduced columns.
@@ -155,8 +310,7 @@ struct Warp {
     const dib &di;
     dib &outdi;
     const RowTable &rows;
-    const dib &predecessor;
-    const ColourModel &model; // the predecessor's hue and saturation, pixel by pixel
+    const WeightedModel &model; // the predecessor's hue and saturation, pixel by pixel
     const MotionField &field;
     const ColumnMap &columns;
     MotionMask *mask;
@@ -165,6 +319,7 @@ struct Warp {
     // (a fresh cache per band would convert them all again) and a row of motion.
     struct Scratch {
         BaseCache cache;
+        Samples samples;
         std::vector<float> dx, dy;
     };
 
@@ -174,14 +329,13 @@ struct Warp {
 void Warp::rows_(int first, int end, Scratch &scratch) const
 {
     const int width = dibwidth(di);
-    const Rows before(predecessor);
-    const int predWidth = before.width, predHeight = before.height;
+    const int predWidth = model.width(), predHeight = model.height();
     const LuminanceTerms &terms = kLuminanceTerms;
-    const LuminanceTable &table = luminanceTable();
     const int fieldWidth = field.width;
     const int right = std::min(1, fieldWidth - 1);
     std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
     BaseCache &cache = scratch.cache;
+    Samples &samples = scratch.samples;
     Bgr bases[kChunk];
     bool writes[kChunk];
     uint8_t lums[3 * kChunk];
@@ -206,6 +360,7 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
         for (int x0 = 0; x0 < width; x0 += kChunk) {
             const int count = std::min(kChunk, width - x0);
             bool writesAll = true;
+            samples.count = 0;
             for (int i = 0; i < count; ++i) {
                 const int x = x0 + i;
                 const int left = columns.left[size_t(x)];
@@ -220,9 +375,10 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
                 const bool trusted = inside && overlapRow && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
                 writes[i] = true;
                 if (trusted) {
-                    bases[i] = sample(before, model, cache, table, px, py);
+                    samples.add(model, i, px, py);
                 } else if (overlapRow && x < predWidth) {
-                    bases[i] = model.row(y)[x];
+                    const Weighted &own = model.row(y)[x];
+                    bases[i] = Bgr{own.b, own.g, own.r};
                 } else {
                     writes[i] = writesAll = false;
                     bases[i] = Bgr{0, 0, 0};
@@ -232,6 +388,16 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
                 const uint8_t *p = s + 3 * size_t(x);
                 lums[3 * i] = lums[3 * i + 1] = lums[3 * i + 2]
                     = uint8_t(terms.blue[p[0]] + terms.green[p[1]] + terms.red[p[2]]);
+            }
+            samples.mix();
+            for (int j = 0; j < samples.count; ++j) {
+                const int n = samples.pixel[j];
+                if (samples.asIs[j]) {
+                    bases[n] = Bgr{samples.nearest[0][j], samples.nearest[1][j], samples.nearest[2][j]};
+                } else {
+                    const uint8_t mixed[3] = {samples.mixed[0][j], samples.mixed[1][j], samples.mixed[2][j]};
+                    bases[n] = cache(mixed);
+                }
             }
             uint8_t *out = d + 3 * size_t(x0);
             if (writesAll) {
@@ -263,26 +429,46 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
         || dibwidth(predecessor) <= 0 || dibheight(predecessor) <= 0)
         return false;
     const auto start = std::chrono::steady_clock::now();
+    const double startCpu = processMs();
     const int width = dibwidth(di), height = dibheight(di);
     reportProgress(progress, 0);
 
     Plane current, before;
     MotionField field;
-    ColourModel model;
+    WeightedModel model;
     ColumnMap columns;
     try {
-        current.width = before.width = width;
-        current.height = before.height = height;
-        current.pixels.resize(size_t(width) * size_t(height));
-        before.pixels.resize(current.pixels.size());
         if (mask)
-            mask->untrusted.resize(current.pixels.size());
+            mask->untrusted.resize(size_t(width) * size_t(height));
     } catch (const std::bad_alloc &) {
         return false;
     }
-    currentPlane(di, rows, current);
-    predecessorPlane(predecessor, before);
-    if (!EstimateMotion(current, before, field, progress, kFlowPercent))
+    // Whole boxes of pixels per reduced pixel as far as they go; the estimate
+    // reduces the rest of the way.
+    const int box = std::max(1, std::max(width, height) / kMotionSide);
+    if (!currentPlane(di, rows, box, current) || !predecessorPlane(predecessor, width, height, box, before))
+        return false;
+    // The predecessor's colours are read while the motion is estimated: the
+    // estimate keeps a core busy only as long as its longer direction takes.
+    bool modelBuilt = false;
+    std::thread reader;
+    try {
+        reader = std::thread([&] {
+            try {
+                modelBuilt = model.build(predecessor);
+            } catch (const std::bad_alloc &) {
+                modelBuilt = false;
+            }
+        });
+    } catch (const std::system_error &) {
+        modelBuilt = model.build(predecessor); // no thread to be had
+    }
+    const bool estimated = EstimateMotion(current, before, field, progress, kFlowPercent);
+    field.scaleX *= box;
+    field.scaleY *= box;
+    if (reader.joinable())
+        reader.join();
+    if (!estimated || !modelBuilt)
         return false;
     try {
         columns = columnMap(width, field);
@@ -295,13 +481,12 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
         mask->width = width;
         mask->height = height;
     }
-    const double flowMs = millisecondsSince(start);
+    const double flowMs = millisecondsSince(start), flowCpuMs = processMs() - startCpu;
     reportProgress(progress, kFlowPercent);
 
     const auto warpStart = std::chrono::steady_clock::now();
-    if (!model.build(predecessor))
-        return false;
-    const Warp warp{di, outdi, rows, predecessor, model, field, columns, mask};
+    const double warpStartCpu = processMs();
+    const Warp warp{di, outdi, rows, model, field, columns, mask};
     const Progress rest = [&progress](int32_t percent) {
         reportProgress(progress, kFlowPercent + percent * (100 - kFlowPercent) / 100);
     };
@@ -321,7 +506,9 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
                 [&warp, &scratch](int32_t first, int32_t end, int32_t slot) { warp.rows_(first, end, *scratch[size_t(slot)]); });
     if (times) {
         times->flowMs = flowMs;
+        times->flowCpuMs = flowCpuMs;
         times->warpMs = millisecondsSince(warpStart);
+        times->warpCpuMs = processMs() - warpStartCpu;
     }
     return true;
 }

@@ -19,10 +19,13 @@ struct MotionMask {
     bool empty() const { return width <= 0 || height <= 0; }
 };
 
-// Where the time went, in milliseconds.
+// Where the time went, in milliseconds: on the clock, and the processor time
+// of all of the process's threads over the same stretch (the steadier figure
+// on a machine shared with other work).
 struct MotionTimes {
-    double flowMs = 0; // luminances, reduced copies, motion estimate and its checks
-    double warpMs = 0; // sampling the predecessor and colouring, full size
+    double flowMs = 0, flowCpuMs = 0; // luminances, reduced copies, motion estimate and its checks,
+                                      // and meanwhile reading the predecessor's colours
+    double warpMs = 0, warpCpuMs = 0; // sampling the predecessor and colouring, full size
 };
 
 // outdi (24 bits, the geometry of `di`, addressed through `rows` top row first)
