@@ -163,12 +163,6 @@ inline Bgr baseOf(const BaseTables &t, const uint8_t *bgr)
 
 inline Bgr baseOf(const uint8_t *bgr) { return baseOf(baseTables(), bgr); }
 
-// baseOf behind the call shape of a per-thread colour memory, which callers
-// once kept: the conversion is now cheaper than a look-up in such a memory.
-struct BaseCache {
-    Bgr operator()(const uint8_t *bgr) const { return baseOf(bgr); }
-};
-
 // The row loops work through rows in pieces of this many pixels, with their
 // buffers on the stack.
 constexpr int kChunk = 1024;

@@ -183,14 +183,19 @@ bool WeightedModel::build(const dib &picture)
     const Rows rows(picture);
     forRowBands(height_, bandRowsFor(3 * int64_t(width_), 65536), rowThreadsFor(height_, 3 * int64_t(width_), RowThreads::All),
                 Progress(), [&](int32_t first, int32_t end, int32_t) {
-                    BaseCache cache; // per band: 112 KiB to clear, against the conversions of a band
+                    const BaseTables &tables = baseTables();
+                    Bgr bases[kChunk];
                     for (int y = first; y < end; ++y) {
-                        const uint8_t *p = rows.row(y);
                         Weighted *out = pixels_.get() + size_t(y) * size_t(width_);
-                        for (int x = 0; x < width_; ++x, p += 3) {
-                            const Bgr base = cache(p);
-                            const int lum = hslLuminance(table, p);
-                            out[x] = Weighted{base.b, base.g, base.r, uint8_t(1 + std::min(lum, 255 - lum))};
+                        for (int x0 = 0; x0 < width_; x0 += kChunk) {
+                            const int count = std::min(kChunk, width_ - x0);
+                            const uint8_t *p = rows.row(y) + 3 * size_t(x0);
+                            basesOf(tables, p, bases, count);
+                            for (int x = 0; x < count; ++x, p += 3) {
+                                const int lum = hslLuminance(table, p);
+                                out[x0 + x] = Weighted{bases[x].b, bases[x].g, bases[x].r,
+                                                       uint8_t(1 + std::min(lum, 255 - lum))};
+                            }
                         }
                     }
                 });
@@ -315,10 +320,8 @@ struct Warp {
     const ColumnMap &columns;
     MotionMask *mask;
 
-    // What one thread keeps from band to band: the colours it has converted
-    // (a fresh cache per band would convert them all again) and a row of motion.
+    // What one thread keeps from band to band: its samples and a row of motion.
     struct Scratch {
-        BaseCache cache;
         Samples samples;
         std::vector<float> dx, dy;
     };
@@ -334,7 +337,6 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
     const int fieldWidth = field.width;
     const int right = std::min(1, fieldWidth - 1);
     std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
-    BaseCache &cache = scratch.cache;
     Samples &samples = scratch.samples;
     Bgr bases[kChunk];
     bool writes[kChunk];
@@ -396,7 +398,7 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
                     bases[n] = Bgr{samples.nearest[0][j], samples.nearest[1][j], samples.nearest[2][j]};
                 } else {
                     const uint8_t mixed[3] = {samples.mixed[0][j], samples.mixed[1][j], samples.mixed[2][j]};
-                    bases[n] = cache(mixed);
+                    bases[n] = baseOf(mixed);
                 }
             }
             uint8_t *out = d + 3 * size_t(x0);
