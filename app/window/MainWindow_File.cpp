@@ -296,7 +296,9 @@ void TMainForm::JamShellList1DblClick()
 
 void TMainForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (droppedFile(event).open.isEmpty())
+    // Long work only repaints the window; a picture dropped now would pull its
+    // pictures away from under it.
+    if (busy || droppedFile(event).open.isEmpty())
         return;
     event->setDropAction(Qt::CopyAction);
     event->accept();
@@ -305,7 +307,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent *event)
 void TMainForm::dropEvent(QDropEvent *event)
 {
     const DropChoice drop = droppedFile(event);
-    if (drop.open.isEmpty())
+    if (busy || drop.open.isEmpty())
         return;
     event->setDropAction(Qt::CopyAction);
     event->accept();
