@@ -442,19 +442,27 @@ void BM_LibtiffDeflate(benchmark::State &state)
   state.counters["MB"] = double(file_size(target)) / 1e6;
 }
 
-// Bytes kept in memory, for encoders measured without the disk.
-class MemoryWriter : public bk3::Writer {
-public:
-  std::vector<uint8_t> bytes;
-
-protected:
-  bool put(const void *data, size_t size) override
-  {
-    const auto *p = static_cast<const uint8_t *>(data);
-    bytes.insert(bytes.end(), p, p + size);
-    return true;
+// A writer of the library into memory, `how` its settings: one iteration per
+// call of `save`, with the file's size as a counter.
+template <class Settings, class Save>
+void encodeToMemory(benchmark::State &state, const Settings &how, Save save, const char *name)
+{
+  const dib &p = photo();
+  bk3::PictureShape shape;
+  shape.bits = 24, shape.width = kWidth, shape.height = kHeight;
+  size_t size = 0;
+  for (auto _ : state) {
+    bk3::MemoryWriter out;
+    out.bytes.reserve(size_t(kWidth) * kHeight * 3);
+    bk3::Progress progress(nullptr);
+    if (!save(p, shape, out, progress, how)) {
+      state.SkipWithError(name);
+      break;
+    }
+    size = out.bytes.size();
   }
-};
+  state.counters["MB"] = double(size) / 1e6;
+}
 
 // The library's TIFF writer into memory at Deflate level range(0), with range(1)
 // threads and strips of range(2) KiB: the table from which its defaults were chosen.
@@ -464,21 +472,7 @@ void BM_TiffDeflate(benchmark::State &state)
   how.level = int(state.range(0));
   how.threads = int(state.range(1));
   how.strip_bytes = state.range(2) << 10;
-  const dib &p = photo();
-  bk3::PictureShape shape;
-  shape.bits = 24, shape.width = kWidth, shape.height = kHeight;
-  size_t size = 0;
-  for (auto _ : state) {
-    MemoryWriter out;
-    out.bytes.reserve(size_t(kWidth) * kHeight * 3);
-    bk3::Progress progress(nullptr);
-    if (!bk3::tiff_save_with(p, shape, out, progress, how)) {
-      state.SkipWithError("tiff_save_with failed");
-      break;
-    }
-    size = out.bytes.size();
-  }
-  state.counters["MB"] = double(size) / 1e6;
+  encodeToMemory(state, how, bk3::tiff_save_with, "tiff_save_with failed");
 }
 
 // The library's PNG writer into memory at zlib level range(0) with the row filters
@@ -488,21 +482,7 @@ void BM_PngDeflate(benchmark::State &state)
   bk3::PngDeflate how;
   how.level = int(state.range(0));
   how.filters = int(state.range(1));
-  const dib &p = photo();
-  bk3::PictureShape shape;
-  shape.bits = 24, shape.width = kWidth, shape.height = kHeight;
-  size_t size = 0;
-  for (auto _ : state) {
-    MemoryWriter out;
-    out.bytes.reserve(size_t(kWidth) * kHeight * 3);
-    bk3::Progress progress(nullptr);
-    if (!bk3::png_save_with(p, shape, out, progress, how)) {
-      state.SkipWithError("png_save_with failed");
-      break;
-    }
-    size = out.bytes.size();
-  }
-  state.counters["MB"] = double(size) / 1e6;
+  encodeToMemory(state, how, bk3::png_save_with, "png_save_with failed");
 }
 
 BENCHMARK(BM_SpngDecode)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

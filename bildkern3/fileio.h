@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <cstring>
+#include <vector>
 
 namespace bk3 {
 
@@ -90,6 +92,28 @@ protected:
 
 private:
   bool failed_ = false;
+};
+
+// The bytes an encoder writes, kept in memory: for measuring encoders without
+// the disk and for decoding what they wrote again.
+class MemoryWriter : public Writer {
+public:
+  std::vector<uint8_t> bytes;
+
+protected:
+  bool put(const void *data, size_t size) override
+  {
+    const auto *p = static_cast<const uint8_t *>(data);
+    bytes.insert(bytes.end(), p, p + size);
+    return true;
+  }
+  bool replace(uint64_t at, const void *data, size_t size) override
+  {
+    if (at > bytes.size() || size > bytes.size() - at)
+      return false;
+    std::memcpy(bytes.data() + at, data, size);
+    return true;
+  }
 };
 
 // Writes `target` through `body` into a temporary file in the target's folder and

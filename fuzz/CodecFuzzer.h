@@ -26,27 +26,6 @@ struct CodecUnderTest {
   bk3::HeadFn head = nullptr;
 };
 
-// Keeps the encoder's bytes, so they can be decoded again.
-class MemoryWriter : public bk3::Writer {
-public:
-  std::vector<uint8_t> bytes;
-
-protected:
-  bool put(const void *data, size_t size) override
-  {
-    const auto *p = static_cast<const uint8_t *>(data);
-    bytes.insert(bytes.end(), p, p + size);
-    return true;
-  }
-  bool replace(uint64_t at, const void *data, size_t size) override
-  {
-    if (at > bytes.size() || size > bytes.size() - at)
-      return false;
-    std::memcpy(bytes.data() + at, data, size);
-    return true;
-  }
-};
-
 // The colour of a pixel, looked up in the table for palette pictures.
 inline uint32_t colour(const dib &d, int32_t x, int32_t y)
 {
@@ -102,7 +81,7 @@ inline int fuzz_codec(const uint8_t *data, size_t size, const CodecUnderTest &co
   (void)bk3::get_pixel(picture, 0, 0);
   (void)bk3::get_pixel(picture, h.biWidth - 1, h.biHeight - 1);
   if (codec.save_limit == 0 || int64_t(h.biWidth) * h.biHeight <= codec.save_limit) {
-    MemoryWriter out;
+    bk3::MemoryWriter out;
     bk3::Progress quiet(nullptr);
     if (!bk3::save_checked(codec.save, picture, out, quiet))
       __builtin_trap();
