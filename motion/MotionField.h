@@ -27,7 +27,6 @@ constexpr int kMotionSide = 1024;
 
 // The motion from `current` to `predecessor` (planes of one size). Reports
 // `progress` values from 0 up to `upTo` as its steps end. False when memory
-// runs out. Leaves OpenCV at one thread of its own: the two directions of the
-// estimate run on two threads of ours.
+// runs out. The same motion on every machine, whatever its number of cores.
 bool EstimateMotion(const Plane &current, const Plane &predecessor, MotionField &field,
                     const Progress &progress = Progress(), int32_t upTo = 0);

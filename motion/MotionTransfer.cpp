@@ -338,7 +338,9 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
     const int right = std::min(1, fieldWidth - 1);
     std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
     Samples &samples = scratch.samples;
-    Bgr bases[kChunk];
+    const BaseTables &tables = baseTables();
+    Bgr bases[kChunk], mixedBases[kChunk];
+    uint8_t mixedBytes[3 * kChunk];
     bool writes[kChunk];
     uint8_t lums[3 * kChunk];
     uint8_t lit[3 * kChunk];
@@ -392,14 +394,18 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
                     = uint8_t(terms.blue[p[0]] + terms.green[p[1]] + terms.red[p[2]]);
             }
             samples.mix();
+            // All mixes through the vector conversion at once: cheaper than
+            // converting only those that need it one by one.
+            for (int j = 0; j < samples.count; ++j) {
+                mixedBytes[3 * j] = samples.mixed[0][j];
+                mixedBytes[3 * j + 1] = samples.mixed[1][j];
+                mixedBytes[3 * j + 2] = samples.mixed[2][j];
+            }
+            basesOf(tables, mixedBytes, mixedBases, samples.count);
             for (int j = 0; j < samples.count; ++j) {
                 const int n = samples.pixel[j];
-                if (samples.asIs[j]) {
-                    bases[n] = Bgr{samples.nearest[0][j], samples.nearest[1][j], samples.nearest[2][j]};
-                } else {
-                    const uint8_t mixed[3] = {samples.mixed[0][j], samples.mixed[1][j], samples.mixed[2][j]};
-                    bases[n] = baseOf(mixed);
-                }
+                bases[n] = samples.asIs[j] ? Bgr{samples.nearest[0][j], samples.nearest[1][j], samples.nearest[2][j]}
+                                           : mixedBases[j];
             }
             uint8_t *out = d + 3 * size_t(x0);
             if (writesAll) {
@@ -445,9 +451,11 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
     } catch (const std::bad_alloc &) {
         return false;
     }
-    // Whole boxes of pixels per reduced pixel as far as they go; the estimate
-    // reduces the rest of the way.
-    const int box = std::max(1, std::max(width, height) / kMotionSide);
+    // Whole boxes of pixels per reduced pixel, as many as bring the longest side
+    // nearest to kMotionSide: the common frame sizes (1920, 3840, 4000, 6000)
+    // then need no further resampling. The estimate reduces what is still
+    // longer than kMotionSide the rest of the way.
+    const int box = std::max(1, int(std::lround(double(std::max(width, height)) / kMotionSide)));
     if (!currentPlane(di, rows, box, current) || !predecessorPlane(predecessor, width, height, box, before))
         return false;
     // The predecessor's colours are read while the motion is estimated: the
