@@ -323,7 +323,8 @@ struct Warp {
     // What one thread keeps from band to band: its samples and a row of motion.
     struct Scratch {
         Samples samples;
-        std::vector<float> dx, dy;
+        std::vector<float> dx, dy; // the reduced row's motion
+        std::vector<float> px, py; // where each pixel of the row samples the predecessor
     };
 
     void rows_(int first, int end, Scratch &scratch) const;
@@ -355,6 +356,17 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
             rowDx[size_t(x)] = float((dx0[x] * (1 - fy) + dx1[x] * fy) * field.scaleX);
             rowDy[size_t(x)] = float((dy0[x] * (1 - fy) + dy1[x] * fy) * field.scaleY);
         }
+        // Where each pixel's content was, in a loop of its own: the pointers stay
+        // in registers, and the loop below has fewer loads to wait for.
+        const int *left = columns.left.data(), *nearest = columns.nearest.data();
+        const float *fraction = columns.fraction.data(), *rdx = rowDx.data(), *rdy = rowDy.data();
+        float *pxRow = scratch.px.data(), *pyRow = scratch.py.data();
+        for (int x = 0; x < width; ++x) {
+            const int l = left[x], n = std::min(l + right, fieldWidth - 1);
+            const float fx = fraction[x];
+            pxRow[x] = float(x) + rdx[l] * (1 - fx) + rdx[n] * fx;
+            pyRow[x] = float(y) + rdy[l] * (1 - fx) + rdy[n] * fx;
+        }
         const uint8_t *marks = field.untrusted.data() + size_t(std::min(int(ys + 0.5), field.height - 1)) * fieldWidth;
         const bool overlapRow = y < predHeight;
         uint8_t *maskRow = mask ? mask->untrusted.data() + size_t(y) * size_t(width) : nullptr;
@@ -367,16 +379,12 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
             samples.count = 0;
             for (int i = 0; i < count; ++i) {
                 const int x = x0 + i;
-                const int left = columns.left[size_t(x)];
-                const float fx = columns.fraction[size_t(x)];
-                const int next = std::min(left + right, fieldWidth - 1);
-                const float px = float(x) + rowDx[size_t(left)] * (1 - fx) + rowDx[size_t(next)] * fx;
-                const float py = float(y) + rowDy[size_t(left)] * (1 - fx) + rowDy[size_t(next)] * fx;
+                const float px = pxRow[x], py = pyRow[x];
                 const bool inside = px > -0.5f && py > -0.5f && px < float(predWidth) - 0.5f
                                     && py < float(predHeight) - 0.5f;
                 // Beyond a smaller predecessor the estimate matched against its
                 // repeated edge: no motion to trust there.
-                const bool trusted = inside && overlapRow && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
+                const bool trusted = inside && overlapRow && x < predWidth && marks[nearest[x]] == 0;
                 writes[i] = true;
                 if (trusted) {
                     samples.add(model, i, px, py);
@@ -508,6 +516,8 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
             scratch.push_back(std::make_unique<Warp::Scratch>());
             scratch.back()->dx.resize(size_t(field.width));
             scratch.back()->dy.resize(size_t(field.width));
+            scratch.back()->px.resize(size_t(width));
+            scratch.back()->py.resize(size_t(width));
         }
     } catch (const std::bad_alloc &) {
         return false;
