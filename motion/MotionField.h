@@ -22,8 +22,10 @@ struct MotionField {
     std::vector<uint8_t> untrusted;   // width x height: 1 where the motion failed its checks
 };
 
-// The longest side of the reduced copies the motion is estimated on.
+// The longest side of the reduced copies the motion is estimated on: at most
+// kMotionSide, and for larger pictures at least kMotionSideLeast.
 constexpr int kMotionSide = 1024;
+constexpr int kMotionSideLeast = 900;
 
 // The motion from `current` to `predecessor` (planes of one size). Reports
 // `progress` values from 0 up to `upTo` as its steps end. False when memory

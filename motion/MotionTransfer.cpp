@@ -459,11 +459,11 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
     } catch (const std::bad_alloc &) {
         return false;
     }
-    // Whole boxes of pixels per reduced pixel, as many as bring the longest side
-    // nearest to kMotionSide: the common frame sizes (1920, 3840, 4000, 6000)
-    // then need no further resampling. The estimate reduces what is still
-    // longer than kMotionSide the rest of the way.
-    const int box = std::max(1, int(std::lround(double(std::max(width, height)) / kMotionSide)));
+    // As many whole pixels per reduced pixel as leave the longest side at least
+    // kMotionSideLeast: the common frame sizes (1920, 3840, 4000, 6000) then
+    // need no further resampling. The estimate reduces what is still longer
+    // than kMotionSide the rest of the way.
+    const int box = std::max(1, std::max(width, height) / kMotionSideLeast);
     if (!currentPlane(di, rows, box, current) || !predecessorPlane(predecessor, width, height, box, before))
         return false;
     // The predecessor's colours are read while the motion is estimated: the
