@@ -148,6 +148,7 @@ struct Rows {
 struct Weighted {
     uint8_t b, g, r, weight;
 };
+static_assert(sizeof(Weighted) == 4, "the sampling reads a Weighted as one word");
 
 // The predecessor, pixel by pixel, top row first. Its block is left
 // uninitialised and backed by large pages: it is written once and read
@@ -207,7 +208,8 @@ bool WeightedModel::build(const dib &picture)
 struct Samples {
     int count = 0;
     int pixel[kChunk];                            // which pixel of the run
-    uint8_t b[4][kChunk], g[4][kChunk], r[4][kChunk], weight[4][kChunk];
+    uint32_t corner[4][kChunk]; // each a Weighted: blue | green << 8 | red << 16 | weight << 24
+                                // (the byte order of the processors we build for)
     float fx[kChunk], fy[kChunk];                 // where between the corners
     uint8_t mixed[3][kChunk], nearest[3][kChunk]; // blue, green, red
     uint8_t asIs[kChunk]; // 1: the nearest pixel's colour is the sample
@@ -221,17 +223,15 @@ struct Samples {
         const int x0 = int(px), y0 = int(py);
         const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
         const Weighted *top = model.row(y0), *bottom = model.row(y1);
-        const Weighted around[4] = {top[x0], top[x1], bottom[x0], bottom[x1]};
         const int j = count++;
         pixel[j] = i;
         fx[j] = px - float(x0);
         fy[j] = py - float(y0);
-        for (int k = 0; k < 4; ++k) {
-            b[k][j] = around[k].b;
-            g[k][j] = around[k].g;
-            r[k][j] = around[k].r;
-            weight[k][j] = around[k].weight;
-        }
+        // Whole words: one store a corner rather than one a byte.
+        std::memcpy(&corner[0][j], top + x0, 4);
+        std::memcpy(&corner[1][j], top + x1, 4);
+        std::memcpy(&corner[2][j], bottom + x0, 4);
+        std::memcpy(&corner[3][j], bottom + x1, 4);
     }
 
     void mix();
@@ -256,19 +256,20 @@ void Samples::mix()
     for (int j = 0; j < n; ++j) {
         const float x = fx[j], y = fy[j];
         const float right = float(x >= 0.5f), down = float(y >= 0.5f);
-        const auto nearer = [j, right, down](const uint8_t (&c)[4][kChunk]) {
-            const float c0 = c[0][j], c1 = c[1][j], c2 = c[2][j], c3 = c[3][j];
+        const auto byte = [this, j](int k, int shift) { return float(int(corner[k][j] >> shift & 0xFFu)); };
+        const auto nearer = [&byte, right, down](int shift) {
+            const float c0 = byte(0, shift), c1 = byte(1, shift), c2 = byte(2, shift), c3 = byte(3, shift);
             const float top = c0 + right * (c1 - c0), bottom = c2 + right * (c3 - c2);
             return top + down * (bottom - top);
         };
-        const float nb = nearer(b), ng = nearer(g), nr = nearer(r);
+        const float nb = nearer(0), ng = nearer(8), nr = nearer(16);
         float sb = 0, sg = 0, sr = 0, total = 0, furthest = 0;
         const auto add = [&](int k, float area) {
-            const float cb = b[k][j], cg = g[k][j], cr = r[k][j];
+            const float cb = byte(k, 0), cg = byte(k, 8), cr = byte(k, 16);
             const float db = std::fabs(cb - nb), dg = std::fabs(cg - ng), dr = std::fabs(cr - nr);
             const float apart = std::max(std::max(db, dg), dr);
             furthest = std::max(furthest, apart);
-            const float w = float(apart <= float(kPaintedEdge)) * area * float(weight[k][j]);
+            const float w = float(apart <= float(kPaintedEdge)) * area * byte(k, 24);
             sb += w * cb;
             sg += w * cg;
             sr += w * cr;
