@@ -60,14 +60,13 @@ cv::Mat flowBetween(const cv::Mat &from, const cv::Mat &to, const Effort &effort
     return flow;
 }
 
-// Both directions at once, the forward one on a second thread. The estimate
-// propagates motion along stripes of the picture, one stripe per OpenCV
-// thread, so its result depends on that count: fixed at one, the motion is the
-// same on every machine, and the two directions keep two cores busy without
-// waiting for each other stripe by stripe.
+// Both directions at once, the forward one on a second thread. OpenCV shares
+// each direction's stripes out over the cores as they come free, so the
+// shorter backward estimate does not leave a core idle while the forward one
+// runs on. The stripes are fixed in number, not one per thread, so the motion
+// is the same on every machine whatever its cores.
 void flowsBetween(const cv::Mat &now, const cv::Mat &before, cv::Mat &forward, cv::Mat &backward)
 {
-    cv::setNumThreads(1);
     std::exception_ptr failure;
     std::thread helper;
     try {

@@ -22,12 +22,13 @@ struct MotionField {
     std::vector<uint8_t> untrusted;   // width x height: 1 where the motion failed its checks
 };
 
-// The longest side of the reduced copies the motion is estimated on.
+// The longest side of the reduced copies the motion is estimated on: at most
+// kMotionSide, and for larger pictures at least kMotionSideLeast.
 constexpr int kMotionSide = 1024;
+constexpr int kMotionSideLeast = 900;
 
 // The motion from `current` to `predecessor` (planes of one size). Reports
 // `progress` values from 0 up to `upTo` as its steps end. False when memory
-// runs out. Leaves OpenCV at one thread of its own: the two directions of the
-// estimate run on two threads of ours.
+// runs out. The same motion on every machine, whatever its number of cores.
 bool EstimateMotion(const Plane &current, const Plane &predecessor, MotionField &field,
                     const Progress &progress = Progress(), int32_t upTo = 0);

@@ -148,6 +148,7 @@ struct Rows {
 struct Weighted {
     uint8_t b, g, r, weight;
 };
+static_assert(sizeof(Weighted) == 4, "the sampling reads a Weighted as one word");
 
 // The predecessor, pixel by pixel, top row first. Its block is left
 // uninitialised and backed by large pages: it is written once and read
@@ -207,7 +208,8 @@ bool WeightedModel::build(const dib &picture)
 struct Samples {
     int count = 0;
     int pixel[kChunk];                            // which pixel of the run
-    uint8_t b[4][kChunk], g[4][kChunk], r[4][kChunk], weight[4][kChunk];
+    uint32_t corner[4][kChunk]; // each a Weighted: blue | green << 8 | red << 16 | weight << 24
+                                // (the byte order of the processors we build for)
     float fx[kChunk], fy[kChunk];                 // where between the corners
     uint8_t mixed[3][kChunk], nearest[3][kChunk]; // blue, green, red
     uint8_t asIs[kChunk]; // 1: the nearest pixel's colour is the sample
@@ -221,17 +223,15 @@ struct Samples {
         const int x0 = int(px), y0 = int(py);
         const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
         const Weighted *top = model.row(y0), *bottom = model.row(y1);
-        const Weighted around[4] = {top[x0], top[x1], bottom[x0], bottom[x1]};
         const int j = count++;
         pixel[j] = i;
         fx[j] = px - float(x0);
         fy[j] = py - float(y0);
-        for (int k = 0; k < 4; ++k) {
-            b[k][j] = around[k].b;
-            g[k][j] = around[k].g;
-            r[k][j] = around[k].r;
-            weight[k][j] = around[k].weight;
-        }
+        // Whole words: one store a corner rather than one a byte.
+        std::memcpy(&corner[0][j], top + x0, 4);
+        std::memcpy(&corner[1][j], top + x1, 4);
+        std::memcpy(&corner[2][j], bottom + x0, 4);
+        std::memcpy(&corner[3][j], bottom + x1, 4);
     }
 
     void mix();
@@ -256,19 +256,20 @@ void Samples::mix()
     for (int j = 0; j < n; ++j) {
         const float x = fx[j], y = fy[j];
         const float right = float(x >= 0.5f), down = float(y >= 0.5f);
-        const auto nearer = [j, right, down](const uint8_t (&c)[4][kChunk]) {
-            const float c0 = c[0][j], c1 = c[1][j], c2 = c[2][j], c3 = c[3][j];
+        const auto byte = [this, j](int k, int shift) { return float(int(corner[k][j] >> shift & 0xFFu)); };
+        const auto nearer = [&byte, right, down](int shift) {
+            const float c0 = byte(0, shift), c1 = byte(1, shift), c2 = byte(2, shift), c3 = byte(3, shift);
             const float top = c0 + right * (c1 - c0), bottom = c2 + right * (c3 - c2);
             return top + down * (bottom - top);
         };
-        const float nb = nearer(b), ng = nearer(g), nr = nearer(r);
+        const float nb = nearer(0), ng = nearer(8), nr = nearer(16);
         float sb = 0, sg = 0, sr = 0, total = 0, furthest = 0;
         const auto add = [&](int k, float area) {
-            const float cb = b[k][j], cg = g[k][j], cr = r[k][j];
+            const float cb = byte(k, 0), cg = byte(k, 8), cr = byte(k, 16);
             const float db = std::fabs(cb - nb), dg = std::fabs(cg - ng), dr = std::fabs(cr - nr);
             const float apart = std::max(std::max(db, dg), dr);
             furthest = std::max(furthest, apart);
-            const float w = float(apart <= float(kPaintedEdge)) * area * float(weight[k][j]);
+            const float w = float(apart <= float(kPaintedEdge)) * area * byte(k, 24);
             sb += w * cb;
             sg += w * cg;
             sr += w * cr;
@@ -323,7 +324,8 @@ struct Warp {
     // What one thread keeps from band to band: its samples and a row of motion.
     struct Scratch {
         Samples samples;
-        std::vector<float> dx, dy;
+        std::vector<float> dx, dy; // the reduced row's motion
+        std::vector<float> px, py; // where each pixel of the row samples the predecessor
     };
 
     void rows_(int first, int end, Scratch &scratch) const;
@@ -338,7 +340,9 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
     const int right = std::min(1, fieldWidth - 1);
     std::vector<float> &rowDx = scratch.dx, &rowDy = scratch.dy;
     Samples &samples = scratch.samples;
-    Bgr bases[kChunk];
+    const BaseTables &tables = baseTables();
+    Bgr bases[kChunk], mixedBases[kChunk];
+    uint8_t mixedBytes[3 * kChunk];
     bool writes[kChunk];
     uint8_t lums[3 * kChunk];
     uint8_t lit[3 * kChunk];
@@ -353,6 +357,17 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
             rowDx[size_t(x)] = float((dx0[x] * (1 - fy) + dx1[x] * fy) * field.scaleX);
             rowDy[size_t(x)] = float((dy0[x] * (1 - fy) + dy1[x] * fy) * field.scaleY);
         }
+        // Where each pixel's content was, in a loop of its own: the pointers stay
+        // in registers, and the loop below has fewer loads to wait for.
+        const int *left = columns.left.data(), *nearest = columns.nearest.data();
+        const float *fraction = columns.fraction.data(), *rdx = rowDx.data(), *rdy = rowDy.data();
+        float *pxRow = scratch.px.data(), *pyRow = scratch.py.data();
+        for (int x = 0; x < width; ++x) {
+            const int l = left[x], n = std::min(l + right, fieldWidth - 1);
+            const float fx = fraction[x];
+            pxRow[x] = float(x) + rdx[l] * (1 - fx) + rdx[n] * fx;
+            pyRow[x] = float(y) + rdy[l] * (1 - fx) + rdy[n] * fx;
+        }
         const uint8_t *marks = field.untrusted.data() + size_t(std::min(int(ys + 0.5), field.height - 1)) * fieldWidth;
         const bool overlapRow = y < predHeight;
         uint8_t *maskRow = mask ? mask->untrusted.data() + size_t(y) * size_t(width) : nullptr;
@@ -365,16 +380,12 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
             samples.count = 0;
             for (int i = 0; i < count; ++i) {
                 const int x = x0 + i;
-                const int left = columns.left[size_t(x)];
-                const float fx = columns.fraction[size_t(x)];
-                const int next = std::min(left + right, fieldWidth - 1);
-                const float px = float(x) + rowDx[size_t(left)] * (1 - fx) + rowDx[size_t(next)] * fx;
-                const float py = float(y) + rowDy[size_t(left)] * (1 - fx) + rowDy[size_t(next)] * fx;
+                const float px = pxRow[x], py = pyRow[x];
                 const bool inside = px > -0.5f && py > -0.5f && px < float(predWidth) - 0.5f
                                     && py < float(predHeight) - 0.5f;
                 // Beyond a smaller predecessor the estimate matched against its
                 // repeated edge: no motion to trust there.
-                const bool trusted = inside && overlapRow && x < predWidth && marks[columns.nearest[size_t(x)]] == 0;
+                const bool trusted = inside && overlapRow && x < predWidth && marks[nearest[x]] == 0;
                 writes[i] = true;
                 if (trusted) {
                     samples.add(model, i, px, py);
@@ -392,14 +403,18 @@ void Warp::rows_(int first, int end, Scratch &scratch) const
                     = uint8_t(terms.blue[p[0]] + terms.green[p[1]] + terms.red[p[2]]);
             }
             samples.mix();
+            // All mixes through the vector conversion at once: cheaper than
+            // converting only those that need it one by one.
+            for (int j = 0; j < samples.count; ++j) {
+                mixedBytes[3 * j] = samples.mixed[0][j];
+                mixedBytes[3 * j + 1] = samples.mixed[1][j];
+                mixedBytes[3 * j + 2] = samples.mixed[2][j];
+            }
+            basesOf(tables, mixedBytes, mixedBases, samples.count);
             for (int j = 0; j < samples.count; ++j) {
                 const int n = samples.pixel[j];
-                if (samples.asIs[j]) {
-                    bases[n] = Bgr{samples.nearest[0][j], samples.nearest[1][j], samples.nearest[2][j]};
-                } else {
-                    const uint8_t mixed[3] = {samples.mixed[0][j], samples.mixed[1][j], samples.mixed[2][j]};
-                    bases[n] = baseOf(mixed);
-                }
+                bases[n] = samples.asIs[j] ? Bgr{samples.nearest[0][j], samples.nearest[1][j], samples.nearest[2][j]}
+                                           : mixedBases[j];
             }
             uint8_t *out = d + 3 * size_t(x0);
             if (writesAll) {
@@ -445,9 +460,11 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
     } catch (const std::bad_alloc &) {
         return false;
     }
-    // Whole boxes of pixels per reduced pixel as far as they go; the estimate
-    // reduces the rest of the way.
-    const int box = std::max(1, std::max(width, height) / kMotionSide);
+    // As many whole pixels per reduced pixel as leave the longest side at least
+    // kMotionSideLeast: the common frame sizes (1920, 3840, 4000, 6000) then
+    // need no further resampling. The estimate reduces what is still longer
+    // than kMotionSide the rest of the way.
+    const int box = std::max(1, std::max(width, height) / kMotionSideLeast);
     if (!currentPlane(di, rows, box, current) || !predecessorPlane(predecessor, width, height, box, before))
         return false;
     // The predecessor's colours are read while the motion is estimated: the
@@ -500,6 +517,8 @@ bool TransferColoursFollowingMotion(const dib &di, dib &outdi, const RowTable &r
             scratch.push_back(std::make_unique<Warp::Scratch>());
             scratch.back()->dx.resize(size_t(field.width));
             scratch.back()->dy.resize(size_t(field.width));
+            scratch.back()->px.resize(size_t(width));
+            scratch.back()->py.resize(size_t(width));
         }
     } catch (const std::bad_alloc &) {
         return false;

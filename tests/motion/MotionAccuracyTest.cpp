@@ -6,6 +6,7 @@
 #include "MotionTransfer.h"
 
 #include <gtest/gtest.h>
+#include <opencv2/core/utility.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -264,6 +265,26 @@ TEST(Progress, RunsUpToAHundredOnTheCallingThread)
     EXPECT_EQ(seen.front(), 0);
     EXPECT_EQ(seen.back(), 100);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+}
+
+// `--follow` promises the same bytes on every machine: the estimate must not
+// depend on how many threads OpenCV has.
+TEST(Motion, SameOnEveryNumberOfCores)
+{
+    const Frame first = sceneFrame(scene(), kWidth, kHeight, 36, 40);
+    const Frame second = sceneFrame(scene(), kWidth, kHeight, 36 + 12.5, 40 - 6.25);
+    const RowTable rows = rowTableOf(second.grey);
+    const int threads = cv::getNumThreads();
+    std::vector<Block> results;
+    for (int count : {1, 3, threads}) {
+        cv::setNumThreads(count);
+        Picture out = copyOf(second.grey);
+        ASSERT_TRUE(TransferColoursFollowingMotion(second.grey, out.get(), rows, first.truth, nullptr));
+        results.push_back(blockOf(out));
+    }
+    cv::setNumThreads(threads);
+    EXPECT_EQ(results[0], results[1]);
+    EXPECT_EQ(results[0], results[2]);
 }
 
 TEST(Fallback, RefusesWhatItCannotColour)
