@@ -1,0 +1,177 @@
+// The fast row coders, for processors with AVX2 (chosen at run time: the library
+// is built for every x86-64). They find equal neighbours and bytes that need a
+// count with vector compares, as bit masks, and walk the masks instead of the bytes.
+#include "codecs/rowcoders.h"
+#include "codecs/planar.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+#define BK3_FAST __attribute__((target("avx2,bmi,bmi2,popcnt")))
+
+namespace bk3 {
+
+namespace {
+
+// The rows the coders below keep masks for on the stack; longer ones (wider than
+// any IFF row) go the plain way.
+constexpr size_t most_bytes = 16384;
+constexpr size_t mask_words = most_bytes / 64 + 2;
+
+// The first set bit from `from` on in `bits`, or `limit` if there is none before it;
+// the words from bit `limit` on may hold anything but must exist.
+BK3_FAST inline size_t next_one(const uint64_t *bits, size_t from, size_t limit)
+{
+  size_t w = from / 64;
+  uint64_t word = bits[w] & (~uint64_t(0) << (from % 64));
+  while (word == 0) {
+    if (++w * 64 >= limit)
+      return limit;
+    word = bits[w];
+  }
+  return std::min(limit, w * 64 + size_t(_tzcnt_u64(word)));
+}
+
+// Bit p set where byte p of the `n` at `src` equals byte p + 1; the bits from n - 1
+// on, up to the words' end, are clear.
+BK3_FAST void equal_bytes(const uint8_t *src, size_t n, uint64_t *eq)
+{
+  const size_t words = n / 64 + 2;
+  std::memset(eq, 0, words * 8);
+  size_t p = 0;
+  for (; p + 33 <= n; p += 32) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + p));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + p + 1));
+    eq[p / 64] |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, b)))) << (p % 64);
+  }
+  for (; p + 1 < n; ++p)
+    eq[p / 64] |= uint64_t(src[p] == src[p + 1]) << (p % 64);
+}
+
+// Copies `n` bytes 32 at a time, reading and writing up to 31 more.
+BK3_FAST inline void copy_by_32(uint8_t *dst, const uint8_t *src, size_t n)
+{
+  for (size_t i = 0; i < n; i += 32)
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + i),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + i)));
+}
+
+BK3_FAST inline __m256i both_lanes(const uint8_t *table)
+{
+  return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(table)));
+}
+
+// Shuffles taking 16 pixels of three bytes (in three parts of 16 bytes) to one
+// channel's 16 bytes, the pixels of each group of eight in reverse order: then the
+// top bits of the bytes, as movemask gathers them, are a bitplane's bytes.
+struct Reversed {
+  alignas(16) uint8_t channel[3][3][16]; // [channel: blue, green, red][input part]
+  alignas(16) uint8_t bytes[16];         // of 8-bit pixels
+  constexpr Reversed() : channel{}, bytes{}
+  {
+    for (int c = 0; c < 3; ++c)
+      for (int k = 0; k < 3; ++k)
+        for (int p = 0; p < 16; ++p) {
+          const int from = 3 * (p ^ 7) + c - 16 * k;
+          channel[c][k][p] = from >= 0 && from < 16 ? uint8_t(from) : 0x80;
+        }
+    for (int p = 0; p < 16; ++p)
+      bytes[p] = uint8_t(p ^ 7);
+  }
+};
+constexpr Reversed reversed;
+
+// The eight bitplanes of 32 values (reversed in groups of eight) at byte `at` of
+// planes `plane_row` apart, plane 7 first: each doubling moves the next bit up.
+BK3_FAST inline void put_planes(__m256i v, uint8_t *planes, size_t plane_row)
+{
+  for (int b = 7; b >= 0; --b) {
+    const uint32_t bits = uint32_t(_mm256_movemask_epi8(v));
+    std::memcpy(planes + size_t(b) * plane_row, &bits, 4);
+    v = _mm256_add_epi8(v, v);
+  }
+}
+
+} // namespace
+
+BK3_FAST uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out)
+{
+  if (n > most_bytes)
+    return byterun1_row_plain(src, n, out);
+  uint64_t eq[mask_words], three[mask_words];
+  equal_bytes(src, n, eq);
+  // Bit p of `three`: bytes p, p + 1 and p + 2 equal, where a run must start.
+  const size_t words = n / 64 + 2;
+  for (size_t w = 0; w + 1 < words; ++w)
+    three[w] = eq[w] & (eq[w] >> 1 | eq[w + 1] << 63);
+  three[words - 1] = 0;
+  size_t i = 0;
+  while (i < n) {
+    if (three[i / 64] >> (i % 64) & 1) {
+      // The bits of eq end before n - 1, so the run ends within the row.
+      size_t w = i / 64;
+      uint64_t word = ~eq[w] & (~uint64_t(0) << (i % 64));
+      while (word == 0)
+        word = ~eq[++w];
+      const size_t run = std::min<size_t>(w * 64 + size_t(_tzcnt_u64(word)) - i + 1, 128);
+      out[0] = uint8_t(1 - int(run));
+      out[1] = src[i];
+      out += 2;
+      i += run;
+      continue;
+    }
+    const size_t j = next_one(three, i + 1, std::min(n, i + 128));
+    *out++ = uint8_t(j - i - 1);
+    copy_by_32(out, src + i, j - i);
+    out += j - i;
+    i = j;
+  }
+  return out;
+}
+
+BK3_FAST void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row)
+{
+  size_t x = 0;
+  if (bits == 24) {
+    for (; x + 32 <= width; x += 32) {
+      const uint8_t *s = src + 3 * x;
+      __m256i in[3];
+      for (int k = 0; k < 3; ++k)
+        in[k] = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 16 * k))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 48 + 16 * k)), 1);
+      for (int c = 0; c < 3; ++c) { // blue, green, red: planes 16, 8, 0 on
+        __m256i v = _mm256_shuffle_epi8(in[0], both_lanes(reversed.channel[c][0]));
+        v = _mm256_or_si256(v, _mm256_shuffle_epi8(in[1], both_lanes(reversed.channel[c][1])));
+        v = _mm256_or_si256(v, _mm256_shuffle_epi8(in[2], both_lanes(reversed.channel[c][2])));
+        put_planes(v, planes + size_t(8 * (2 - c)) * plane_row + x / 8, plane_row);
+      }
+    }
+  } else if (bits == 8) {
+    for (; x + 32 <= width; x += 32) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + x));
+      put_planes(_mm256_shuffle_epi8(v, both_lanes(reversed.bytes)), planes + x / 8, plane_row);
+    }
+  } else if (bits == 1) {
+    x = width / 8 * 8;
+    std::memcpy(planes, src, x / 8);
+  }
+  split_bitplane_groups(src, bits, width, x / 8, planes, plane_row);
+  // The bytes beyond the last group.
+  for (int b = 0; b < bits; ++b)
+    std::fill(planes + size_t(b) * plane_row + (width + 7) / 8, planes + size_t(b + 1) * plane_row, 0);
+}
+
+uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out) { return pcx_rle_line_plain(src, n, out); }
+
+uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
+{
+  return tga_rle_row_plain(src, n, k, out, equal);
+}
+
+} // namespace bk3
+
+#endif
