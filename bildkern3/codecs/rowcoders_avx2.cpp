@@ -84,6 +84,26 @@ struct Reversed {
 };
 constexpr Reversed reversed;
 
+// For each mask of eight bits, the places of its set bits in order (the rest 0x80,
+// which pshufb makes zero): the shuffle that squeezes out the bytes not wanted.
+struct Squeeze {
+  uint64_t order[256];
+  constexpr Squeeze() : order{}
+  {
+    for (unsigned m = 0; m < 256; ++m) {
+      uint64_t o = 0x8080808080808080u;
+      int at = 0;
+      for (int b = 0; b < 8; ++b)
+        if (m >> b & 1) {
+          o &= ~(uint64_t(0xFF) << (8 * at));
+          o |= uint64_t(b) << (8 * at++);
+        }
+      order[m] = o;
+    }
+  }
+};
+constexpr Squeeze squeeze;
+
 // The eight bitplanes of 32 values (reversed in groups of eight) at byte `at` of
 // planes `plane_row` apart, plane 7 first: each doubling moves the next bit up.
 BK3_FAST inline void put_planes(__m256i v, uint8_t *planes, size_t plane_row)
@@ -165,7 +185,64 @@ BK3_FAST void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, u
     std::fill(planes + size_t(b) * plane_row + (width + 7) / 8, planes + size_t(b + 1) * plane_row, 0);
 }
 
-uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out) { return pcx_rle_line_plain(src, n, out); }
+BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
+{
+  const __m128i top = _mm_set1_epi8(char(0xC0)), sixteen = _mm_set1_epi8(16);
+  const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  const __m128i high_half = _mm_set_epi64x(0x0808080808080808, 0);
+  size_t i = 0;
+  while (i < n) {
+    // Sixteen bytes at a time, starting where a run starts: each run within them
+    // becomes its count (when it needs one) and its byte, side by side; the bytes
+    // not wanted (the rest of each run, the counts not needed) are squeezed out.
+    // The last run goes to the next sixteen when it may go on past them.
+    while (i + 17 <= n) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+      const __m128i equal =
+          _mm_cmpeq_epi8(v, _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 1)));
+      const __m128i high = _mm_cmpeq_epi8(_mm_and_si128(v, top), top);
+      const __m128i starts = _mm_andnot_si128(_mm_slli_si128(equal, 1), _mm_set1_epi8(-1));
+      const unsigned start_bits = unsigned(_mm_movemask_epi8(starts));
+      size_t limit = 16;
+      if (_mm_movemask_epi8(equal) & 0x8000) {
+        limit = size_t(31 - __builtin_clz(start_bits));
+        if (limit == 0)
+          break; // sixteen and more equal bytes
+      }
+      // Each run's length: the next start after each byte (at most 16), less its place.
+      __m128i next = _mm_alignr_epi8(sixteen, _mm_blendv_epi8(sixteen, index, starts), 1);
+      next = _mm_min_epu8(next, _mm_alignr_epi8(sixteen, next, 1));
+      next = _mm_min_epu8(next, _mm_alignr_epi8(sixteen, next, 2));
+      next = _mm_min_epu8(next, _mm_alignr_epi8(sixteen, next, 4));
+      next = _mm_min_epu8(next, _mm_alignr_epi8(sixteen, next, 8));
+      const __m128i counts = _mm_or_si128(_mm_sub_epi8(next, index), top);
+      const __m128i keep = _mm_and_si128(starts, _mm_cmpgt_epi8(_mm_set1_epi8(char(limit)), index));
+      const __m128i need = _mm_and_si128(keep, _mm_or_si128(equal, high));
+      const uint32_t wanted = uint32_t(_mm_movemask_epi8(_mm_unpacklo_epi8(need, keep))) |
+                              uint32_t(_mm_movemask_epi8(_mm_unpackhi_epi8(need, keep))) << 16;
+      const __m128i pairs[2] = {_mm_unpacklo_epi8(counts, v), _mm_unpackhi_epi8(counts, v)};
+      for (int half = 0; half < 2; ++half) {
+        const unsigned lo = (wanted >> (16 * half)) & 0xFF, hi = (wanted >> (16 * half + 8)) & 0xFF;
+        const __m128i order =
+            _mm_or_si128(_mm_set_epi64x(int64_t(squeeze.order[hi]), int64_t(squeeze.order[lo])), high_half);
+        const __m128i packed = _mm_shuffle_epi8(pairs[half], order);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), packed);
+        out += _mm_popcnt_u32(lo);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_unpackhi_epi64(packed, packed));
+        out += _mm_popcnt_u32(hi);
+      }
+      i += limit;
+    }
+    if (i >= n)
+      break;
+    const size_t run = same_run(src + i, std::min<size_t>(n - i, 63));
+    if (run > 1 || (src[i] & 0xC0) == 0xC0)
+      *out++ = uint8_t(0xC0 | run);
+    *out++ = src[i];
+    i += run;
+  }
+  return out;
+}
 
 uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
 {
