@@ -64,6 +64,69 @@ BK3_FAST inline __m256i both_lanes(const uint8_t *table)
   return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(table)));
 }
 
+// How many pixels from `i` on, where a run starts, are equal to pixel i.
+inline size_t slow_run(const uint64_t *eq, size_t i)
+{
+  size_t w = i / 64;
+  uint64_t word = ~eq[w] & (~uint64_t(0) << (i % 64));
+  while (word == 0)
+    word = ~eq[++w];
+  return w * 64 + size_t(__builtin_ctzll(word)) - i + 1;
+}
+
+BK3_FAST inline void copy_48(uint8_t *dst, const uint8_t *src)
+{
+  _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst), _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src)));
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 32), _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 32)));
+}
+
+// For each part of 16 bytes of 16 pixels of three bytes, the places of the pixels'
+// first bytes in it (0x80 elsewhere).
+struct FirstBytes {
+  alignas(16) uint8_t part[3][16];
+  constexpr FirstBytes() : part{}
+  {
+    for (int k = 0; k < 3; ++k)
+      for (int p = 0; p < 16; ++p) {
+        const int at = 3 * p - 16 * k;
+        part[k][p] = at >= 0 && at < 16 ? uint8_t(at) : 0x80;
+      }
+  }
+};
+constexpr FirstBytes first_bytes;
+
+BK3_FAST inline __m256i load_halves(const uint8_t *lo, const uint8_t *hi)
+{
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(lo))),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(hi)), 1);
+}
+
+// Bit p set where pixel p of the `n` pixels of three bytes at `src` equals pixel
+// p + 1; the bits from n - 1 on, up to the words' end (n / 64 + 2), are clear. 32
+// pixels at a time, 16 in each lane: a byte's comparison and its next two ANDed
+// stand for the whole pixel at its first byte, and those are gathered.
+BK3_FAST void equal_pixels(const uint8_t *src, size_t n, uint64_t *eq)
+{
+  std::memset(eq, 0, (n / 64 + 2) * 8);
+  size_t p = 0;
+  for (; p + 33 <= n; p += 32) {
+    const uint8_t *a = src + 3 * p, *b = a + 3;
+    __m256i e[4];
+    for (int k = 0; k < 3; ++k)
+      e[k] = _mm256_cmpeq_epi8(load_halves(a + 16 * k, a + 48 + 16 * k), load_halves(b + 16 * k, b + 48 + 16 * k));
+    e[3] = _mm256_setzero_si256();
+    __m256i same = _mm256_setzero_si256();
+    for (int k = 0; k < 3; ++k) {
+      const __m256i all = _mm256_and_si256(
+          e[k], _mm256_and_si256(_mm256_alignr_epi8(e[k + 1], e[k], 1), _mm256_alignr_epi8(e[k + 1], e[k], 2)));
+      same = _mm256_or_si256(same, _mm256_shuffle_epi8(all, both_lanes(first_bytes.part[k])));
+    }
+    eq[p / 64] |= uint64_t(uint32_t(_mm256_movemask_epi8(same))) << (p % 64);
+  }
+  for (; p + 1 < n; ++p)
+    eq[p / 64] |= uint64_t(std::memcmp(src + 3 * p, src + 3 * p + 3, 3) == 0) << (p % 64);
+}
+
 // Shuffles taking 16 pixels of three bytes (in three parts of 16 bytes) to one
 // channel's 16 bytes, the pixels of each group of eight in reverse order: then the
 // top bits of the bytes, as movemask gathers them, are a bitplane's bytes.
@@ -244,9 +307,56 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
   return out;
 }
 
-uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
+BK3_FAST uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
 {
-  return tga_rle_row_plain(src, n, k, out, equal);
+  equal.resize(n / 64 + 2);
+  uint64_t *const eq = equal.data();
+  if (k == 1)
+    equal_bytes(src, n, eq);
+  else
+    equal_pixels(src, n, eq);
+  // Packets copy whole pieces of 48 bytes while that stays within the row.
+  const size_t row_bytes = n * k;
+  // The bits of equal neighbours from pixel i on, `known` of them, are kept in a
+  // register: each packet's end is one count of trailing zeros away, in the bits
+  // themselves (a raw packet's, after the first) or in their complement (a run's).
+  uint64_t bits = 0;
+  size_t known = 0;
+  size_t i = 0;
+  while (i < n) {
+    if (known < 24) {
+      const size_t w = i / 64, s = i % 64;
+      bits = eq[w] >> s | (eq[w + 1] << 1) << (63 - s);
+      known = 64;
+    }
+    const uint64_t run = bits & 1;
+    const size_t end = size_t(_tzcnt_u64((bits ^ (0 - run)) & ~uint64_t(1)));
+    size_t length;
+    if (end < known) {
+      // Within the bits known: shorter than 64, and ending within the row.
+      length = end + run;
+      bits = (bits >> 1) >> (length - 1);
+      known -= length;
+    } else {
+      length = run ? slow_run(eq, i) : next_one(eq, i + 1, n) - i;
+      length = std::min(length, std::min<size_t>(128, n - i));
+      known = 0;
+    }
+    *out++ = uint8_t(run << 7 | (length - 1));
+    const size_t bytes = run ? k : length * k;
+    const uint8_t *from = src + i * k;
+    if (i * k + 48 <= row_bytes && bytes <= 48) {
+      copy_48(out, from);
+    } else if (i * k + ((bytes + 47) / 48) * 48 <= row_bytes) {
+      for (size_t b = 0; b < bytes; b += 48)
+        copy_48(out + b, from + b);
+    } else {
+      std::memcpy(out, from, bytes);
+    }
+    out += bytes;
+    i += length;
+  }
+  return out;
 }
 
 } // namespace bk3
