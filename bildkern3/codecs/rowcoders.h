@@ -14,9 +14,10 @@ namespace bk3 {
 // What the fast forms may read beyond a row and write beyond what they return.
 inline constexpr size_t coder_slack = 64;
 
-// ByteRun1 of one plane row of `n` bytes into `out` (room for n + n / 128 + 1
-// bytes, plus coder_slack); returns the end. Repeats of three or more bytes become
-// runs of up to 128, the rest literals of at most 128 bytes.
+// ByteRun1 of one plane row of `n` bytes (followed by coder_slack bytes that may be
+// read) into `out` (room for n + n / 128 + 1 bytes, plus coder_slack); returns the
+// end. Repeats of three or more bytes become runs of up to 128, the rest literals
+// of at most 128 bytes.
 uint8_t *byterun1_row(const uint8_t *src, size_t n, uint8_t *out);
 uint8_t *byterun1_row_plain(const uint8_t *src, size_t n, uint8_t *out);
 

@@ -16,8 +16,8 @@ namespace bk3 {
 
 namespace {
 
-// The rows the coders below keep masks for on the stack; longer ones (wider than
-// any IFF row) go the plain way.
+// The rows ByteRun1 keeps masks for on the stack; longer ones (wider than any IFF
+// plane row) go the plain way.
 constexpr size_t most_bytes = 16384;
 constexpr size_t mask_words = most_bytes / 64 + 2;
 
@@ -64,8 +64,9 @@ BK3_FAST inline __m256i both_lanes(const uint8_t *table)
   return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(table)));
 }
 
-// How many pixels from `i` on, where a run starts, are equal to pixel i.
-inline size_t slow_run(const uint64_t *eq, size_t i)
+// How many bytes or pixels from `i` on (bit i of `eq` set) equal the one at i: up to
+// the next clear bit, which there is before the words end.
+inline size_t run_length(const uint64_t *eq, size_t i)
 {
   size_t w = i / 64;
   uint64_t word = ~eq[w] & (~uint64_t(0) << (i % 64));
@@ -194,12 +195,7 @@ BK3_FAST uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out)
   size_t i = 0;
   while (i < n) {
     if (three[i / 64] >> (i % 64) & 1) {
-      // The bits of eq end before n - 1, so the run ends within the row.
-      size_t w = i / 64;
-      uint64_t word = ~eq[w] & (~uint64_t(0) << (i % 64));
-      while (word == 0)
-        word = ~eq[++w];
-      const size_t run = std::min<size_t>(w * 64 + size_t(_tzcnt_u64(word)) - i + 1, 128);
+      const size_t run = std::min<size_t>(run_length(eq, i), 128);
       out[0] = uint8_t(1 - int(run));
       out[1] = src[i];
       out += 2;
@@ -338,7 +334,7 @@ BK3_FAST uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8
       bits = (bits >> 1) >> (length - 1);
       known -= length;
     } else {
-      length = run ? slow_run(eq, i) : next_one(eq, i + 1, n) - i;
+      length = run ? run_length(eq, i) : next_one(eq, i + 1, n) - i;
       length = std::min(length, std::min<size_t>(128, n - i));
       known = 0;
     }
