@@ -489,8 +489,8 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
       to = byterun1_row(work.planes.data() + size_t(p) * plane_row, plane_row, to);
     return to;
   };
-  const int64_t packed = encode_rows(height, packed_row * size_t(bits) + coder_slack, width * height >= halves_from_pixels,
-                                     make_rows, encode, out, progress);
+  const int64_t packed = encode_rows(height, packed_row * size_t(bits) + coder_slack,
+                                     width * height >= halves_from_pixels, make_rows, encode, out, progress);
   if (packed < 0)
     return false;
   const uint64_t body = uint64_t(packed);

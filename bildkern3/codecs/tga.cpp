@@ -4,7 +4,6 @@
 // field is checked for plausibility before anything is allocated.
 #include "codecs/formats.h"
 #include "codecs/halves.h"
-#include "codecs/planar.h"
 #include "codecs/rowcoders.h"
 
 #include <algorithm>
@@ -330,8 +329,8 @@ bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     }
     return tga_rle_row(src, size_t(width), k, to, rows.equal);
   };
-  if (encode_rows(height, size_t(width) * (k + 1) + coder_slack, width * height >= halves_from_pixels, make_rows, encode,
-                  out, progress) < 0)
+  if (encode_rows(height, size_t(width) * (k + 1) + coder_slack, width * height >= halves_from_pixels, make_rows,
+                  encode, out, progress) < 0)
     return false;
   // Footer: no extension or developer area.
   out.zeros(8);
