@@ -482,8 +482,13 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   put_be32(head, 0);
   out.write(head.data(), head.size());
 
+  const auto row_at = [&](int64_t y) { // from the top
+    return picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+  };
   const auto encode = [&](int64_t y, Rows &work, uint8_t *to) {
-    const uint8_t *src = picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+    const uint8_t *src = row_at(y);
+    if (y + 1 < height)
+      prefetch_next_row(src, row_at(y + 1), size_t(picture.bytew));
     split_bitplanes(src, bits, size_t(width), work.planes.data(), plane_row, work.channels.data());
     for (int p = 0; p < bits; ++p)
       to = byterun1_row(work.planes.data() + size_t(p) * plane_row, plane_row, to);

@@ -392,8 +392,13 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
 
   const size_t line_size = size_t(line_bytes * planes);
   const auto make_line = [&] { return std::vector<uint8_t>(line_size); };
+  const auto row_at = [&](int64_t y) { // from the top
+    return picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+  };
   const auto encode = [&](int64_t y, std::vector<uint8_t> &line, uint8_t *to) {
-    const uint8_t *src = picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+    const uint8_t *src = row_at(y);
+    if (y + 1 < height)
+      prefetch_next_row(src, row_at(y + 1), size_t(picture.bytew));
     std::fill(line.begin(), line.end(), 0);
     if (bits == 24) {
       bgr_to_channels(src, size_t(width), line.data(), line.data() + line_bytes, line.data() + 2 * line_bytes);

@@ -319,9 +319,14 @@ bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     std::vector<uint64_t> equal;
   };
   const auto make_rows = [&] { return Rows{std::vector<uint8_t>(mapped ? size_t(width) : 0), {}}; };
+  const auto row_at = [&](int64_t r) { // from the bottom
+    return picture.poi + (bh.biHeight < 0 ? height - 1 - r : r) * int64_t(picture.bytew);
+  };
   const auto encode = [&](int64_t r, Rows &rows, uint8_t *to) { // r: from the bottom
     std::vector<uint8_t> &indices = rows.indices;
-    const uint8_t *src = picture.poi + (bh.biHeight < 0 ? height - 1 - r : r) * int64_t(picture.bytew);
+    const uint8_t *src = row_at(r);
+    if (r + 1 < height)
+      prefetch_next_row(src, row_at(r + 1), size_t(picture.bytew));
     if (mapped && bits < 8) {
       for (int64_t x = 0; x < width; ++x)
         indices[size_t(x)] = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
