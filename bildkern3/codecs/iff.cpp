@@ -5,6 +5,7 @@
 #include "codecs/formats.h"
 #include "codecs/halves.h"
 #include "codecs/planar.h"
+#include "codecs/rowcoders.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -174,16 +175,6 @@ private:
   size_t p_ = 0;
   bool packed_;
 };
-
-// Transposes an 8 x 8 bit matrix held in the bytes of `x`, the first row in the top
-// byte: eight pixels' bytes become their eight bitplane bytes and back.
-uint64_t transpose8(uint64_t x)
-{
-  x = (x & 0xAA55AA55AA55AA55) | ((x & 0x00AA00AA00AA00AA) << 7) | ((x >> 7) & 0x00AA00AA00AA00AA);
-  x = (x & 0xCCCC3333CCCC3333) | ((x & 0x0000CCCC0000CCCC) << 14) | ((x >> 14) & 0x0000CCCC0000CCCC);
-  x = (x & 0xF0F0F0F00F0F0F0F) | ((x & 0x00000000F0F0F0F0) << 28) | ((x >> 28) & 0x00000000F0F0F0F0);
-  return x;
-}
 
 // One row of a deep picture: planes 0-7 red, 8-15 green, 16-23 blue (planes 24-31,
 // alpha, are dropped). Whole groups of eight pixels go through the three channel
@@ -437,40 +428,6 @@ Error iff_load(const uint8_t *data, size_t size, dib *result, Progress &progress
 
 namespace {
 
-// ByteRun1 of one plane row into `out` (room for n + n / 128 + 1 bytes); returns
-// the end: repeats of three or more bytes become runs, the rest literals of at
-// most 128 bytes, whose ends are looked for 16 bytes at a time.
-uint8_t *pack_row(const uint8_t *src, size_t n, uint8_t *out)
-{
-  size_t i = 0;
-  while (i < n) {
-    const size_t run = same_run(src + i, std::min<size_t>(n - i, 128));
-    if (run >= 3) {
-      *out++ = uint8_t(1 - int(run));
-      *out++ = src[i];
-      i += run;
-      continue;
-    }
-    // A literal up to where a run of three starts.
-    size_t j = i;
-    const size_t limit = std::min(n, i + 128);
-    bool found = false;
-    while (!found && j + 18 <= n && j + 16 <= limit) {
-      const unsigned threes = repeats16(src + j) & repeats16(src + j + 1);
-      found = threes != 0;
-      j += found ? size_t(__builtin_ctz(threes)) : 16;
-    }
-    if (!found)
-      while (j < limit && !(j + 2 < n && src[j] == src[j + 1] && src[j] == src[j + 2]))
-        ++j;
-    *out++ = uint8_t(j - i - 1);
-    std::memcpy(out, src + i, j - i);
-    out += j - i;
-    i = j;
-  }
-  return out;
-}
-
 void put_be16(std::vector<uint8_t> &v, uint32_t x) { v.push_back(uint8_t(x >> 8)), v.push_back(uint8_t(x)); }
 void put_be32(std::vector<uint8_t> &v, uint32_t x) { put_be16(v, x >> 16), put_be16(v, x); }
 
@@ -489,53 +446,14 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
 
   const size_t plane_row = size_t((width + 15) / 16 * 2);
   const size_t packed_row = plane_row + plane_row / 128 + 1; // at most
-  // Each thread's working rows: the bitplanes of one row, and its channels.
+  // Each thread's working rows: the bitplanes of one row (with room for the coder
+  // to read beyond), and its channels.
   struct Rows {
     std::vector<uint8_t> planes, channels;
   };
   const auto make_rows = [&] {
-    return Rows{std::vector<uint8_t>(plane_row * size_t(bits)), std::vector<uint8_t>(bits == 24 ? 3 * size_t(width) : 0)};
-  };
-  // Splits picture row y (from the top) into its bitplanes: whole groups of eight
-  // 24- or 8-bit pixels sixteen at a time, the rest eight pixels per transposition.
-  const auto split = [&](int64_t y, Rows &work) {
-    std::vector<uint8_t> &planes = work.planes, &channels = work.channels;
-    const uint8_t *src = picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
-    std::fill(planes.begin(), planes.end(), 0);
-    size_t whole = size_t(width / 8);
-    if (bits == 24) {
-      uint8_t *red = channels.data(), *green = red + width, *blue = green + width;
-      bgr_to_channels(src, size_t(width), red, green, blue);
-      for (int k = 0; k < 3; ++k)
-        whole = bytes_to_bitplanes(channels.data() + k * width, whole, planes.data() + size_t(8 * k) * plane_row,
-                                   ptrdiff_t(plane_row));
-    } else if (bits == 8) {
-      whole = bytes_to_bitplanes(src, whole, planes.data(), ptrdiff_t(plane_row));
-    } else {
-      whole = 0;
-    }
-    for (int64_t g = int64_t(whole); g * 8 < width; ++g) {
-      uint32_t v[8] = {};
-      for (int i = 0; i < 8 && g * 8 + i < width; ++i) {
-        const int64_t x = g * 8 + i;
-        if (bits == 24)
-          v[i] = src[3 * x + 2] | uint32_t(src[3 * x + 1]) << 8 | uint32_t(src[3 * x]) << 16;
-        else if (bits == 8)
-          v[i] = src[x];
-        else if (bits == 4)
-          v[i] = (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
-        else
-          v[i] = (src[x >> 3] >> (7 - (x & 7))) & 1;
-      }
-      for (int k = 0; k * 8 < bits; ++k) {
-        uint64_t t = 0;
-        for (int i = 0; i < 8; ++i)
-          t |= uint64_t((v[i] >> (8 * k)) & 0xFF) << (56 - 8 * i);
-        t = transpose8(t);
-        for (int b = 0; b < 8 && k * 8 + b < bits; ++b)
-          planes[size_t(k * 8 + b) * plane_row + size_t(g)] = uint8_t(t >> (8 * b));
-      }
-    }
+    return Rows{std::vector<uint8_t>(plane_row * size_t(bits) + coder_slack),
+                std::vector<uint8_t>(bits == 24 ? 3 * size_t(width) : 0)};
   };
 
   // The body is written as it is packed, and the lengths before it, known only at
@@ -564,14 +482,20 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   put_be32(head, 0);
   out.write(head.data(), head.size());
 
+  const auto row_at = [&](int64_t y) { // from the top
+    return picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+  };
   const auto encode = [&](int64_t y, Rows &work, uint8_t *to) {
-    split(y, work);
+    const uint8_t *src = row_at(y);
+    if (y + 1 < height)
+      prefetch_next_row(src, row_at(y + 1), size_t(picture.bytew));
+    split_bitplanes(src, bits, size_t(width), work.planes.data(), plane_row, work.channels.data());
     for (int p = 0; p < bits; ++p)
-      to = pack_row(work.planes.data() + size_t(p) * plane_row, plane_row, to);
+      to = byterun1_row(work.planes.data() + size_t(p) * plane_row, plane_row, to);
     return to;
   };
-  const int64_t packed = encode_rows(height, packed_row * size_t(bits), width * height >= halves_from_pixels,
-                                     make_rows, encode, out, progress);
+  const int64_t packed = encode_rows(height, packed_row * size_t(bits) + coder_slack,
+                                     width * height >= halves_from_pixels, make_rows, encode, out, progress);
   if (packed < 0)
     return false;
   const uint64_t body = uint64_t(packed);

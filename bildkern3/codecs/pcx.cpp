@@ -4,6 +4,7 @@
 #include "codecs/formats.h"
 #include "codecs/halves.h"
 #include "codecs/planar.h"
+#include "codecs/rowcoders.h"
 
 #include <algorithm>
 #include <cstring>
@@ -354,63 +355,6 @@ Error pcx_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
   return nullptr;
 }
 
-namespace {
-
-// Run-length codes one plane line into `out` (room for 2 n + 16 bytes) and returns
-// the end: runs up to 63; a single byte goes as itself unless its top two bits are
-// set, which would make it a count.
-uint8_t *pack_line(const uint8_t *src, size_t n, uint8_t *out)
-{
-  size_t i = 0;
-  while (i < n) {
-    // Sixteen bytes at a time: the bytes equal to the next one and those that look
-    // like counts are found together; the bytes between go as they are, copied 16
-    // at a time, and each of the others starts a run, written without a branch.
-    // A run reaching past the sixteen is left to the plain code below.
-    while (i + 33 <= n) {
-      const unsigned repeats = repeats16(src + i);
-      unsigned special = repeats | high16(src + i);
-      size_t from = 0;
-      bool long_run = false;
-      while (special) {
-        const size_t c = size_t(__builtin_ctz(special));
-        std::memcpy(out, src + i + from, 16);
-        out += c - from;
-        from = c;
-        const size_t run = 1 + size_t(__builtin_ctz(~(repeats >> c)));
-        if (c + run > 16) {
-          long_run = true;
-          break;
-        }
-        const uint8_t v = src[i + c];
-        const bool count = run > 1 || (v & 0xC0) == 0xC0;
-        out[0] = count ? uint8_t(0xC0 | run) : v;
-        out[1] = v;
-        out += 1 + size_t(count);
-        from = c + run;
-        special &= ~0u << from;
-      }
-      if (long_run) {
-        i += from;
-        break;
-      }
-      std::memcpy(out, src + i + from, 16);
-      out += 16 - from;
-      i += 16;
-    }
-    if (i >= n)
-      break;
-    const size_t run = same_run(src + i, std::min<size_t>(n - i, 63));
-    if (run > 1 || (src[i] & 0xC0) == 0xC0)
-      *out++ = uint8_t(0xC0 | run);
-    *out++ = src[i];
-    i += run;
-  }
-  return out;
-}
-
-} // namespace
-
 // Version 5, run-length: 24-bit pictures in three planes of 8 bits, 8-bit ones with
 // the 256-colour palette at the end, 4-bit ones in four bitplanes with their colours
 // in the header. Readers take a single bitplane as black and white whatever the
@@ -448,8 +392,13 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
 
   const size_t line_size = size_t(line_bytes * planes);
   const auto make_line = [&] { return std::vector<uint8_t>(line_size); };
+  const auto row_at = [&](int64_t y) { // from the top
+    return picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+  };
   const auto encode = [&](int64_t y, std::vector<uint8_t> &line, uint8_t *to) {
-    const uint8_t *src = picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
+    const uint8_t *src = row_at(y);
+    if (y + 1 < height)
+      prefetch_next_row(src, row_at(y + 1), size_t(picture.bytew));
     std::fill(line.begin(), line.end(), 0);
     if (bits == 24) {
       bgr_to_channels(src, size_t(width), line.data(), line.data() + line_bytes, line.data() + 2 * line_bytes);
@@ -464,11 +413,11 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
       std::memcpy(line.data(), src, size_t((width * bits + 7) / 8));
     }
     for (int q = 0; q < planes; ++q)
-      to = pack_line(line.data() + q * line_bytes, size_t(line_bytes), to);
+      to = pcx_rle_line(line.data() + q * line_bytes, size_t(line_bytes), to);
     return to;
   };
-  if (encode_rows(height, 2 * line_size + 16, width * height >= halves_from_pixels, make_line, encode, out, progress) <
-      0)
+  if (encode_rows(height, 2 * line_size + coder_slack, width * height >= halves_from_pixels, make_line, encode, out,
+                  progress) < 0)
     return false;
   if (bits == 8) {
     out.u8(0x0C);

@@ -29,6 +29,16 @@ size_t bitplanes_to_bytes(const uint8_t *planes, ptrdiff_t stride, size_t groups
 // the planes' bytes beyond, are left to the caller.
 size_t bytes_to_bitplanes(const uint8_t *values, size_t groups, uint8_t *planes, ptrdiff_t stride);
 
+// Transposes an 8 x 8 bit matrix held in the bytes of `x`, the first row in the top
+// byte: eight pixels' bytes become their eight bitplane bytes and back.
+inline uint64_t transpose8(uint64_t x)
+{
+  x = (x & 0xAA55AA55AA55AA55) | ((x & 0x00AA00AA00AA00AA) << 7) | ((x >> 7) & 0x00AA00AA00AA00AA);
+  x = (x & 0xCCCC3333CCCC3333) | ((x & 0x0000CCCC0000CCCC) << 14) | ((x >> 14) & 0x0000CCCC0000CCCC);
+  x = (x & 0xF0F0F0F00F0F0F0F) | ((x & 0x00000000F0F0F0F0) << 28) | ((x >> 28) & 0x00000000F0F0F0F0);
+  return x;
+}
+
 // Bit j set where byte j of the 16 at `p` equals byte j + 1, for the run-length
 // coders; reads 17 bytes.
 inline unsigned repeats16(const uint8_t *p)

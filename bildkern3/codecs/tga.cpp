@@ -4,7 +4,7 @@
 // field is checked for plausibility before anything is allocated.
 #include "codecs/formats.h"
 #include "codecs/halves.h"
-#include "codecs/planar.h"
+#include "codecs/rowcoders.h"
 
 #include <algorithm>
 #include <cstring>
@@ -283,71 +283,6 @@ Error tga_load(const uint8_t *d, size_t size, dib *result, Progress &progress)
   return nullptr;
 }
 
-namespace {
-
-// Bit p of `equal` set where pixel p of the `n` pixels of `k` (1 or 3) bytes at
-// `src` equals pixel p + 1, sixteen pixels at a time; the bits from n - 1 on are
-// clear.
-template <size_t k> void equal_neighbours(const uint8_t *src, size_t n, std::vector<uint64_t> &equal)
-{
-  equal.assign(n / 64 + 1, 0);
-  size_t p = 0;
-  for (; p + 16 + 1 <= n; p += 16) { // reads pixels p to p + 16
-    uint64_t same;
-    if (k == 1) {
-      same = repeats16(src + p);
-    } else {
-      // Whole pixels equal where their three bytes are; every third bit to one a pixel.
-      uint64_t m = uint64_t(repeats16(src + 3 * p, 3)) | uint64_t(repeats16(src + 3 * p + 16, 3)) << 16 |
-                   uint64_t(repeats16(src + 3 * p + 32, 3)) << 32;
-      m = m & m >> 1 & m >> 2 & 0x249249249249u;
-      m = (m | m >> 2) & 0x0C30C30C30C3u;
-      m = (m | m >> 4) & 0x00F00F00F00Fu;
-      m = (m | m >> 8) & 0x0000FF0000FFu;
-      same = (m | m >> 16) & 0xFFFFu;
-    }
-    equal[p / 64] |= same << (p % 64); // p is a multiple of 16: no word is straddled
-  }
-  for (; p + 1 < n; ++p)
-    if (std::memcmp(src + p * k, src + (p + 1) * k, k) == 0)
-      equal[p / 64] |= uint64_t(1) << (p % 64);
-}
-
-// Run-length packets of one row of `n` pixels of `k` (1 or 3) bytes into `out`
-// (room for n (k + 1) + 16 bytes); returns the end: runs of two or more equal
-// pixels repeat, everything else goes as raw packets of up to 128 pixels. The runs
-// and the raw stretches come from the bits of equal neighbours, a word at a time.
-template <size_t k> uint8_t *pack_row(const uint8_t *src, size_t n, uint8_t *out, std::vector<uint64_t> &equal)
-{
-  equal_neighbours<k>(src, n, equal);
-  const uint8_t *const row_end = src + n * k;
-  for (size_t i = 0; i < n;) {
-    if (equal[i / 64] >> (i % 64) & 1) {
-      const size_t run = std::min<size_t>(next_bit(equal, i, false) - i + 1, 128);
-      *out++ = uint8_t(0x80 | (run - 1));
-      std::memcpy(out, src + i * k, k);
-      out += k;
-      i += run;
-      continue;
-    }
-    const size_t j = std::min(next_bit(equal, i + 1, true), std::min(n, i + 128));
-    *out++ = uint8_t(j - i - 1);
-    const uint8_t *from = src + i * k;
-    const size_t bytes = (j - i) * k;
-    if (row_end - from >= ptrdiff_t((bytes + 15) & ~size_t(15))) {
-      for (size_t b = 0; b < bytes; b += 16) // may copy up to 15 bytes more, within the row
-        std::memcpy(out + b, from + b, 16);
-    } else {
-      std::memcpy(out, from, bytes);
-    }
-    out += bytes;
-    i = j;
-  }
-  return out;
-}
-
-} // namespace
-
 // Run-length, bottom-left origin: 24-bit pictures as true colour (type 10), colour-
 // table pictures as 8-bit indices with their colours in a 24-bit map (type 9); a
 // version 2 footer, so the file is recognised by its content.
@@ -384,18 +319,23 @@ bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     std::vector<uint64_t> equal;
   };
   const auto make_rows = [&] { return Rows{std::vector<uint8_t>(mapped ? size_t(width) : 0), {}}; };
+  const auto row_at = [&](int64_t r) { // from the bottom
+    return picture.poi + (bh.biHeight < 0 ? height - 1 - r : r) * int64_t(picture.bytew);
+  };
   const auto encode = [&](int64_t r, Rows &rows, uint8_t *to) { // r: from the bottom
     std::vector<uint8_t> &indices = rows.indices;
-    const uint8_t *src = picture.poi + (bh.biHeight < 0 ? height - 1 - r : r) * int64_t(picture.bytew);
+    const uint8_t *src = row_at(r);
+    if (r + 1 < height)
+      prefetch_next_row(src, row_at(r + 1), size_t(picture.bytew));
     if (mapped && bits < 8) {
       for (int64_t x = 0; x < width; ++x)
         indices[size_t(x)] = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
       src = indices.data();
     }
-    return mapped ? pack_row<1>(src, size_t(width), to, rows.equal) : pack_row<3>(src, size_t(width), to, rows.equal);
+    return tga_rle_row(src, size_t(width), k, to, rows.equal);
   };
-  if (encode_rows(height, size_t(width) * (k + 1) + 16, width * height >= halves_from_pixels, make_rows, encode, out,
-                  progress) < 0)
+  if (encode_rows(height, size_t(width) * (k + 1) + coder_slack, width * height >= halves_from_pixels, make_rows,
+                  encode, out, progress) < 0)
     return false;
   // Footer: no extension or developer area.
   out.zeros(8);

@@ -1,0 +1,68 @@
+// The run-length row coders of the IFF, PCX and Targa writers, and the split of
+// IFF rows into bitplanes. Each has a plain form, which every x86-64 (and every
+// other processor) runs, and on processors with AVX2 a fast form that writes the
+// very same bytes; the plain forms stay as the reference the fast ones are tested
+// against.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace bk3 {
+
+// What the fast forms may read beyond a row and write beyond what they return.
+inline constexpr size_t coder_slack = 64;
+
+// ByteRun1 of one plane row of `n` bytes (followed by coder_slack bytes that may be
+// read) into `out` (room for n + n / 128 + 1 bytes, plus coder_slack); returns the
+// end. Repeats of three or more bytes become runs of up to 128, the rest literals
+// of at most 128 bytes.
+uint8_t *byterun1_row(const uint8_t *src, size_t n, uint8_t *out);
+uint8_t *byterun1_row_plain(const uint8_t *src, size_t n, uint8_t *out);
+
+// The PCX run-length code of one plane line of `n` bytes into `out` (room for
+// 2 n + coder_slack bytes); returns the end. Runs up to 63; a single byte goes as
+// itself unless its top two bits are set, which would make it a count.
+uint8_t *pcx_rle_line(const uint8_t *src, size_t n, uint8_t *out);
+uint8_t *pcx_rle_line_plain(const uint8_t *src, size_t n, uint8_t *out);
+
+// Targa run-length packets of one row of `n` pixels of `k` (1 or 3) bytes into
+// `out` (room for n (k + 1) + coder_slack bytes); returns the end. Runs of two or
+// more equal pixels repeat, everything else goes as raw packets of up to 128
+// pixels. `equal` is working room.
+uint8_t *tga_rle_row(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal);
+uint8_t *tga_rle_row_plain(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal);
+
+// Row `src` of a picture of `bits` (1, 4, 8 or 24) bits and `width` pixels split
+// into its bitplanes, `plane_row` bytes ((width + 15) / 16 * 2) apart: bit b of
+// value x is bit 7 - (x & 7) of byte x / 8 of plane b, bits beyond the row are
+// clear. 24-bit values are red, green, blue from the low planes up. `channels`
+// is working room of 3 x width bytes (24 bits only).
+void split_bitplanes(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row, uint8_t *channels);
+void split_bitplanes_plain(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row,
+                           uint8_t *channels);
+
+// Groups of eight pixels from group `g` on into the planes, one transposition per
+// eight planes; the planes' bytes beyond the last group are left alone.
+void split_bitplane_groups(const uint8_t *src, int bits, size_t width, size_t g, uint8_t *planes, size_t plane_row);
+
+// Asks for the picture row an encoder takes after `row` while it codes that one, when
+// the rows go backwards through memory (from the top of a bottom-up picture): the
+// processor follows rows taken forwards by itself, but each row taken backwards
+// would start by waiting for memory.
+inline void prefetch_next_row(const uint8_t *row, const uint8_t *next, size_t bytes)
+{
+  if (next < row)
+    for (size_t b = 0; b < bytes; b += 64)
+      __builtin_prefetch(next + b, 0, 2);
+}
+
+// Whether the fast forms run here; the tests compare them with the plain ones.
+bool fast_row_coders();
+uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out);
+uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out);
+uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal);
+void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row);
+
+} // namespace bk3

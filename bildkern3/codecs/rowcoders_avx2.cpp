@@ -1,0 +1,360 @@
+// The fast row coders, for processors with AVX2 (chosen at run time: the library
+// is built for every x86-64). They find equal neighbours and bytes that need a
+// count with vector compares, as bit masks, and walk the masks instead of the bytes.
+#include "codecs/rowcoders.h"
+#include "codecs/planar.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+#define BK3_FAST __attribute__((target("avx2,bmi,bmi2,popcnt")))
+
+namespace bk3 {
+
+namespace {
+
+// The rows ByteRun1 keeps masks for on the stack; longer ones (wider than any IFF
+// plane row) go the plain way.
+constexpr size_t most_bytes = 16384;
+constexpr size_t mask_words = most_bytes / 64 + 2;
+
+// The first set bit from `from` on in `bits`, or `limit` if there is none before it;
+// the words from bit `limit` on may hold anything but must exist.
+BK3_FAST inline size_t next_one(const uint64_t *bits, size_t from, size_t limit)
+{
+  size_t w = from / 64;
+  uint64_t word = bits[w] & (~uint64_t(0) << (from % 64));
+  while (word == 0) {
+    if (++w * 64 >= limit)
+      return limit;
+    word = bits[w];
+  }
+  return std::min(limit, w * 64 + size_t(_tzcnt_u64(word)));
+}
+
+// Bit p set where byte p of the `n` at `src` equals byte p + 1; the bits from n - 1
+// on, up to the words' end, are clear.
+BK3_FAST void equal_bytes(const uint8_t *src, size_t n, uint64_t *eq)
+{
+  const size_t words = n / 64 + 2;
+  std::memset(eq, 0, words * 8);
+  size_t p = 0;
+  for (; p + 33 <= n; p += 32) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + p));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + p + 1));
+    eq[p / 64] |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, b)))) << (p % 64);
+  }
+  for (; p + 1 < n; ++p)
+    eq[p / 64] |= uint64_t(src[p] == src[p + 1]) << (p % 64);
+}
+
+// Copies `n` bytes 32 at a time, reading and writing up to 31 more.
+BK3_FAST inline void copy_by_32(uint8_t *dst, const uint8_t *src, size_t n)
+{
+  for (size_t i = 0; i < n; i += 32)
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + i),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + i)));
+}
+
+BK3_FAST inline __m256i both_lanes(const uint8_t *table)
+{
+  return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(table)));
+}
+
+// How many bytes or pixels from `i` on (bit i of `eq` set) equal the one at i: up to
+// the next clear bit, which there is before the words end.
+inline size_t run_length(const uint64_t *eq, size_t i)
+{
+  size_t w = i / 64;
+  uint64_t word = ~eq[w] & (~uint64_t(0) << (i % 64));
+  while (word == 0)
+    word = ~eq[++w];
+  return w * 64 + size_t(__builtin_ctzll(word)) - i + 1;
+}
+
+BK3_FAST inline void copy_48(uint8_t *dst, const uint8_t *src)
+{
+  _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst), _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src)));
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 32), _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 32)));
+}
+
+// For each part of 16 bytes of 16 pixels of three bytes, the places of the pixels'
+// first bytes in it (0x80 elsewhere).
+struct FirstBytes {
+  alignas(16) uint8_t part[3][16];
+  constexpr FirstBytes() : part{}
+  {
+    for (int k = 0; k < 3; ++k)
+      for (int p = 0; p < 16; ++p) {
+        const int at = 3 * p - 16 * k;
+        part[k][p] = at >= 0 && at < 16 ? uint8_t(at) : 0x80;
+      }
+  }
+};
+constexpr FirstBytes first_bytes;
+
+BK3_FAST inline __m256i load_halves(const uint8_t *lo, const uint8_t *hi)
+{
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(lo))),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(hi)), 1);
+}
+
+// Bit p set where pixel p of the `n` pixels of three bytes at `src` equals pixel
+// p + 1; the bits from n - 1 on, up to the words' end (n / 64 + 2), are clear. 32
+// pixels at a time, 16 in each lane: a byte's comparison and its next two ANDed
+// stand for the whole pixel at its first byte, and those are gathered.
+BK3_FAST void equal_pixels(const uint8_t *src, size_t n, uint64_t *eq)
+{
+  std::memset(eq, 0, (n / 64 + 2) * 8);
+  size_t p = 0;
+  for (; p + 33 <= n; p += 32) {
+    const uint8_t *a = src + 3 * p, *b = a + 3;
+    __m256i e[4];
+    for (int k = 0; k < 3; ++k)
+      e[k] = _mm256_cmpeq_epi8(load_halves(a + 16 * k, a + 48 + 16 * k), load_halves(b + 16 * k, b + 48 + 16 * k));
+    e[3] = _mm256_setzero_si256();
+    __m256i same = _mm256_setzero_si256();
+    for (int k = 0; k < 3; ++k) {
+      const __m256i all = _mm256_and_si256(
+          e[k], _mm256_and_si256(_mm256_alignr_epi8(e[k + 1], e[k], 1), _mm256_alignr_epi8(e[k + 1], e[k], 2)));
+      same = _mm256_or_si256(same, _mm256_shuffle_epi8(all, both_lanes(first_bytes.part[k])));
+    }
+    eq[p / 64] |= uint64_t(uint32_t(_mm256_movemask_epi8(same))) << (p % 64);
+  }
+  for (; p + 1 < n; ++p)
+    eq[p / 64] |= uint64_t(std::memcmp(src + 3 * p, src + 3 * p + 3, 3) == 0) << (p % 64);
+}
+
+// Shuffles taking 16 pixels of three bytes (in three parts of 16 bytes) to one
+// channel's 16 bytes, the pixels of each group of eight in reverse order: then the
+// top bits of the bytes, as movemask gathers them, are a bitplane's bytes.
+struct Reversed {
+  alignas(16) uint8_t channel[3][3][16]; // [channel: blue, green, red][input part]
+  alignas(16) uint8_t bytes[16];         // of 8-bit pixels
+  constexpr Reversed() : channel{}, bytes{}
+  {
+    for (int c = 0; c < 3; ++c)
+      for (int k = 0; k < 3; ++k)
+        for (int p = 0; p < 16; ++p) {
+          const int from = 3 * (p ^ 7) + c - 16 * k;
+          channel[c][k][p] = from >= 0 && from < 16 ? uint8_t(from) : 0x80;
+        }
+    for (int p = 0; p < 16; ++p)
+      bytes[p] = uint8_t(p ^ 7);
+  }
+};
+constexpr Reversed reversed;
+
+// For each mask of eight bits, the places of its set bits in order (the rest 0x80,
+// which pshufb makes zero): the shuffle that squeezes out the bytes not wanted.
+struct Squeeze {
+  uint64_t order[256];
+  constexpr Squeeze() : order{}
+  {
+    for (unsigned m = 0; m < 256; ++m) {
+      uint64_t o = 0x8080808080808080u;
+      int at = 0;
+      for (int b = 0; b < 8; ++b)
+        if (m >> b & 1) {
+          o &= ~(uint64_t(0xFF) << (8 * at));
+          o |= uint64_t(b) << (8 * at++);
+        }
+      order[m] = o;
+    }
+  }
+};
+constexpr Squeeze squeeze;
+
+// The eight bitplanes of 32 values (reversed in groups of eight) at byte `at` of
+// planes `plane_row` apart, plane 7 first: each doubling moves the next bit up.
+BK3_FAST inline void put_planes(__m256i v, uint8_t *planes, size_t plane_row)
+{
+  for (int b = 7; b >= 0; --b) {
+    const uint32_t bits = uint32_t(_mm256_movemask_epi8(v));
+    std::memcpy(planes + size_t(b) * plane_row, &bits, 4);
+    v = _mm256_add_epi8(v, v);
+  }
+}
+
+} // namespace
+
+BK3_FAST uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out)
+{
+  if (n > most_bytes)
+    return byterun1_row_plain(src, n, out);
+  uint64_t eq[mask_words], three[mask_words];
+  equal_bytes(src, n, eq);
+  // Bit p of `three`: bytes p, p + 1 and p + 2 equal, where a run must start.
+  const size_t words = n / 64 + 2;
+  for (size_t w = 0; w + 1 < words; ++w)
+    three[w] = eq[w] & (eq[w] >> 1 | eq[w + 1] << 63);
+  three[words - 1] = 0;
+  size_t i = 0;
+  while (i < n) {
+    if (three[i / 64] >> (i % 64) & 1) {
+      const size_t run = std::min<size_t>(run_length(eq, i), 128);
+      out[0] = uint8_t(1 - int(run));
+      out[1] = src[i];
+      out += 2;
+      i += run;
+      continue;
+    }
+    const size_t j = next_one(three, i + 1, std::min(n, i + 128));
+    *out++ = uint8_t(j - i - 1);
+    copy_by_32(out, src + i, j - i);
+    out += j - i;
+    i = j;
+  }
+  return out;
+}
+
+BK3_FAST void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row)
+{
+  size_t x = 0;
+  if (bits == 24) {
+    for (; x + 32 <= width; x += 32) {
+      const uint8_t *s = src + 3 * x;
+      __m256i in[3];
+      for (int k = 0; k < 3; ++k)
+        in[k] = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 16 * k))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 48 + 16 * k)), 1);
+      for (int c = 0; c < 3; ++c) { // blue, green, red: planes 16, 8, 0 on
+        __m256i v = _mm256_shuffle_epi8(in[0], both_lanes(reversed.channel[c][0]));
+        v = _mm256_or_si256(v, _mm256_shuffle_epi8(in[1], both_lanes(reversed.channel[c][1])));
+        v = _mm256_or_si256(v, _mm256_shuffle_epi8(in[2], both_lanes(reversed.channel[c][2])));
+        put_planes(v, planes + size_t(8 * (2 - c)) * plane_row + x / 8, plane_row);
+      }
+    }
+  } else if (bits == 8) {
+    for (; x + 32 <= width; x += 32) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + x));
+      put_planes(_mm256_shuffle_epi8(v, both_lanes(reversed.bytes)), planes + x / 8, plane_row);
+    }
+  } else if (bits == 1) {
+    x = width / 8 * 8;
+    std::memcpy(planes, src, x / 8);
+  }
+  split_bitplane_groups(src, bits, width, x / 8, planes, plane_row);
+  // The bytes beyond the last group.
+  for (int b = 0; b < bits; ++b)
+    std::fill(planes + size_t(b) * plane_row + (width + 7) / 8, planes + size_t(b + 1) * plane_row, 0);
+}
+
+BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
+{
+  const __m128i top = _mm_set1_epi8(char(0xC0)), sixteen = _mm_set1_epi8(16);
+  const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  const __m128i high_half = _mm_set_epi64x(0x0808080808080808, 0);
+  size_t i = 0;
+  while (i < n) {
+    // Sixteen bytes at a time, starting where a run starts: each run within them
+    // becomes its count (when it needs one) and its byte, side by side; the bytes
+    // not wanted (the rest of each run, the counts not needed) are squeezed out.
+    // The last run goes to the next sixteen when it may go on past them.
+    while (i + 17 <= n) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+      const __m128i equal =
+          _mm_cmpeq_epi8(v, _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 1)));
+      const __m128i high = _mm_cmpeq_epi8(_mm_and_si128(v, top), top);
+      const __m128i starts = _mm_andnot_si128(_mm_slli_si128(equal, 1), _mm_set1_epi8(-1));
+      const unsigned start_bits = unsigned(_mm_movemask_epi8(starts));
+      size_t limit = 16;
+      if (_mm_movemask_epi8(equal) & 0x8000) {
+        limit = size_t(31 - __builtin_clz(start_bits));
+        if (limit == 0)
+          break; // sixteen and more equal bytes
+      }
+      // Each run's length: the next start after each byte (at most 16), less its place.
+      __m128i next = _mm_alignr_epi8(sixteen, _mm_blendv_epi8(sixteen, index, starts), 1);
+      next = _mm_min_epu8(next, _mm_alignr_epi8(sixteen, next, 1));
+      next = _mm_min_epu8(next, _mm_alignr_epi8(sixteen, next, 2));
+      next = _mm_min_epu8(next, _mm_alignr_epi8(sixteen, next, 4));
+      next = _mm_min_epu8(next, _mm_alignr_epi8(sixteen, next, 8));
+      const __m128i counts = _mm_or_si128(_mm_sub_epi8(next, index), top);
+      const __m128i keep = _mm_and_si128(starts, _mm_cmpgt_epi8(_mm_set1_epi8(char(limit)), index));
+      const __m128i need = _mm_and_si128(keep, _mm_or_si128(equal, high));
+      const uint32_t wanted = uint32_t(_mm_movemask_epi8(_mm_unpacklo_epi8(need, keep))) |
+                              uint32_t(_mm_movemask_epi8(_mm_unpackhi_epi8(need, keep))) << 16;
+      const __m128i pairs[2] = {_mm_unpacklo_epi8(counts, v), _mm_unpackhi_epi8(counts, v)};
+      for (int half = 0; half < 2; ++half) {
+        const unsigned lo = (wanted >> (16 * half)) & 0xFF, hi = (wanted >> (16 * half + 8)) & 0xFF;
+        const __m128i order =
+            _mm_or_si128(_mm_set_epi64x(int64_t(squeeze.order[hi]), int64_t(squeeze.order[lo])), high_half);
+        const __m128i packed = _mm_shuffle_epi8(pairs[half], order);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), packed);
+        out += _mm_popcnt_u32(lo);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_unpackhi_epi64(packed, packed));
+        out += _mm_popcnt_u32(hi);
+      }
+      i += limit;
+    }
+    if (i >= n)
+      break;
+    const size_t run = same_run(src + i, std::min<size_t>(n - i, 63));
+    if (run > 1 || (src[i] & 0xC0) == 0xC0)
+      *out++ = uint8_t(0xC0 | run);
+    *out++ = src[i];
+    i += run;
+  }
+  return out;
+}
+
+BK3_FAST uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
+{
+  equal.resize(n / 64 + 2);
+  uint64_t *const eq = equal.data();
+  if (k == 1)
+    equal_bytes(src, n, eq);
+  else
+    equal_pixels(src, n, eq);
+  // Packets copy whole pieces of 48 bytes while that stays within the row.
+  const size_t row_bytes = n * k;
+  // The bits of equal neighbours from pixel i on, `known` of them, are kept in a
+  // register: each packet's end is one count of trailing zeros away, in the bits
+  // themselves (a raw packet's, after the first) or in their complement (a run's).
+  uint64_t bits = 0;
+  size_t known = 0;
+  size_t i = 0;
+  while (i < n) {
+    if (known < 24) {
+      const size_t w = i / 64, s = i % 64;
+      bits = eq[w] >> s | (eq[w + 1] << 1) << (63 - s);
+      known = 64;
+    }
+    const uint64_t run = bits & 1;
+    const size_t end = size_t(_tzcnt_u64((bits ^ (0 - run)) & ~uint64_t(1)));
+    size_t length;
+    if (end < known) {
+      // Within the bits known: shorter than 64, and ending within the row.
+      length = end + run;
+      bits = (bits >> 1) >> (length - 1);
+      known -= length;
+    } else {
+      length = run ? run_length(eq, i) : next_one(eq, i + 1, n) - i;
+      length = std::min(length, std::min<size_t>(128, n - i));
+      known = 0;
+    }
+    *out++ = uint8_t(run << 7 | (length - 1));
+    const size_t bytes = run ? k : length * k;
+    const uint8_t *from = src + i * k;
+    if (i * k + 48 <= row_bytes && bytes <= 48) {
+      copy_48(out, from);
+    } else if (i * k + ((bytes + 47) / 48) * 48 <= row_bytes) {
+      for (size_t b = 0; b < bytes; b += 48)
+        copy_48(out + b, from + b);
+    } else {
+      std::memcpy(out, from, bytes);
+    }
+    out += bytes;
+    i += length;
+  }
+  return out;
+}
+
+} // namespace bk3
+
+#endif
