@@ -75,10 +75,43 @@ inline size_t run_length(const uint64_t *eq, size_t i)
   return w * 64 + size_t(__builtin_ctzll(word)) - i + 1;
 }
 
-BK3_FAST inline void copy_48(uint8_t *dst, const uint8_t *src)
+// One Targa packet of `length` pixels of `k` bytes from pixel `i` (a run when
+// `run`) into `out`; returns its end. Copies whole pieces of 32 bytes, at least
+// three, while that stays within the row.
+BK3_FAST inline uint8_t *put_packet(const uint8_t *src, size_t i, size_t length, uint64_t run, size_t k,
+                                    size_t row_bytes, uint8_t *out)
 {
-  _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst), _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src)));
-  _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 32), _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 32)));
+  *out++ = uint8_t(run << 7 | (length - 1));
+  const size_t bytes = run ? k : length * k;
+  const uint8_t *from = src + i * k;
+  const size_t left = row_bytes - i * k;
+  if (left >= 96 && bytes <= 96) {
+    for (size_t b = 0; b < 96; b += 32)
+      _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + b),
+                          _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + b)));
+  } else if (left >= ((bytes + 31) & ~size_t(31))) {
+    copy_by_32(out, from, bytes);
+  } else {
+    std::memcpy(out, from, bytes);
+  }
+  return out + bytes;
+}
+
+// Bit p set where a Targa packet starts at pixel p when none is cut at 128 pixels:
+// at 0, at each run's first pixel and after each run's last; and at `n`, the row's
+// end. `eq` holds `words` words of equal neighbours, clear from bit n - 1 on.
+BK3_FAST void packet_starts(const uint64_t *eq, size_t n, size_t words, uint64_t *starts)
+{
+  uint64_t before = 0;
+  for (size_t w = 0; w < words; ++w) {
+    const uint64_t e = eq[w];
+    starts[w] = ~(e << 1 | before >> 63) & (e | e << 2 | before >> 62);
+    before = e;
+  }
+  starts[0] |= 1;
+  starts[n / 64] = (starts[n / 64] & ((uint64_t(1) << (n % 64)) - 1)) | uint64_t(1) << (n % 64);
+  for (size_t w = n / 64 + 1; w < words; ++w)
+    starts[w] = 0;
 }
 
 // For each part of 16 bytes of 16 pixels of three bytes, the places of the pixels'
@@ -305,52 +338,39 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
 
 BK3_FAST uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
 {
-  equal.resize(n / 64 + 2);
-  uint64_t *const eq = equal.data();
+  const size_t words = n / 64 + 2;
+  equal.resize(2 * words);
+  uint64_t *const eq = equal.data(), *const starts = eq + words;
   if (k == 1)
     equal_bytes(src, n, eq);
   else
     equal_pixels(src, n, eq);
-  // Packets copy whole pieces of 48 bytes while that stays within the row.
+  packet_starts(eq, n, words, starts);
   const size_t row_bytes = n * k;
-  // The bits of equal neighbours from pixel i on, `known` of them, are kept in a
-  // register: each packet's end is one count of trailing zeros away, in the bits
-  // themselves (a raw packet's, after the first) or in their complement (a run's).
-  uint64_t bits = 0;
-  size_t known = 0;
-  size_t i = 0;
+  // Each packet ends where the next starts, so the packets are the set bits of
+  // `starts` taken in turn, and finding one does not wait on coding the one before.
+  // A packet longer than 128 pixels goes the slow way, packet by packet, until one
+  // starts where a bit says so again.
+  size_t i = 0, w = 0;
+  uint64_t ahead = starts[0] & ~uint64_t(1);
   while (i < n) {
-    if (known < 24) {
-      const size_t w = i / 64, s = i % 64;
-      bits = eq[w] >> s | (eq[w + 1] << 1) << (63 - s);
-      known = 64;
+    while (ahead == 0)
+      ahead = starts[++w];
+    const size_t next = w * 64 + size_t(_tzcnt_u64(ahead));
+    if (next - i <= 128) {
+      out = put_packet(src, i, next - i, eq[i / 64] >> (i % 64) & 1, k, row_bytes, out);
+      i = next;
+      ahead = _blsr_u64(ahead);
+      continue;
     }
-    const uint64_t run = bits & 1;
-    const size_t end = size_t(_tzcnt_u64((bits ^ (0 - run)) & ~uint64_t(1)));
-    size_t length;
-    if (end < known) {
-      // Within the bits known: shorter than 64, and ending within the row.
-      length = end + run;
-      bits = (bits >> 1) >> (length - 1);
-      known -= length;
-    } else {
-      length = run ? run_length(eq, i) : next_one(eq, i + 1, n) - i;
-      length = std::min(length, std::min<size_t>(128, n - i));
-      known = 0;
-    }
-    *out++ = uint8_t(run << 7 | (length - 1));
-    const size_t bytes = run ? k : length * k;
-    const uint8_t *from = src + i * k;
-    if (i * k + 48 <= row_bytes && bytes <= 48) {
-      copy_48(out, from);
-    } else if (i * k + ((bytes + 47) / 48) * 48 <= row_bytes) {
-      for (size_t b = 0; b < bytes; b += 48)
-        copy_48(out + b, from + b);
-    } else {
-      std::memcpy(out, from, bytes);
-    }
-    out += bytes;
-    i += length;
+    do {
+      const uint64_t run = eq[i / 64] >> (i % 64) & 1;
+      const size_t length = std::min(run ? run_length(eq, i) : next_one(eq, i + 1, n) - i, std::min<size_t>(128, n - i));
+      out = put_packet(src, i, length, run, k, row_bytes, out);
+      i += length;
+    } while (i < n && !(starts[i / 64] >> (i % 64) & 1));
+    w = i / 64;
+    ahead = starts[w] & ((~uint64_t(0) << (i % 64)) << 1);
   }
   return out;
 }
