@@ -78,11 +78,12 @@ inline size_t run_length(const uint64_t *eq, size_t i)
 // One Targa packet of `length` pixels of `k` bytes from pixel `i` (a run when
 // `run`) into `out`; returns its end. Copies whole pieces of 32 bytes, at least
 // three, while that stays within the row.
-BK3_FAST inline uint8_t *put_packet(const uint8_t *src, size_t i, size_t length, uint64_t run, size_t k,
-                                    size_t row_bytes, uint8_t *out)
+template <size_t k>
+BK3_FAST inline uint8_t *put_packet(const uint8_t *src, size_t i, size_t length, uint64_t run, size_t row_bytes,
+                                    uint8_t *out)
 {
   *out++ = uint8_t(run << 7 | (length - 1));
-  const size_t bytes = run ? k : length * k;
+  const size_t bytes = k * (length - (length - 1) * run); // without a branch: runs and raw packets alternate
   const uint8_t *from = src + i * k;
   const size_t left = row_bytes - i * k;
   if (left >= 96 && bytes <= 96) {
@@ -336,6 +337,42 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
   return out;
 }
 
+namespace {
+
+// Each packet ends where the next starts, so the packets are the set bits of
+// `starts` taken in turn, and finding one does not wait on coding the one before.
+// A packet longer than 128 pixels goes the slow way, packet by packet, until one
+// starts where a bit says so again.
+template <size_t k>
+BK3_FAST uint8_t *tga_packets(const uint8_t *src, size_t n, const uint64_t *eq, const uint64_t *starts, uint8_t *out)
+{
+  const size_t row_bytes = n * k;
+  size_t i = 0, w = 0;
+  uint64_t ahead = starts[0] & ~uint64_t(1);
+  while (i < n) {
+    while (ahead == 0)
+      ahead = starts[++w];
+    const size_t next = w * 64 + size_t(_tzcnt_u64(ahead));
+    if (next - i <= 128) {
+      out = put_packet<k>(src, i, next - i, eq[i / 64] >> (i % 64) & 1, row_bytes, out);
+      i = next;
+      ahead = _blsr_u64(ahead);
+      continue;
+    }
+    do {
+      const uint64_t run = eq[i / 64] >> (i % 64) & 1;
+      const size_t length = std::min(run ? run_length(eq, i) : next_one(eq, i + 1, n) - i, std::min<size_t>(128, n - i));
+      out = put_packet<k>(src, i, length, run, row_bytes, out);
+      i += length;
+    } while (i < n && !(starts[i / 64] >> (i % 64) & 1));
+    w = i / 64;
+    ahead = starts[w] & ((~uint64_t(0) << (i % 64)) << 1);
+  }
+  return out;
+}
+
+} // namespace
+
 BK3_FAST uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
 {
   const size_t words = n / 64 + 2;
@@ -346,33 +383,7 @@ BK3_FAST uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8
   else
     equal_pixels(src, n, eq);
   packet_starts(eq, n, words, starts);
-  const size_t row_bytes = n * k;
-  // Each packet ends where the next starts, so the packets are the set bits of
-  // `starts` taken in turn, and finding one does not wait on coding the one before.
-  // A packet longer than 128 pixels goes the slow way, packet by packet, until one
-  // starts where a bit says so again.
-  size_t i = 0, w = 0;
-  uint64_t ahead = starts[0] & ~uint64_t(1);
-  while (i < n) {
-    while (ahead == 0)
-      ahead = starts[++w];
-    const size_t next = w * 64 + size_t(_tzcnt_u64(ahead));
-    if (next - i <= 128) {
-      out = put_packet(src, i, next - i, eq[i / 64] >> (i % 64) & 1, k, row_bytes, out);
-      i = next;
-      ahead = _blsr_u64(ahead);
-      continue;
-    }
-    do {
-      const uint64_t run = eq[i / 64] >> (i % 64) & 1;
-      const size_t length = std::min(run ? run_length(eq, i) : next_one(eq, i + 1, n) - i, std::min<size_t>(128, n - i));
-      out = put_packet(src, i, length, run, k, row_bytes, out);
-      i += length;
-    } while (i < n && !(starts[i / 64] >> (i % 64) & 1));
-    w = i / 64;
-    ahead = starts[w] & ((~uint64_t(0) << (i % 64)) << 1);
-  }
-  return out;
+  return k == 1 ? tga_packets<1>(src, n, eq, starts, out) : tga_packets<3>(src, n, eq, starts, out);
 }
 
 } // namespace bk3
