@@ -278,6 +278,62 @@ BK3_FAST void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, u
     std::fill(planes + size_t(b) * plane_row + (width + 7) / 8, planes + size_t(b + 1) * plane_row, 0);
 }
 
+namespace {
+
+// The pairs of counts and bytes of eight bytes squeezed to those whose bits are set
+// in `wanted` (bit 2 j: the count of byte j, 2 j + 1: the byte), written at `out`;
+// returns their end. May write up to 16 bytes.
+BK3_FAST inline uint8_t *squeeze_pairs(__m128i pairs, unsigned wanted, uint8_t *out)
+{
+  const unsigned lo = wanted & 0xFF, hi = (wanted >> 8) & 0xFF;
+  const __m128i order = _mm_or_si128(_mm_set_epi64x(int64_t(squeeze.order[hi]), int64_t(squeeze.order[lo])),
+                                     _mm_set_epi64x(0x0808080808080808, 0));
+  const __m128i packed = _mm_shuffle_epi8(pairs, order);
+  _mm_storel_epi64(reinterpret_cast<__m128i *>(out), packed);
+  out += _mm_popcnt_u32(lo);
+  _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_unpackhi_epi64(packed, packed));
+  return out + _mm_popcnt_u32(hi);
+}
+
+// Thirty-two bytes from a run's start at `src`, when no run crosses from the first
+// sixteen to the second (each half then goes as in the sixteen-byte step, in its own
+// lane); returns how many bytes were coded, 0 when a run crosses.
+BK3_FAST inline size_t pcx_32(const uint8_t *src, uint8_t *&out)
+{
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src));
+  const __m256i equal = _mm256_cmpeq_epi8(v, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + 1)));
+  const uint32_t equal_bits = uint32_t(_mm256_movemask_epi8(equal));
+  if (equal_bits & 0x8000)
+    return 0;
+  const uint32_t start_bits = ~(equal_bits << 1); // bytes 0 and 16 start runs
+  // The last run goes to the next step when it may go on past the 32 (from byte 16
+  // on: the second half, when it is one run, waits whole).
+  const size_t limit = equal_bits >> 31 ? size_t(31 - __builtin_clz(start_bits)) : 32;
+  const __m256i top = _mm256_set1_epi8(char(0xC0)), sixteen = _mm256_set1_epi8(16);
+  const __m256i index = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7,
+                                         8, 9, 10, 11, 12, 13, 14, 15);
+  const uint32_t high_bits = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(v, top), top)));
+  const uint64_t keep = start_bits & ((uint64_t(1) << limit) - 1);
+  const uint64_t need = keep & (equal_bits | high_bits);
+  const uint64_t wanted = _pdep_u64(need, 0x5555555555555555u) | _pdep_u64(keep, 0xAAAAAAAAAAAAAAAAu);
+  // Each run's length in its lane: the next start after each byte, less its place.
+  const __m256i starts = _mm256_andnot_si256(_mm256_slli_si256(equal, 1), _mm256_set1_epi8(-1));
+  __m256i next = _mm256_alignr_epi8(sixteen, _mm256_blendv_epi8(sixteen, index, starts), 1);
+  next = _mm256_min_epu8(next, _mm256_alignr_epi8(sixteen, next, 1));
+  next = _mm256_min_epu8(next, _mm256_alignr_epi8(sixteen, next, 2));
+  next = _mm256_min_epu8(next, _mm256_alignr_epi8(sixteen, next, 4));
+  next = _mm256_min_epu8(next, _mm256_alignr_epi8(sixteen, next, 8));
+  const __m256i counts = _mm256_or_si256(_mm256_sub_epi8(next, index), top);
+  const __m256i lo = _mm256_unpacklo_epi8(counts, v), hi = _mm256_unpackhi_epi8(counts, v);
+  out = squeeze_pairs(_mm256_castsi256_si128(lo), unsigned(wanted), out);
+  out = squeeze_pairs(_mm256_castsi256_si128(hi), unsigned(wanted >> 16), out);
+  out = squeeze_pairs(_mm256_extracti128_si256(lo, 1), unsigned(wanted >> 32), out);
+  out = squeeze_pairs(_mm256_extracti128_si256(hi, 1), unsigned(wanted >> 48), out);
+  return limit;
+}
+
+} // namespace
+
 BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
 {
   const __m128i top = _mm_set1_epi8(char(0xC0)), sixteen = _mm_set1_epi8(16);
@@ -290,6 +346,12 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
     // not wanted (the rest of each run, the counts not needed) are squeezed out.
     // The last run goes to the next sixteen when it may go on past them.
     while (i + 17 <= n) {
+      if (i + 33 <= n) {
+        const size_t done = pcx_32(src + i, out);
+        i += done;
+        if (done)
+          continue;
+      }
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
       const __m128i equal =
           _mm_cmpeq_epi8(v, _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 1)));
