@@ -76,25 +76,18 @@ inline size_t run_length(const uint64_t *eq, size_t i)
 }
 
 // One Targa packet of `length` pixels of `k` bytes from pixel `i` (a run when
-// `run`) into `out`; returns its end. Copies whole pieces of 32 bytes, at least
-// three, while that stays within the row.
+// `run`) into `out`; returns its end.
 template <size_t k>
 BK3_FAST inline uint8_t *put_packet(const uint8_t *src, size_t i, size_t length, uint64_t run, size_t row_bytes,
                                     uint8_t *out)
 {
   *out++ = uint8_t(run << 7 | (length - 1));
-  const size_t bytes = k * (length - (length - 1) * run); // without a branch: runs and raw packets alternate
+  const size_t bytes = run ? k : length * k;
   const uint8_t *from = src + i * k;
-  const size_t left = row_bytes - i * k;
-  if (left >= 96 && bytes <= 96) {
-    for (size_t b = 0; b < 96; b += 32)
-      _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + b),
-                          _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + b)));
-  } else if (left >= ((bytes + 31) & ~size_t(31))) {
+  if (row_bytes - i * k >= ((bytes + 31) & ~size_t(31)))
     copy_by_32(out, from, bytes);
-  } else {
+  else
     std::memcpy(out, from, bytes);
-  }
   return out + bytes;
 }
 
@@ -401,34 +394,61 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
 
 namespace {
 
+// Packets one after the other from pixel `i`, where one starts, until one starts
+// where a bit of `starts` says so before pixel `fast_end`, or to the row's end;
+// returns where they stopped.
+template <size_t k>
+__attribute__((noinline)) BK3_FAST size_t tga_packets_slowly(const uint8_t *src, size_t n, const uint64_t *eq,
+                                                             const uint64_t *starts, size_t i, size_t fast_end,
+                                                             uint8_t *&out)
+{
+  do {
+    const uint64_t run = eq[i / 64] >> (i % 64) & 1;
+    const size_t length = std::min(run ? run_length(eq, i) : next_one(eq, i + 1, n) - i, std::min<size_t>(128, n - i));
+    out = put_packet<k>(src, i, length, run, n * k, out);
+    i += length;
+  } while (i < n && (i >= fast_end || !(starts[i / 64] >> (i % 64) & 1)));
+  return i;
+}
+
 // Each packet ends where the next starts, so the packets are the set bits of
 // `starts` taken in turn, and finding one does not wait on coding the one before.
-// A packet longer than 128 pixels goes the slow way, packet by packet, until one
-// starts where a bit says so again.
+// Packets longer than 128 pixels and those near the row's end (where whole pieces
+// of 32 bytes would reach beyond it) go the slow way.
 template <size_t k>
 BK3_FAST uint8_t *tga_packets(const uint8_t *src, size_t n, const uint64_t *eq, const uint64_t *starts, uint8_t *out)
 {
-  const size_t row_bytes = n * k;
-  size_t i = 0, w = 0;
-  uint64_t ahead = starts[0] & ~uint64_t(1);
+  const size_t row_bytes = n * k, most = 128 * k + 32;
+  const size_t fast_end = row_bytes >= most ? (row_bytes - most) / k : 0;
+  size_t i = 0;
   while (i < n) {
-    while (ahead == 0)
-      ahead = starts[++w];
-    const size_t next = w * 64 + size_t(_tzcnt_u64(ahead));
-    if (next - i <= 128) {
-      out = put_packet<k>(src, i, next - i, eq[i / 64] >> (i % 64) & 1, row_bytes, out);
-      i = next;
-      ahead = _blsr_u64(ahead);
-      continue;
-    }
-    do {
-      const uint64_t run = eq[i / 64] >> (i % 64) & 1;
-      const size_t length = std::min(run ? run_length(eq, i) : next_one(eq, i + 1, n) - i, std::min<size_t>(128, n - i));
-      out = put_packet<k>(src, i, length, run, row_bytes, out);
+    size_t w = i / 64;
+    uint64_t ahead = starts[w] & ((~uint64_t(0) << (i % 64)) << 1), here = eq[w];
+    uint64_t run = here >> (i % 64) & 1; // the packet's: whether pixel i equals the next
+    while (i < fast_end) {
+      while (ahead == 0) {
+        ahead = starts[++w];
+        here = eq[w];
+      }
+      const size_t at = size_t(_tzcnt_u64(ahead)), length = w * 64 + at - i;
+      if (length > 128)
+        break;
+      *out = uint8_t(run << 7 | (length - 1));
+      const size_t bytes = k * (run ? 1 : length);
+      const uint8_t *from = src + i * k;
+      for (size_t b = 0; b < 96; b += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 1 + b),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + b)));
+      for (size_t b = 96; b < bytes; b += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 1 + b),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + b)));
+      out += 1 + bytes;
       i += length;
-    } while (i < n && !(starts[i / 64] >> (i % 64) & 1));
-    w = i / 64;
-    ahead = starts[w] & ((~uint64_t(0) << (i % 64)) << 1);
+      run = here >> at & 1;
+      ahead = _blsr_u64(ahead);
+    }
+    if (i < n)
+      i = tga_packets_slowly<k>(src, n, eq, starts, i, fast_end, out);
   }
   return out;
 }
