@@ -37,11 +37,23 @@ BK3_FAST inline size_t next_one(const uint64_t *bits, size_t from, size_t limit)
 
 // Bit p set where byte p of the `n` at `src` equals byte p + 1; the bits from n - 1
 // on, up to the words' end, are clear.
+BK3_FAST inline uint64_t equal_32(const uint8_t *at)
+{
+  const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
+  const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 1));
+  return uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, b)));
+}
+
 BK3_FAST void equal_bytes(const uint8_t *src, size_t n, uint64_t *eq)
 {
-  const size_t words = n / 64 + 2;
-  std::memset(eq, 0, words * 8);
+  // Whole words are written once: adding bits to words just cleared would make each
+  // wait for the clearing stores.
   size_t p = 0;
+  for (; p + 65 <= n; p += 64)
+    eq[p / 64] = equal_32(src + p) | equal_32(src + p + 32) << 32;
+  const size_t words = n / 64 + 2;
+  for (size_t w = p / 64; w < words; ++w)
+    eq[w] = 0;
   for (; p + 33 <= n; p += 32) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + p));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + p + 1));
