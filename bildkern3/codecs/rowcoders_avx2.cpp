@@ -35,8 +35,6 @@ BK3_FAST inline size_t next_one(const uint64_t *bits, size_t from, size_t limit)
   return std::min(limit, w * 64 + size_t(_tzcnt_u64(word)));
 }
 
-// Bit p set where byte p of the `n` at `src` equals byte p + 1; the bits from n - 1
-// on, up to the words' end, are clear.
 BK3_FAST inline uint64_t equal_32(const uint8_t *at)
 {
   const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
@@ -44,6 +42,8 @@ BK3_FAST inline uint64_t equal_32(const uint8_t *at)
   return uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, b)));
 }
 
+// Bit p set where byte p of the `n` at `src` equals byte p + 1; the bits from n - 1
+// on, up to the words' end, are clear.
 BK3_FAST void equal_bytes(const uint8_t *src, size_t n, uint64_t *eq)
 {
   // Whole words are written once: adding bits to words just cleared would make each
@@ -343,13 +343,13 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
 {
   const __m128i top = _mm_set1_epi8(char(0xC0)), sixteen = _mm_set1_epi8(16);
   const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  const __m128i high_half = _mm_set_epi64x(0x0808080808080808, 0);
   size_t i = 0;
   while (i < n) {
     // Sixteen bytes at a time, starting where a run starts: each run within them
     // becomes its count (when it needs one) and its byte, side by side; the bytes
     // not wanted (the rest of each run, the counts not needed) are squeezed out.
-    // The last run goes to the next sixteen when it may go on past them.
+    // The last run goes to the next sixteen when it may go on past them. Where no
+    // run crosses from one sixteen to the next, two go at once.
     while (i + 17 <= n) {
       if (i + 33 <= n) {
         const size_t done = pcx_32(src + i, out);
@@ -381,16 +381,8 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
       const uint32_t wanted = uint32_t(_mm_movemask_epi8(_mm_unpacklo_epi8(need, keep))) |
                               uint32_t(_mm_movemask_epi8(_mm_unpackhi_epi8(need, keep))) << 16;
       const __m128i pairs[2] = {_mm_unpacklo_epi8(counts, v), _mm_unpackhi_epi8(counts, v)};
-      for (int half = 0; half < 2; ++half) {
-        const unsigned lo = (wanted >> (16 * half)) & 0xFF, hi = (wanted >> (16 * half + 8)) & 0xFF;
-        const __m128i order =
-            _mm_or_si128(_mm_set_epi64x(int64_t(squeeze.order[hi]), int64_t(squeeze.order[lo])), high_half);
-        const __m128i packed = _mm_shuffle_epi8(pairs[half], order);
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), packed);
-        out += _mm_popcnt_u32(lo);
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_unpackhi_epi64(packed, packed));
-        out += _mm_popcnt_u32(hi);
-      }
+      for (int half = 0; half < 2; ++half)
+        out = squeeze_pairs(pairs[half], (wanted >> (16 * half)) & 0xFFFF, out);
       i += limit;
     }
     if (i >= n)
