@@ -399,10 +399,14 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     const uint8_t *src = row_at(y);
     if (y + 1 < height)
       prefetch_next_row(src, row_at(y + 1), size_t(picture.bytew));
-    std::fill(line.begin(), line.end(), 0);
+    // Only what is not written over is cleared: the even line's last byte, or all
+    // of the bitplanes, which are ORed together.
     if (bits == 24) {
       bgr_to_channels(src, size_t(width), line.data(), line.data() + line_bytes, line.data() + 2 * line_bytes);
+      for (int q = 0; q < 3; ++q)
+        std::fill(line.begin() + q * line_bytes + width, line.begin() + (q + 1) * line_bytes, 0);
     } else if (planes == 4) {
+      std::fill(line.begin(), line.end(), 0);
       for (int64_t x = 0; x < width; ++x) {
         const unsigned v = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
         for (int q = 0; q < 4; ++q)
@@ -410,7 +414,9 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
             line[size_t(q * line_bytes + (x >> 3))] |= uint8_t(0x80 >> (x & 7));
       }
     } else {
-      std::memcpy(line.data(), src, size_t((width * bits + 7) / 8));
+      const int64_t bytes = (width * bits + 7) / 8;
+      std::memcpy(line.data(), src, size_t(bytes));
+      std::fill(line.begin() + bytes, line.begin() + line_bytes, 0);
     }
     for (int q = 0; q < planes; ++q)
       to = pcx_rle_line(line.data() + q * line_bytes, size_t(line_bytes), to);

@@ -35,13 +35,25 @@ BK3_FAST inline size_t next_one(const uint64_t *bits, size_t from, size_t limit)
   return std::min(limit, w * 64 + size_t(_tzcnt_u64(word)));
 }
 
+BK3_FAST inline uint64_t equal_32(const uint8_t *at)
+{
+  const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
+  const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 1));
+  return uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, b)));
+}
+
 // Bit p set where byte p of the `n` at `src` equals byte p + 1; the bits from n - 1
 // on, up to the words' end, are clear.
 BK3_FAST void equal_bytes(const uint8_t *src, size_t n, uint64_t *eq)
 {
-  const size_t words = n / 64 + 2;
-  std::memset(eq, 0, words * 8);
+  // Whole words are written once: adding bits to words just cleared would make each
+  // wait for the clearing stores.
   size_t p = 0;
+  for (; p + 65 <= n; p += 64)
+    eq[p / 64] = equal_32(src + p) | equal_32(src + p + 32) << 32;
+  const size_t words = n / 64 + 2;
+  for (size_t w = p / 64; w < words; ++w)
+    eq[w] = 0;
   for (; p + 33 <= n; p += 32) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + p));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + p + 1));
@@ -75,10 +87,37 @@ inline size_t run_length(const uint64_t *eq, size_t i)
   return w * 64 + size_t(__builtin_ctzll(word)) - i + 1;
 }
 
-BK3_FAST inline void copy_48(uint8_t *dst, const uint8_t *src)
+// One Targa packet of `length` pixels of `k` bytes from pixel `i` (a run when
+// `run`) into `out`; returns its end.
+template <size_t k>
+BK3_FAST inline uint8_t *put_packet(const uint8_t *src, size_t i, size_t length, uint64_t run, size_t row_bytes,
+                                    uint8_t *out)
 {
-  _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst), _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src)));
-  _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 32), _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 32)));
+  *out++ = uint8_t(run << 7 | (length - 1));
+  const size_t bytes = run ? k : length * k;
+  const uint8_t *from = src + i * k;
+  if (row_bytes - i * k >= ((bytes + 31) & ~size_t(31)))
+    copy_by_32(out, from, bytes);
+  else
+    std::memcpy(out, from, bytes);
+  return out + bytes;
+}
+
+// Bit p set where a Targa packet starts at pixel p when none is cut at 128 pixels:
+// at 0, at each run's first pixel and after each run's last; and at `n`, the row's
+// end. `eq` holds `words` words of equal neighbours, clear from bit n - 1 on.
+BK3_FAST void packet_starts(const uint64_t *eq, size_t n, size_t words, uint64_t *starts)
+{
+  uint64_t before = 0;
+  for (size_t w = 0; w < words; ++w) {
+    const uint64_t e = eq[w];
+    starts[w] = ~(e << 1 | before >> 63) & (e | e << 2 | before >> 62);
+    before = e;
+  }
+  starts[0] |= 1;
+  starts[n / 64] = (starts[n / 64] & ((uint64_t(1) << (n % 64)) - 1)) | uint64_t(1) << (n % 64);
+  for (size_t w = n / 64 + 1; w < words; ++w)
+    starts[w] = 0;
 }
 
 // For each part of 16 bytes of 16 pixels of three bytes, the places of the pixels'
@@ -244,18 +283,80 @@ BK3_FAST void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, u
     std::fill(planes + size_t(b) * plane_row + (width + 7) / 8, planes + size_t(b + 1) * plane_row, 0);
 }
 
+namespace {
+
+// The pairs of counts and bytes of eight bytes squeezed to those whose bits are set
+// in `wanted` (bit 2 j: the count of byte j, 2 j + 1: the byte), written at `out`;
+// returns their end. May write up to 16 bytes.
+BK3_FAST inline uint8_t *squeeze_pairs(__m128i pairs, unsigned wanted, uint8_t *out)
+{
+  const unsigned lo = wanted & 0xFF, hi = (wanted >> 8) & 0xFF;
+  const __m128i order = _mm_or_si128(_mm_set_epi64x(int64_t(squeeze.order[hi]), int64_t(squeeze.order[lo])),
+                                     _mm_set_epi64x(0x0808080808080808, 0));
+  const __m128i packed = _mm_shuffle_epi8(pairs, order);
+  _mm_storel_epi64(reinterpret_cast<__m128i *>(out), packed);
+  out += _mm_popcnt_u32(lo);
+  _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_unpackhi_epi64(packed, packed));
+  return out + _mm_popcnt_u32(hi);
+}
+
+// Thirty-two bytes from a run's start at `src`, when no run crosses from the first
+// sixteen to the second (each half then goes as in the sixteen-byte step, in its own
+// lane); returns how many bytes were coded, 0 when a run crosses.
+BK3_FAST inline size_t pcx_32(const uint8_t *src, uint8_t *&out)
+{
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src));
+  const __m256i equal = _mm256_cmpeq_epi8(v, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + 1)));
+  const uint32_t equal_bits = uint32_t(_mm256_movemask_epi8(equal));
+  if (equal_bits & 0x8000)
+    return 0;
+  const uint32_t start_bits = ~(equal_bits << 1); // bytes 0 and 16 start runs
+  // The last run goes to the next step when it may go on past the 32 (from byte 16
+  // on: the second half, when it is one run, waits whole).
+  const size_t limit = equal_bits >> 31 ? size_t(31 - __builtin_clz(start_bits)) : 32;
+  const __m256i top = _mm256_set1_epi8(char(0xC0)), sixteen = _mm256_set1_epi8(16);
+  const __m256i index = _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7,
+                                         8, 9, 10, 11, 12, 13, 14, 15);
+  const uint32_t high_bits = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(v, top), top)));
+  const uint64_t keep = start_bits & ((uint64_t(1) << limit) - 1);
+  const uint64_t need = keep & (equal_bits | high_bits);
+  const uint64_t wanted = _pdep_u64(need, 0x5555555555555555u) | _pdep_u64(keep, 0xAAAAAAAAAAAAAAAAu);
+  // Each run's length in its lane: the next start after each byte, less its place.
+  const __m256i starts = _mm256_andnot_si256(_mm256_slli_si256(equal, 1), _mm256_set1_epi8(-1));
+  __m256i next = _mm256_alignr_epi8(sixteen, _mm256_blendv_epi8(sixteen, index, starts), 1);
+  next = _mm256_min_epu8(next, _mm256_alignr_epi8(sixteen, next, 1));
+  next = _mm256_min_epu8(next, _mm256_alignr_epi8(sixteen, next, 2));
+  next = _mm256_min_epu8(next, _mm256_alignr_epi8(sixteen, next, 4));
+  next = _mm256_min_epu8(next, _mm256_alignr_epi8(sixteen, next, 8));
+  const __m256i counts = _mm256_or_si256(_mm256_sub_epi8(next, index), top);
+  const __m256i lo = _mm256_unpacklo_epi8(counts, v), hi = _mm256_unpackhi_epi8(counts, v);
+  out = squeeze_pairs(_mm256_castsi256_si128(lo), unsigned(wanted), out);
+  out = squeeze_pairs(_mm256_castsi256_si128(hi), unsigned(wanted >> 16), out);
+  out = squeeze_pairs(_mm256_extracti128_si256(lo, 1), unsigned(wanted >> 32), out);
+  out = squeeze_pairs(_mm256_extracti128_si256(hi, 1), unsigned(wanted >> 48), out);
+  return limit;
+}
+
+} // namespace
+
 BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
 {
   const __m128i top = _mm_set1_epi8(char(0xC0)), sixteen = _mm_set1_epi8(16);
   const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  const __m128i high_half = _mm_set_epi64x(0x0808080808080808, 0);
   size_t i = 0;
   while (i < n) {
     // Sixteen bytes at a time, starting where a run starts: each run within them
     // becomes its count (when it needs one) and its byte, side by side; the bytes
     // not wanted (the rest of each run, the counts not needed) are squeezed out.
-    // The last run goes to the next sixteen when it may go on past them.
+    // The last run goes to the next sixteen when it may go on past them. Where no
+    // run crosses from one sixteen to the next, two go at once.
     while (i + 17 <= n) {
+      if (i + 33 <= n) {
+        const size_t done = pcx_32(src + i, out);
+        i += done;
+        if (done)
+          continue;
+      }
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
       const __m128i equal =
           _mm_cmpeq_epi8(v, _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 1)));
@@ -280,16 +381,8 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
       const uint32_t wanted = uint32_t(_mm_movemask_epi8(_mm_unpacklo_epi8(need, keep))) |
                               uint32_t(_mm_movemask_epi8(_mm_unpackhi_epi8(need, keep))) << 16;
       const __m128i pairs[2] = {_mm_unpacklo_epi8(counts, v), _mm_unpackhi_epi8(counts, v)};
-      for (int half = 0; half < 2; ++half) {
-        const unsigned lo = (wanted >> (16 * half)) & 0xFF, hi = (wanted >> (16 * half + 8)) & 0xFF;
-        const __m128i order =
-            _mm_or_si128(_mm_set_epi64x(int64_t(squeeze.order[hi]), int64_t(squeeze.order[lo])), high_half);
-        const __m128i packed = _mm_shuffle_epi8(pairs[half], order);
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), packed);
-        out += _mm_popcnt_u32(lo);
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_unpackhi_epi64(packed, packed));
-        out += _mm_popcnt_u32(hi);
-      }
+      for (int half = 0; half < 2; ++half)
+        out = squeeze_pairs(pairs[half], (wanted >> (16 * half)) & 0xFFFF, out);
       i += limit;
     }
     if (i >= n)
@@ -303,56 +396,80 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
   return out;
 }
 
+namespace {
+
+// Packets one after the other from pixel `i`, where one starts, until one starts
+// where a bit of `starts` says so before pixel `fast_end`, or to the row's end;
+// returns where they stopped.
+template <size_t k>
+__attribute__((noinline)) BK3_FAST size_t tga_packets_slowly(const uint8_t *src, size_t n, const uint64_t *eq,
+                                                             const uint64_t *starts, size_t i, size_t fast_end,
+                                                             uint8_t *&out)
+{
+  do {
+    const uint64_t run = eq[i / 64] >> (i % 64) & 1;
+    const size_t length = std::min(run ? run_length(eq, i) : next_one(eq, i + 1, n) - i, std::min<size_t>(128, n - i));
+    out = put_packet<k>(src, i, length, run, n * k, out);
+    i += length;
+  } while (i < n && (i >= fast_end || !(starts[i / 64] >> (i % 64) & 1)));
+  return i;
+}
+
+// Each packet ends where the next starts, so the packets are the set bits of
+// `starts` taken in turn, and finding one does not wait on coding the one before.
+// Packets longer than 128 pixels and those near the row's end (where whole pieces
+// of 32 bytes would reach beyond it) go the slow way.
+template <size_t k>
+BK3_FAST uint8_t *tga_packets(const uint8_t *src, size_t n, const uint64_t *eq, const uint64_t *starts, uint8_t *out)
+{
+  const size_t row_bytes = n * k, most = 128 * k + 32;
+  const size_t fast_end = row_bytes >= most ? (row_bytes - most) / k : 0;
+  size_t i = 0;
+  while (i < n) {
+    size_t w = i / 64;
+    uint64_t ahead = starts[w] & ((~uint64_t(0) << (i % 64)) << 1), here = eq[w];
+    uint64_t run = here >> (i % 64) & 1; // the packet's: whether pixel i equals the next
+    while (i < fast_end) {
+      while (ahead == 0) {
+        ahead = starts[++w];
+        here = eq[w];
+      }
+      const size_t at = size_t(_tzcnt_u64(ahead)), length = w * 64 + at - i;
+      if (length > 128)
+        break;
+      *out = uint8_t(run << 7 | (length - 1));
+      const size_t bytes = k * (run ? 1 : length);
+      const uint8_t *from = src + i * k;
+      for (size_t b = 0; b < 96; b += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 1 + b),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + b)));
+      for (size_t b = 96; b < bytes; b += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 1 + b),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + b)));
+      out += 1 + bytes;
+      i += length;
+      run = here >> at & 1;
+      ahead = _blsr_u64(ahead);
+    }
+    if (i < n)
+      i = tga_packets_slowly<k>(src, n, eq, starts, i, fast_end, out);
+  }
+  return out;
+}
+
+} // namespace
+
 BK3_FAST uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
 {
-  equal.resize(n / 64 + 2);
-  uint64_t *const eq = equal.data();
+  const size_t words = n / 64 + 2;
+  equal.resize(2 * words);
+  uint64_t *const eq = equal.data(), *const starts = eq + words;
   if (k == 1)
     equal_bytes(src, n, eq);
   else
     equal_pixels(src, n, eq);
-  // Packets copy whole pieces of 48 bytes while that stays within the row.
-  const size_t row_bytes = n * k;
-  // The bits of equal neighbours from pixel i on, `known` of them, are kept in a
-  // register: each packet's end is one count of trailing zeros away, in the bits
-  // themselves (a raw packet's, after the first) or in their complement (a run's).
-  uint64_t bits = 0;
-  size_t known = 0;
-  size_t i = 0;
-  while (i < n) {
-    if (known < 24) {
-      const size_t w = i / 64, s = i % 64;
-      bits = eq[w] >> s | (eq[w + 1] << 1) << (63 - s);
-      known = 64;
-    }
-    const uint64_t run = bits & 1;
-    const size_t end = size_t(_tzcnt_u64((bits ^ (0 - run)) & ~uint64_t(1)));
-    size_t length;
-    if (end < known) {
-      // Within the bits known: shorter than 64, and ending within the row.
-      length = end + run;
-      bits = (bits >> 1) >> (length - 1);
-      known -= length;
-    } else {
-      length = run ? run_length(eq, i) : next_one(eq, i + 1, n) - i;
-      length = std::min(length, std::min<size_t>(128, n - i));
-      known = 0;
-    }
-    *out++ = uint8_t(run << 7 | (length - 1));
-    const size_t bytes = run ? k : length * k;
-    const uint8_t *from = src + i * k;
-    if (i * k + 48 <= row_bytes && bytes <= 48) {
-      copy_48(out, from);
-    } else if (i * k + ((bytes + 47) / 48) * 48 <= row_bytes) {
-      for (size_t b = 0; b < bytes; b += 48)
-        copy_48(out + b, from + b);
-    } else {
-      std::memcpy(out, from, bytes);
-    }
-    out += bytes;
-    i += length;
-  }
-  return out;
+  packet_starts(eq, n, words, starts);
+  return k == 1 ? tga_packets<1>(src, n, eq, starts, out) : tga_packets<3>(src, n, eq, starts, out);
 }
 
 } // namespace bk3
