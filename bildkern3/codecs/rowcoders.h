@@ -5,6 +5,8 @@
 // against.
 #pragma once
 
+#include "codecs/planar.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -26,6 +28,18 @@ uint8_t *byterun1_row_plain(const uint8_t *src, size_t n, uint8_t *out);
 // itself unless its top two bits are set, which would make it a count.
 uint8_t *pcx_rle_line(const uint8_t *src, size_t n, uint8_t *out);
 uint8_t *pcx_rle_line_plain(const uint8_t *src, size_t n, uint8_t *out);
+
+// One PCX packet from byte `i` of a line of `n` (i < n): the run of equal bytes
+// there (up to 63) with its count where it needs one; `i` moves past it.
+inline uint8_t *pcx_packet(const uint8_t *src, size_t n, size_t &i, uint8_t *out)
+{
+  const size_t run = same_run(src + i, n - i < 63 ? n - i : 63);
+  if (run > 1 || (src[i] & 0xC0) == 0xC0)
+    *out++ = uint8_t(0xC0 | run);
+  *out++ = src[i];
+  i += run;
+  return out;
+}
 
 // Targa run-length packets of one row of `n` pixels of `k` (1 or 3) bytes into
 // `out` (room for n (k + 1) + coder_slack bytes); returns the end. Runs of two or

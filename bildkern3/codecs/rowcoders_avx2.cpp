@@ -387,11 +387,7 @@ BK3_FAST uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out)
     }
     if (i >= n)
       break;
-    const size_t run = same_run(src + i, std::min<size_t>(n - i, 63));
-    if (run > 1 || (src[i] & 0xC0) == 0xC0)
-      *out++ = uint8_t(0xC0 | run);
-    *out++ = src[i];
-    i += run;
+    out = pcx_packet(src, n, i, out);
   }
   return out;
 }
