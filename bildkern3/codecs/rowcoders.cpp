@@ -186,6 +186,18 @@ bool have_fast()
 #endif
 }
 
+bool have_wide()
+{
+#if defined(__x86_64__)
+  static const bool yes = have_fast() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                          __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+                          __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("gfni");
+  return yes;
+#else
+  return false;
+#endif
+}
+
 } // namespace
 
 uint8_t *tga_rle_row_plain(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal)
@@ -214,6 +226,7 @@ void split_bitplanes_plain(const uint8_t *src, int bits, size_t width, uint8_t *
 }
 
 bool fast_row_coders() { return have_fast(); }
+bool wide_row_coders() { return have_wide(); }
 
 #if !defined(__x86_64__)
 uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out) { return byterun1_row_plain(src, n, out); }
@@ -227,15 +240,25 @@ void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, uint8_t *p
   std::vector<uint8_t> channels(3 * width);
   split_bitplanes_plain(src, bits, width, planes, plane_row, channels.data());
 }
+uint8_t *byterun1_row_wide(const uint8_t *src, size_t n, uint8_t *out) { return byterun1_row_plain(src, n, out); }
+uint8_t *pcx_rle_line_wide(const uint8_t *src, size_t n, uint8_t *out) { return pcx_rle_line_plain(src, n, out); }
+void split_bitplanes_wide(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row)
+{
+  split_bitplanes_fast(src, bits, width, planes, plane_row);
+}
 #endif
 
 uint8_t *byterun1_row(const uint8_t *src, size_t n, uint8_t *out)
 {
+  if (have_wide())
+    return byterun1_row_wide(src, n, out);
   return have_fast() ? byterun1_row_fast(src, n, out) : byterun1_row_plain(src, n, out);
 }
 
 uint8_t *pcx_rle_line(const uint8_t *src, size_t n, uint8_t *out)
 {
+  if (have_wide())
+    return pcx_rle_line_wide(src, n, out);
   return have_fast() ? pcx_rle_line_fast(src, n, out) : pcx_rle_line_plain(src, n, out);
 }
 
@@ -246,7 +269,9 @@ uint8_t *tga_rle_row(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::
 
 void split_bitplanes(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row, uint8_t *channels)
 {
-  if (have_fast())
+  if (have_wide())
+    split_bitplanes_wide(src, bits, width, planes, plane_row);
+  else if (have_fast())
     split_bitplanes_fast(src, bits, width, planes, plane_row);
   else
     split_bitplanes_plain(src, bits, width, planes, plane_row, channels);

@@ -1,8 +1,8 @@
 // The run-length row coders of the IFF, PCX and Targa writers, and the split of
 // IFF rows into bitplanes. Each has a plain form, which every x86-64 (and every
-// other processor) runs, and on processors with AVX2 a fast form that writes the
-// very same bytes; the plain forms stay as the reference the fast ones are tested
-// against.
+// other processor) runs, and on processors with AVX2 a fast form (some also a
+// widest one for AVX-512) that writes the very same bytes; the plain forms stay as
+// the reference the others are tested against.
 #pragma once
 
 #include "codecs/planar.h"
@@ -72,11 +72,38 @@ inline void prefetch_next_row(const uint8_t *row, const uint8_t *next, size_t by
       __builtin_prefetch(next + b, 0, 2);
 }
 
+// The rows the fast ByteRun1 coders keep masks for on the stack; longer ones
+// (wider than any IFF plane row) go the plain way.
+inline constexpr size_t byterun1_most = 16384;
+inline constexpr size_t byterun1_words = byterun1_most / 64 + 2;
+
+// Bit p of `three` set where bytes p, p + 1 and p + 2 of a row of `n` are equal
+// (where a run must start), from `eq`, the bits of equal neighbours (clear from
+// bit n - 1 on, n / 64 + 2 words).
+inline void byterun1_threes(const uint64_t *eq, size_t n, uint64_t *three)
+{
+  const size_t words = n / 64 + 2;
+  for (size_t w = 0; w + 1 < words; ++w)
+    three[w] = eq[w] & (eq[w] >> 1 | eq[w + 1] << 63);
+  three[words - 1] = 0;
+}
+
+// The ByteRun1 packets of a row of `n` bytes (up to byterun1_most) from its masks
+// of equal neighbours and of three equal bytes; the fast forms share it.
+uint8_t *byterun1_packets(const uint8_t *src, size_t n, const uint64_t *eq, const uint64_t *three, uint8_t *out);
+
 // Whether the fast forms run here; the tests compare them with the plain ones.
 bool fast_row_coders();
 uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out);
 uint8_t *pcx_rle_line_fast(const uint8_t *src, size_t n, uint8_t *out);
 uint8_t *tga_rle_row_fast(const uint8_t *src, size_t n, size_t k, uint8_t *out, std::vector<uint64_t> &equal);
 void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row);
+
+// Whether the widest forms (AVX-512 with its byte instructions) run here; where
+// they do, they take the place of the fast ones.
+bool wide_row_coders();
+uint8_t *byterun1_row_wide(const uint8_t *src, size_t n, uint8_t *out);
+uint8_t *pcx_rle_line_wide(const uint8_t *src, size_t n, uint8_t *out);
+void split_bitplanes_wide(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row);
 
 } // namespace bk3

@@ -16,11 +16,6 @@ namespace bk3 {
 
 namespace {
 
-// The rows ByteRun1 keeps masks for on the stack; longer ones (wider than any IFF
-// plane row) go the plain way.
-constexpr size_t most_bytes = 16384;
-constexpr size_t mask_words = most_bytes / 64 + 2;
-
 // The first set bit from `from` on in `bits`, or `limit` if there is none before it;
 // the words from bit `limit` on may hold anything but must exist.
 BK3_FAST inline size_t next_one(const uint64_t *bits, size_t from, size_t limit)
@@ -220,17 +215,9 @@ BK3_FAST inline void put_planes(__m256i v, uint8_t *planes, size_t plane_row)
 
 } // namespace
 
-BK3_FAST uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out)
+BK3_FAST uint8_t *byterun1_packets(const uint8_t *src, size_t n, const uint64_t *eq, const uint64_t *three,
+                                   uint8_t *out)
 {
-  if (n > most_bytes)
-    return byterun1_row_plain(src, n, out);
-  uint64_t eq[mask_words], three[mask_words];
-  equal_bytes(src, n, eq);
-  // Bit p of `three`: bytes p, p + 1 and p + 2 equal, where a run must start.
-  const size_t words = n / 64 + 2;
-  for (size_t w = 0; w + 1 < words; ++w)
-    three[w] = eq[w] & (eq[w] >> 1 | eq[w + 1] << 63);
-  three[words - 1] = 0;
   size_t i = 0;
   while (i < n) {
     if (three[i / 64] >> (i % 64) & 1) {
@@ -248,6 +235,16 @@ BK3_FAST uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out)
     i = j;
   }
   return out;
+}
+
+BK3_FAST uint8_t *byterun1_row_fast(const uint8_t *src, size_t n, uint8_t *out)
+{
+  if (n > byterun1_most)
+    return byterun1_row_plain(src, n, out);
+  uint64_t eq[byterun1_words], three[byterun1_words];
+  equal_bytes(src, n, eq);
+  byterun1_threes(eq, n, three);
+  return byterun1_packets(src, n, eq, three, out);
 }
 
 BK3_FAST void split_bitplanes_fast(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row)

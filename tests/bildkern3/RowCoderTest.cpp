@@ -1,5 +1,5 @@
-// The fast row coders of the IFF, PCX and Targa writers write exactly the bytes of
-// the plain ones, over rows of every width up to a few SIMD blocks and beyond and
+// The fast and widest row coders of the IFF, PCX and Targa writers write exactly
+// the bytes of the plain ones, over rows of every width up to a few SIMD blocks and beyond and
 // of every kind of run structure.
 #include "codecs/rowcoders.h"
 
@@ -74,10 +74,14 @@ TEST(RowCoders, FastRunLengthCodesAreThePlainOnes)
       SCOPED_TRACE(std::string(kind.name) + ", " + std::to_string(n) + " bytes");
       const Bytes src = row(kind, 3 * n, random);
       const uint8_t *s = src.data();
-      EXPECT_EQ(coded([&](uint8_t *o) { return byterun1_row_fast(s, n, o); }, 2 * n),
-                coded([&](uint8_t *o) { return byterun1_row_plain(s, n, o); }, 2 * n));
-      EXPECT_EQ(coded([&](uint8_t *o) { return pcx_rle_line_fast(s, n, o); }, 2 * n),
-                coded([&](uint8_t *o) { return pcx_rle_line_plain(s, n, o); }, 2 * n));
+      const Bytes iff = coded([&](uint8_t *o) { return byterun1_row_plain(s, n, o); }, 2 * n);
+      EXPECT_EQ(coded([&](uint8_t *o) { return byterun1_row_fast(s, n, o); }, 2 * n), iff);
+      const Bytes pcx = coded([&](uint8_t *o) { return pcx_rle_line_plain(s, n, o); }, 2 * n);
+      EXPECT_EQ(coded([&](uint8_t *o) { return pcx_rle_line_fast(s, n, o); }, 2 * n), pcx);
+      if (wide_row_coders()) {
+        EXPECT_EQ(coded([&](uint8_t *o) { return byterun1_row_wide(s, n, o); }, 2 * n), iff) << "AVX-512";
+        EXPECT_EQ(coded([&](uint8_t *o) { return pcx_rle_line_wide(s, n, o); }, 2 * n), pcx) << "AVX-512";
+      }
       for (size_t k : {1, 3})
         EXPECT_EQ(coded([&](uint8_t *o) { return tga_rle_row_fast(s, n, k, o, scratch); }, n * (k + 1)),
                   coded([&](uint8_t *o) { return tga_rle_row_plain(s, n, k, o, scratch); }, n * (k + 1)))
@@ -98,9 +102,13 @@ TEST(RowCoders, FastBitplanesAreThePlainOnes)
       for (uint8_t &b : src)
         b = uint8_t(random());
       const size_t plane_row = (width + 15) / 16 * 2;
-      Bytes fast(plane_row * size_t(bits), 0xA5), plain(fast), channels(3 * width);
+      Bytes fast(plane_row * size_t(bits), 0xA5), wide(fast), plain(fast), channels(3 * width);
       split_bitplanes_fast(src.data(), bits, width, fast.data(), plane_row);
       split_bitplanes_plain(src.data(), bits, width, plain.data(), plane_row, channels.data());
       EXPECT_EQ(fast, plain);
+      if (wide_row_coders()) {
+        split_bitplanes_wide(src.data(), bits, width, wide.data(), plane_row);
+        EXPECT_EQ(wide, plain) << "AVX-512";
+      }
     }
 }

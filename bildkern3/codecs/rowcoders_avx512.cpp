@@ -1,0 +1,217 @@
+// The widest row coders, for processors with AVX-512 and its byte instructions
+// (VBMI, VBMI2, GFNI; chosen at run time like the AVX2 ones). Bitplanes come from
+// one affine transform per 64 pixels instead of a mask per bit, and PCX packets
+// are squeezed together by compressing whole vectors instead of by table.
+#include "codecs/rowcoders.h"
+#include "codecs/planar.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+#define BK3_WIDE                                                                                                   \
+  __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,gfni,avx2,bmi,bmi2,popcnt,lzcnt")))
+
+namespace bk3 {
+
+namespace {
+
+// Index tables for the byte permutes.
+struct Tables {
+  // Byte 8 j + g from byte 8 g + j: eight quadwords of eight planes' bytes to eight
+  // quadwords of one plane each.
+  alignas(64) uint8_t transposed[64];
+  // Channel c (blue, green, red) of 64 pixels of three bytes: from the first 128
+  // bytes, and where that falls short, from the last 64.
+  alignas(64) uint8_t channel_low[3][64];
+  alignas(64) uint8_t channel_high[3][64];
+  uint64_t from_high[3];
+  alignas(64) uint8_t iota[64];
+  // Count k and byte k side by side, for k from 0 and from 32.
+  alignas(64) uint8_t pairs[2][64];
+  constexpr Tables() : transposed{}, channel_low{}, channel_high{}, from_high{}, iota{}, pairs{}
+  {
+    for (int g = 0; g < 8; ++g)
+      for (int j = 0; j < 8; ++j)
+        transposed[8 * j + g] = uint8_t(8 * g + j);
+    for (int c = 0; c < 3; ++c)
+      for (int p = 0; p < 64; ++p) {
+        const int at = 3 * p + c;
+        if (at < 128)
+          channel_low[c][p] = uint8_t(at);
+        else
+          channel_high[c][p] = uint8_t(at - 128), from_high[c] |= uint64_t(1) << p;
+      }
+    for (int p = 0; p < 64; ++p)
+      iota[p] = uint8_t(p);
+    for (int h = 0; h < 2; ++h)
+      for (int k = 0; k < 32; ++k) {
+        pairs[h][2 * k] = uint8_t(32 * h + k);
+        pairs[h][2 * k + 1] = uint8_t(64 + 32 * h + k);
+      }
+  }
+};
+constexpr Tables tables;
+
+BK3_WIDE inline __m512i load(const uint8_t *p) { return _mm512_loadu_si512(p); }
+
+// The eight bitplanes of 64 pixels' bytes, a quadword each, plane 0 first. The
+// affine transform takes each group of eight pixels as its matrix and picks bit j
+// of every row into byte j, the first pixel into the top bit.
+BK3_WIDE inline __m512i planes_of(__m512i pixels)
+{
+  const __m512i t = _mm512_gf2p8affine_epi64_epi8(_mm512_set1_epi64(0x8040201008040201), pixels, 0);
+  // (Zero-masked forms here and below: GCC 12 warns of the undefined start of the
+  // plain ones.)
+  return _mm512_maskz_permutexvar_epi8(~uint64_t(0), load(tables.transposed), t);
+}
+
+// Quadword j of `q` to plane j, at `at` in plane 0 and planes `plane_row` bytes
+// apart. (Stores of the halves of quarters: masked stores are slow on some
+// processors.)
+BK3_WIDE inline void put_planes(__m512i q, uint8_t *at, size_t plane_row)
+{
+  const __m256i half[2] = {_mm512_maskz_extracti64x4_epi64(0xFF, q, 0),
+                            _mm512_maskz_extracti64x4_epi64(0xFF, q, 1)};
+  for (size_t h = 0; h < 2; ++h)
+    for (size_t k = 0; k < 2; ++k) {
+      const __m128i quarter = k ? _mm256_extracti128_si256(half[h], 1) : _mm256_castsi256_si128(half[h]);
+      uint8_t *const to = at + (4 * h + 2 * k) * plane_row;
+      _mm_storel_epi64(reinterpret_cast<__m128i *>(to), quarter);
+      _mm_storeh_pd(reinterpret_cast<double *>(to + plane_row), _mm_castsi128_pd(quarter));
+    }
+}
+
+// 64 pixels' bytes from pixel `x` on: of an 8-bit row, or channel k (blue, green,
+// red) of a 24-bit one.
+BK3_WIDE inline __m512i pixels_at(const uint8_t *src, int bits, size_t x, int k)
+{
+  if (bits == 8)
+    return load(src + x);
+  const uint8_t *s = src + 3 * x;
+  const __m512i v = _mm512_permutex2var_epi8(load(s), load(tables.channel_low[k]), load(s + 64));
+  return _mm512_mask_permutexvar_epi8(v, tables.from_high[k], load(tables.channel_high[k]), load(s + 128));
+}
+
+// 512 pixels from `x` on into the eight planes from `at`, 64 bytes to each at once:
+// eight narrow stores per plane cost more than all the rest. Quadword s of plane
+// j's bytes comes from quadword j of step s, gathered in three exchanges: pairs of
+// steps, then pairs of pairs, then halves.
+BK3_WIDE __attribute__((always_inline)) inline void put_planes_512(const uint8_t *src, int bits, size_t x, int k, uint8_t *at, size_t plane_row)
+{
+  __m512i q[8], u[8], w[8];
+#pragma GCC unroll 8
+  for (int s = 0; s < 8; ++s)
+    q[s] = planes_of(pixels_at(src, bits, x + 64 * size_t(s), k));
+#pragma GCC unroll 4
+  for (int s = 0; s < 8; s += 2) { // u[s]: planes 0, 2, 4, 6; u[s + 1]: the odd ones
+    u[s] = _mm512_maskz_unpacklo_epi64(0xFF, q[s], q[s + 1]);
+    u[s + 1] = _mm512_maskz_unpackhi_epi64(0xFF, q[s], q[s + 1]);
+  }
+  const __m512i first = _mm512_set_epi64(13, 12, 5, 4, 9, 8, 1, 0), second = _mm512_set_epi64(15, 14, 7, 6, 11, 10, 3, 2);
+#pragma GCC unroll 2
+  for (int half = 0; half < 2; ++half) // w[4 half + j]: steps 4 half on of planes j and j + 4
+    for (int odd = 0; odd < 2; ++odd) {
+      const __m512i a = u[4 * half + odd], b = u[4 * half + 2 + odd];
+      w[4 * half + odd] = _mm512_permutex2var_epi64(a, first, b);
+      w[4 * half + 2 + odd] = _mm512_permutex2var_epi64(a, second, b);
+    }
+#pragma GCC unroll 4
+  for (size_t j = 0; j < 4; ++j) {
+    _mm512_storeu_si512(at + j * plane_row, _mm512_maskz_shuffle_i64x2(0xFF, w[j], w[4 + j], 0x44));
+    _mm512_storeu_si512(at + (j + 4) * plane_row, _mm512_maskz_shuffle_i64x2(0xFF, w[j], w[4 + j], 0xEE));
+  }
+}
+
+} // namespace
+
+BK3_WIDE uint8_t *byterun1_row_wide(const uint8_t *src, size_t n, uint8_t *out)
+{
+  if (n > byterun1_most)
+    return byterun1_row_plain(src, n, out);
+  uint64_t eq[byterun1_words], three[byterun1_words];
+  // Whole words of equal neighbours, reading at most 63 bytes beyond the row; the
+  // bits from n - 1 on cleared.
+  const size_t words = n / 64 + 2, used = (n + 62) / 64;
+  for (size_t w = 0; w < used; ++w)
+    eq[w] = _mm512_cmpeq_epi8_mask(load(src + 64 * w), load(src + 64 * w + 1));
+  if ((n - 1) % 64 != 0)
+    eq[used - 1] &= (uint64_t(1) << ((n - 1) % 64)) - 1;
+  for (size_t w = used; w < words; ++w)
+    eq[w] = 0;
+  byterun1_threes(eq, n, three);
+  return byterun1_packets(src, n, eq, three, out);
+}
+
+BK3_WIDE void split_bitplanes_wide(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row)
+{
+  size_t x = 0;
+  if (bits == 24 || bits == 8) {
+    const int channels = bits / 8; // blue, green, red: planes 16, 8, 0 on
+    for (; x + 512 <= width; x += 512)
+      for (int k = 0; k < channels; ++k)
+        put_planes_512(src, bits, x, k, planes + size_t(8 * (channels - 1 - k)) * plane_row + x / 8, plane_row);
+    for (; x + 64 <= width; x += 64)
+      for (int k = 0; k < channels; ++k)
+        put_planes(planes_of(pixels_at(src, bits, x, k)), planes + size_t(8 * (channels - 1 - k)) * plane_row + x / 8,
+                   plane_row);
+  } else if (bits == 1) {
+    x = width / 8 * 8;
+    std::memcpy(planes, src, x / 8);
+  }
+  split_bitplane_groups(src, bits, width, x / 8, planes, plane_row);
+  // The bytes beyond the last group.
+  for (int b = 0; b < bits; ++b)
+    std::fill(planes + size_t(b) * plane_row + (width + 7) / 8, planes + size_t(b + 1) * plane_row, 0);
+}
+
+// Sixty-four bytes a step from a run's start: the runs that end within them become
+// their counts (found from the places where runs start and end, each list
+// compressed to its front) and their bytes, side by side, and the counts not needed
+// are compressed out. The run through the last byte waits for the next step; a
+// step of at most one run, and the line's last bytes, go as the AVX2 form has them.
+BK3_WIDE uint8_t *pcx_rle_line_wide(const uint8_t *src, size_t n, uint8_t *out)
+{
+  const __m512i iota = load(tables.iota), top = _mm512_set1_epi8(char(0xC0));
+  size_t i = 0;
+  while (i + 65 <= n) {
+    const __m512i v = load(src + i);
+    const uint64_t equal = _mm512_cmpeq_epi8_mask(v, load(src + i + 1));
+    const uint64_t high = _mm512_cmpge_epu8_mask(v, top);
+    const uint64_t starts = ~(equal << 1);
+    const uint64_t below = equal >> 63 ? (uint64_t(1) << (63 - _lzcnt_u64(starts))) - 1 : ~uint64_t(0);
+    const uint64_t keep = starts & below;
+    if ((keep & (keep - 1)) == 0) { // one run of up to 64 bytes, or of more
+      out = pcx_packet(src, n, i, out);
+      continue;
+    }
+    if ((equal | high) == 0) { // 64 bytes that go as themselves
+      _mm512_storeu_si512(out, v);
+      out += 64, i += 64;
+      continue;
+    }
+    const uint64_t need = keep & (equal | high);
+    const __m512i first = _mm512_maskz_compress_epi8(keep, iota);
+    const __m512i last = _mm512_maskz_compress_epi8(~equal & below, iota);
+    // 0xC0 and the run's length, which is at most 63.
+    const __m512i counts = _mm512_add_epi8(_mm512_sub_epi8(last, first), _mm512_set1_epi8(char(0xC1)));
+    const __m512i bytes = _mm512_maskz_compress_epi8(keep, v);
+    const uint64_t runs = uint64_t(_mm_popcnt_u64(keep)), needed = _pext_u64(need, keep);
+    for (uint64_t h = 0; h < 2 && 32 * h < runs; ++h) {
+      const uint64_t here = std::min<uint64_t>(32, runs - 32 * h);
+      const uint64_t wanted = _pdep_u64(needed >> (32 * h), 0x5555555555555555u) |
+                              _pdep_u64((uint64_t(1) << here) - 1, 0xAAAAAAAAAAAAAAAAu);
+      const __m512i pairs = _mm512_permutex2var_epi8(counts, load(tables.pairs[h]), bytes);
+      _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(wanted, pairs));
+      out += _mm_popcnt_u64(wanted);
+    }
+    i += size_t(_mm_popcnt_u64(below));
+  }
+  return i < n ? pcx_rle_line_fast(src + i, n - i, out) : out;
+}
+
+} // namespace bk3
+
+#endif
