@@ -291,6 +291,10 @@ void BM_SaveUnsynced(benchmark::State &state)
       buffer.insert(buffer.end(), p, p + size);
       return true;
     }
+    bool put_pieces(const iovec *pieces, size_t count) override
+    {
+      return flush() && bk3::writev_all(fd, pieces, count);
+    }
     bool replace(uint64_t at, const void *data, size_t size) override // lengths known only at the end
     {
       return flush() && ::pwrite(fd, data, size, off_t(at)) == ssize_t(size);

@@ -1,6 +1,7 @@
 // Reading whole files, and writing files so that a failure never destroys the old one.
 #include "fileio.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -15,6 +16,39 @@
 #include <unistd.h>
 
 namespace bk3 {
+
+bool writev_all(int fd, const iovec *pieces, size_t count)
+{
+  iovec part[256]; // a copy to advance after a partial write, within IOV_MAX
+  while (count > 0) {
+    const size_t k = std::min(count, sizeof part / sizeof *part);
+    std::copy(pieces, pieces + k, part);
+    iovec *p = part, *const end = part + k;
+    for (;;) {
+      while (p != end && p->iov_len == 0)
+        ++p;
+      if (p == end)
+        break;
+      const ssize_t n = ::writev(fd, p, int(end - p));
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0) {
+        if (n == 0)
+          errno = EIO;
+        return false;
+      }
+      size_t done = size_t(n);
+      while (p != end && done >= p->iov_len)
+        done -= p->iov_len, ++p; // whole pieces written
+      if (p != end) {
+        p->iov_base = static_cast<uint8_t *>(p->iov_base) + done;
+        p->iov_len -= done;
+      }
+    }
+    pieces += k, count -= k;
+  }
+  return true;
+}
 
 namespace {
 
@@ -80,6 +114,21 @@ protected:
     return true;
   }
 
+  bool put_pieces(const iovec *pieces, size_t count) override
+  {
+    if (!flush())
+      return false;
+    if (!writev_all(fd_, pieces, count)) {
+      error_ = errno;
+      return false;
+    }
+    size_t size = 0;
+    for (size_t i = 0; i < count; ++i)
+      size += pieces[i].iov_len;
+    wrote(size);
+    return true;
+  }
+
   bool replace(uint64_t at, const void *data, size_t size) override
   {
     if (!flush())
@@ -105,6 +154,12 @@ private:
       error_ = errno;
       return false;
     }
+    wrote(size);
+    return true;
+  }
+
+  void wrote(size_t size)
+  {
     written_ += size;
 #ifdef SYNC_FILE_RANGE_WRITE
     // The sync before the rename would wait for the whole file: the disk starts on
@@ -114,7 +169,6 @@ private:
       started_ = written_;
     }
 #endif
-    return true;
   }
 
   static constexpr uint64_t writeback_step = uint64_t(8) << 20;

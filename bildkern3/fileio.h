@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/uio.h>
+
 namespace bk3 {
 
 // A file's bytes in one block.
@@ -74,6 +76,15 @@ public:
     }
     return !failed_;
   }
+  // Writes `count` pieces one after the other, in one call where the sink can.
+  bool write_pieces(const iovec *pieces, size_t count)
+  {
+    if (failed_)
+      return false;
+    if (!put_pieces(pieces, count))
+      failed_ = true;
+    return !failed_;
+  }
   bool failed() const { return failed_; }
   // Overwrites `size` bytes already written at offset `at` (a length that is known
   // only at the end); false, and failed from then on, where the sink cannot.
@@ -89,6 +100,13 @@ public:
 protected:
   virtual bool put(const void *data, size_t size) = 0;
   virtual bool replace(uint64_t, const void *, size_t) { return false; }
+  virtual bool put_pieces(const iovec *pieces, size_t count)
+  {
+    for (size_t i = 0; i < count; ++i)
+      if (!put(pieces[i].iov_base, pieces[i].iov_len))
+        return false;
+    return true;
+  }
 
 private:
   bool failed_ = false;
@@ -115,6 +133,10 @@ protected:
     return true;
   }
 };
+
+// Writes all of `count` pieces to `fd`, going on after a partial write where it
+// stopped; false with errno set on failure.
+bool writev_all(int fd, const iovec *pieces, size_t count);
 
 // Writes `target` through `body` into a temporary file in the target's folder and
 // renames it over the target only when it is completely written, synced and closed.

@@ -14,6 +14,9 @@
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
+
+#include <sys/uio.h>
 
 namespace bk3 {
 
@@ -45,9 +48,13 @@ template <class Upper, class Lower> bool run_in_halves(Upper &&upper, Lower &&lo
 // picture a second thread encodes blocks too, while this one writes each block as
 // soon as it and those before it are done. `make_scratch` gives each thread its
 // own working rows.
+// When each row lies before the one before it in memory (`backwards`), a block's
+// rows are coded from its last up, each into its own place `most` bytes apart, and
+// written in order as pieces: the processor fetches memory ahead of a forward walk
+// by itself, while rows taken backwards would each start by waiting for memory.
 template <class MakeScratch, class Encode>
-int64_t encode_rows(int64_t height, size_t most, bool large, MakeScratch make_scratch, Encode encode, Writer &out,
-                    Progress &progress)
+int64_t encode_rows(int64_t height, size_t most, bool large, bool backwards, MakeScratch make_scratch, Encode encode,
+                    Writer &out, Progress &progress)
 {
   constexpr int slots = 4;
   const int64_t block_rows = std::max<int64_t>(1, std::min<int64_t>(height, int64_t((size_t(1) << 20) / most)));
@@ -56,6 +63,7 @@ int64_t encode_rows(int64_t height, size_t most, bool large, MakeScratch make_sc
   std::unique_ptr<uint8_t[], FileData::Free> room(static_cast<uint8_t *>(std::malloc(block_bytes * slots)));
   if (!room)
     return -1;
+  std::vector<iovec> pieces(backwards ? size_t(block_rows) * slots : 0);
   struct Slot {
     int64_t block = -1; // encoded and not yet written
     size_t bytes = 0;
@@ -88,8 +96,21 @@ int64_t encode_rows(int64_t height, size_t most, bool large, MakeScratch make_sc
   };
   const auto encode_block = [&](int64_t block, decltype(make_scratch()) &scratch, bool here) {
     uint8_t *const from = room.get() + size_t(block % slots) * block_bytes;
+    const int64_t first = block * block_rows, last = std::min(height, first + block_rows);
+    if (backwards) {
+      iovec *const piece = pieces.data() + size_t(block % slots) * size_t(block_rows);
+      size_t bytes = 0;
+      for (int64_t r = last; r-- > first;) {
+        uint8_t *const to = from + size_t(r - first) * most;
+        piece[r - first] = {to, size_t(encode(r, scratch, to) - to)};
+        bytes += piece[r - first].iov_len;
+        if (here)
+          report(first + last - r); // as many rows as are done
+      }
+      return bytes;
+    }
     uint8_t *to = from;
-    for (int64_t r = block * block_rows, last = std::min(height, r + block_rows); r < last; ++r) {
+    for (int64_t r = first; r < last; ++r) {
       to = encode(r, scratch, to);
       if (here)
         report(r + 1);
@@ -131,8 +152,10 @@ int64_t encode_rows(int64_t height, size_t most, bool large, MakeScratch make_sc
     if (s.block == next_written) {
       const size_t bytes = s.bytes;
       const uint8_t *from = room.get() + size_t(next_written % slots) * block_bytes;
+      const iovec *rows = pieces.data() + size_t(next_written % slots) * size_t(block_rows);
+      const size_t count = size_t(std::min(height - next_written * block_rows, block_rows));
       held.unlock();
-      const bool ok = out.write(from, bytes);
+      const bool ok = backwards ? out.write_pieces(rows, count) : out.write(from, bytes);
       written += int64_t(bytes);
       report(std::min(height, (next_written + 1) * block_rows));
       held.lock();

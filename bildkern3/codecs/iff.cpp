@@ -487,15 +487,14 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   };
   const auto encode = [&](int64_t y, Rows &work, uint8_t *to) {
     const uint8_t *src = row_at(y);
-    if (y + 1 < height)
-      prefetch_next_row(src, row_at(y + 1), size_t(picture.bytew));
     split_bitplanes(src, bits, size_t(width), work.planes.data(), plane_row, work.channels.data());
     for (int p = 0; p < bits; ++p)
       to = byterun1_row(work.planes.data() + size_t(p) * plane_row, plane_row, to);
     return to;
   };
   const int64_t packed = encode_rows(height, packed_row * size_t(bits) + coder_slack,
-                                     width * height >= halves_from_pixels, make_rows, encode, out, progress);
+                                     width * height >= halves_from_pixels, h.biHeight > 0, make_rows, encode, out,
+                                     progress);
   if (packed < 0)
     return false;
   const uint64_t body = uint64_t(packed);

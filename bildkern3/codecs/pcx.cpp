@@ -397,8 +397,6 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   };
   const auto encode = [&](int64_t y, std::vector<uint8_t> &line, uint8_t *to) {
     const uint8_t *src = row_at(y);
-    if (y + 1 < height)
-      prefetch_next_row(src, row_at(y + 1), size_t(picture.bytew));
     // Only what is not written over is cleared: the even line's last byte, or all
     // of the bitplanes, which are ORed together.
     if (bits == 24) {
@@ -422,8 +420,8 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
       to = pcx_rle_line(line.data() + q * line_bytes, size_t(line_bytes), to);
     return to;
   };
-  if (encode_rows(height, 2 * line_size + coder_slack, width * height >= halves_from_pixels, make_line, encode, out,
-                  progress) < 0)
+  if (encode_rows(height, 2 * line_size + coder_slack, width * height >= halves_from_pixels, bh.biHeight > 0,
+                  make_line, encode, out, progress) < 0)
     return false;
   if (bits == 8) {
     out.u8(0x0C);

@@ -61,17 +61,6 @@ void split_bitplanes_plain(const uint8_t *src, int bits, size_t width, uint8_t *
 // eight planes; the planes' bytes beyond the last group are left alone.
 void split_bitplane_groups(const uint8_t *src, int bits, size_t width, size_t g, uint8_t *planes, size_t plane_row);
 
-// Asks for the picture row an encoder takes after `row` while it codes that one, when
-// the rows go backwards through memory (from the top of a bottom-up picture): the
-// processor follows rows taken forwards by itself, but each row taken backwards
-// would start by waiting for memory.
-inline void prefetch_next_row(const uint8_t *row, const uint8_t *next, size_t bytes)
-{
-  if (next < row)
-    for (size_t b = 0; b < bytes; b += 64)
-      __builtin_prefetch(next + b, 0, 2);
-}
-
 // The rows the fast ByteRun1 coders keep masks for on the stack; longer ones
 // (wider than any IFF plane row) go the plain way.
 inline constexpr size_t byterun1_most = 16384;

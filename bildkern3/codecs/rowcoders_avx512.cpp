@@ -84,33 +84,28 @@ BK3_WIDE inline void put_planes(__m512i q, uint8_t *at, size_t plane_row)
     }
 }
 
-// 64 pixels' bytes from pixel `x` on: of an 8-bit row, or channel k (blue, green,
-// red) of a 24-bit one.
-BK3_WIDE inline __m512i pixels_at(const uint8_t *src, int bits, size_t x, int k)
+// Channel k (blue, green, red) of 64 pixels of three bytes in `a`, `b`, `c`.
+BK3_WIDE inline __m512i channel(__m512i a, __m512i b, __m512i c, int k)
 {
-  if (bits == 8)
-    return load(src + x);
-  const uint8_t *s = src + 3 * x;
-  const __m512i v = _mm512_permutex2var_epi8(load(s), load(tables.channel_low[k]), load(s + 64));
-  return _mm512_mask_permutexvar_epi8(v, tables.from_high[k], load(tables.channel_high[k]), load(s + 128));
+  const __m512i v = _mm512_permutex2var_epi8(a, load(tables.channel_low[k]), b);
+  return _mm512_mask_permutexvar_epi8(v, tables.from_high[k], load(tables.channel_high[k]), c);
 }
 
-// 512 pixels from `x` on into the eight planes from `at`, 64 bytes to each at once:
-// eight narrow stores per plane cost more than all the rest. Quadword s of plane
-// j's bytes comes from quadword j of step s, gathered in three exchanges: pairs of
-// steps, then pairs of pairs, then halves.
-BK3_WIDE __attribute__((always_inline)) inline void put_planes_512(const uint8_t *src, int bits, size_t x, int k, uint8_t *at, size_t plane_row)
+// The eight planes' quadwords of eight steps of 64 pixels (as planes_of gives them)
+// into the eight planes from `at`, 64 bytes to each at once: eight narrow stores
+// per plane cost more than all the rest. Quadword s of plane j's bytes comes from
+// quadword j of step s, gathered in three exchanges: pairs of steps, then pairs of
+// pairs, then halves.
+BK3_WIDE __attribute__((always_inline)) inline void put_planes_512(const __m512i *q, uint8_t *at, size_t plane_row)
 {
-  __m512i q[8], u[8], w[8];
-#pragma GCC unroll 8
-  for (int s = 0; s < 8; ++s)
-    q[s] = planes_of(pixels_at(src, bits, x + 64 * size_t(s), k));
+  __m512i u[8], w[8];
 #pragma GCC unroll 4
   for (int s = 0; s < 8; s += 2) { // u[s]: planes 0, 2, 4, 6; u[s + 1]: the odd ones
     u[s] = _mm512_maskz_unpacklo_epi64(0xFF, q[s], q[s + 1]);
     u[s + 1] = _mm512_maskz_unpackhi_epi64(0xFF, q[s], q[s + 1]);
   }
-  const __m512i first = _mm512_set_epi64(13, 12, 5, 4, 9, 8, 1, 0), second = _mm512_set_epi64(15, 14, 7, 6, 11, 10, 3, 2);
+  const __m512i first = _mm512_set_epi64(13, 12, 5, 4, 9, 8, 1, 0);
+  const __m512i second = _mm512_set_epi64(15, 14, 7, 6, 11, 10, 3, 2);
 #pragma GCC unroll 2
   for (int half = 0; half < 2; ++half) // w[4 half + j]: steps 4 half on of planes j and j + 4
     for (int odd = 0; odd < 2; ++odd) {
@@ -125,6 +120,16 @@ BK3_WIDE __attribute__((always_inline)) inline void put_planes_512(const uint8_t
   }
 }
 
+// Word w of the bits of equal neighbours of a row whose first `used` words hold
+// any, the last of them ANDed with `last`.
+BK3_WIDE inline uint64_t equal_word(const uint8_t *src, size_t w, size_t used, uint64_t last)
+{
+  if (w >= used)
+    return 0;
+  const uint64_t e = _mm512_cmpeq_epi8_mask(load(src + 64 * w), load(src + 64 * w + 1));
+  return w + 1 == used ? e & last : e;
+}
+
 } // namespace
 
 BK3_WIDE uint8_t *byterun1_row_wide(const uint8_t *src, size_t n, uint8_t *out)
@@ -132,31 +137,54 @@ BK3_WIDE uint8_t *byterun1_row_wide(const uint8_t *src, size_t n, uint8_t *out)
   if (n > byterun1_most)
     return byterun1_row_plain(src, n, out);
   uint64_t eq[byterun1_words], three[byterun1_words];
-  // Whole words of equal neighbours, reading at most 63 bytes beyond the row; the
-  // bits from n - 1 on cleared.
+  // Whole words of equal neighbours, reading at most 63 bytes beyond the row, with
+  // the bits from n - 1 on clear; each word of threes as soon as the next word of
+  // equal neighbours is known (read back from memory, the words would wait for
+  // their stores).
   const size_t words = n / 64 + 2, used = (n + 62) / 64;
-  for (size_t w = 0; w < used; ++w)
-    eq[w] = _mm512_cmpeq_epi8_mask(load(src + 64 * w), load(src + 64 * w + 1));
-  if ((n - 1) % 64 != 0)
-    eq[used - 1] &= (uint64_t(1) << ((n - 1) % 64)) - 1;
-  for (size_t w = used; w < words; ++w)
-    eq[w] = 0;
-  byterun1_threes(eq, n, three);
+  const uint64_t last = (n - 1) % 64 ? (uint64_t(1) << ((n - 1) % 64)) - 1 : ~uint64_t(0);
+  uint64_t e = equal_word(src, 0, used, last);
+  for (size_t w = 0; w < words; ++w) {
+    const uint64_t next = equal_word(src, w + 1, used, last);
+    eq[w] = e;
+    three[w] = e & (e >> 1 | next << 63);
+    e = next;
+  }
   return byterun1_packets(src, n, eq, three, out);
 }
 
 BK3_WIDE void split_bitplanes_wide(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row)
 {
   size_t x = 0;
-  if (bits == 24 || bits == 8) {
-    const int channels = bits / 8; // blue, green, red: planes 16, 8, 0 on
-    for (; x + 512 <= width; x += 512)
-      for (int k = 0; k < channels; ++k)
-        put_planes_512(src, bits, x, k, planes + size_t(8 * (channels - 1 - k)) * plane_row + x / 8, plane_row);
+  if (bits == 24) { // blue, green, red: planes 16, 8, 0 on
+    for (; x + 512 <= width; x += 512) {
+      __m512i q[3][8];
+#pragma GCC unroll 8
+      for (int s = 0; s < 8; ++s) {
+        const uint8_t *p = src + 3 * (x + 64 * size_t(s));
+        const __m512i a = load(p), b = load(p + 64), c = load(p + 128);
+        for (int k = 0; k < 3; ++k)
+          q[k][s] = planes_of(channel(a, b, c, k));
+      }
+      for (int k = 0; k < 3; ++k)
+        put_planes_512(q[k], planes + size_t(8 * (2 - k)) * plane_row + x / 8, plane_row);
+    }
+    for (; x + 64 <= width; x += 64) {
+      const uint8_t *p = src + 3 * x;
+      const __m512i a = load(p), b = load(p + 64), c = load(p + 128);
+      for (int k = 0; k < 3; ++k)
+        put_planes(planes_of(channel(a, b, c, k)), planes + size_t(8 * (2 - k)) * plane_row + x / 8, plane_row);
+    }
+  } else if (bits == 8) {
+    for (; x + 512 <= width; x += 512) {
+      __m512i q[8];
+#pragma GCC unroll 8
+      for (int s = 0; s < 8; ++s)
+        q[s] = planes_of(load(src + x + 64 * size_t(s)));
+      put_planes_512(q, planes + x / 8, plane_row);
+    }
     for (; x + 64 <= width; x += 64)
-      for (int k = 0; k < channels; ++k)
-        put_planes(planes_of(pixels_at(src, bits, x, k)), planes + size_t(8 * (channels - 1 - k)) * plane_row + x / 8,
-                   plane_row);
+      put_planes(planes_of(load(src + x)), planes + x / 8, plane_row);
   } else if (bits == 1) {
     x = width / 8 * 8;
     std::memcpy(planes, src, x / 8);

@@ -325,8 +325,6 @@ bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   const auto encode = [&](int64_t r, Rows &rows, uint8_t *to) { // r: from the bottom
     std::vector<uint8_t> &indices = rows.indices;
     const uint8_t *src = row_at(r);
-    if (r + 1 < height)
-      prefetch_next_row(src, row_at(r + 1), size_t(picture.bytew));
     if (mapped && bits < 8) {
       for (int64_t x = 0; x < width; ++x)
         indices[size_t(x)] = bits == 4 ? (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F : (src[x >> 3] >> (7 - (x & 7))) & 1;
@@ -334,8 +332,8 @@ bool tga_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
     }
     return tga_rle_row(src, size_t(width), k, to, rows.equal);
   };
-  if (encode_rows(height, size_t(width) * (k + 1) + coder_slack, width * height >= halves_from_pixels, make_rows,
-                  encode, out, progress) < 0)
+  if (encode_rows(height, size_t(width) * (k + 1) + coder_slack, width * height >= halves_from_pixels,
+                  bh.biHeight < 0, make_rows, encode, out, progress) < 0)
     return false;
   // Footer: no extension or developer area.
   out.zeros(8);
