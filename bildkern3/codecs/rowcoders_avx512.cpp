@@ -68,22 +68,6 @@ BK3_WIDE inline __m512i planes_of(__m512i pixels)
   return _mm512_maskz_permutexvar_epi8(~uint64_t(0), load(tables.transposed), t);
 }
 
-// Quadword j of `q` to plane j, at `at` in plane 0 and planes `plane_row` bytes
-// apart. (Stores of the halves of quarters: masked stores are slow on some
-// processors.)
-BK3_WIDE inline void put_planes(__m512i q, uint8_t *at, size_t plane_row)
-{
-  const __m256i half[2] = {_mm512_maskz_extracti64x4_epi64(0xFF, q, 0),
-                            _mm512_maskz_extracti64x4_epi64(0xFF, q, 1)};
-  for (size_t h = 0; h < 2; ++h)
-    for (size_t k = 0; k < 2; ++k) {
-      const __m128i quarter = k ? _mm256_extracti128_si256(half[h], 1) : _mm256_castsi256_si128(half[h]);
-      uint8_t *const to = at + (4 * h + 2 * k) * plane_row;
-      _mm_storel_epi64(reinterpret_cast<__m128i *>(to), quarter);
-      _mm_storeh_pd(reinterpret_cast<double *>(to + plane_row), _mm_castsi128_pd(quarter));
-    }
-}
-
 // Channel k (blue, green, red) of 64 pixels of three bytes in `a`, `b`, `c`.
 BK3_WIDE inline __m512i channel(__m512i a, __m512i b, __m512i c, int k)
 {
@@ -95,8 +79,9 @@ BK3_WIDE inline __m512i channel(__m512i a, __m512i b, __m512i c, int k)
 // into the eight planes from `at`, 64 bytes to each at once: eight narrow stores
 // per plane cost more than all the rest. Quadword s of plane j's bytes comes from
 // quadword j of step s, gathered in three exchanges: pairs of steps, then pairs of
-// pairs, then halves.
-BK3_WIDE __attribute__((always_inline)) inline void put_planes_512(const __m512i *q, uint8_t *at, size_t plane_row)
+// pairs, then halves. Only the bytes `keep` has bits for are stored.
+BK3_WIDE __attribute__((always_inline)) inline void put_planes_512(const __m512i *q, uint8_t *at, size_t plane_row,
+                                                                   uint64_t keep)
 {
   __m512i u[8], w[8];
 #pragma GCC unroll 4
@@ -115,9 +100,24 @@ BK3_WIDE __attribute__((always_inline)) inline void put_planes_512(const __m512i
     }
 #pragma GCC unroll 4
   for (size_t j = 0; j < 4; ++j) {
-    _mm512_storeu_si512(at + j * plane_row, _mm512_maskz_shuffle_i64x2(0xFF, w[j], w[4 + j], 0x44));
-    _mm512_storeu_si512(at + (j + 4) * plane_row, _mm512_maskz_shuffle_i64x2(0xFF, w[j], w[4 + j], 0xEE));
+    const __m512i lo = _mm512_maskz_shuffle_i64x2(0xFF, w[j], w[4 + j], 0x44);
+    const __m512i hi = _mm512_maskz_shuffle_i64x2(0xFF, w[j], w[4 + j], 0xEE);
+    if (keep == ~uint64_t(0)) {
+      _mm512_storeu_si512(at + j * plane_row, lo);
+      _mm512_storeu_si512(at + (j + 4) * plane_row, hi);
+    } else {
+      _mm512_mask_storeu_epi8(at + j * plane_row, keep, lo);
+      _mm512_mask_storeu_epi8(at + (j + 4) * plane_row, keep, hi);
+    }
   }
+}
+
+// Up to 64 bytes from `p`: the first `bytes`, zeros after them (nothing is read there).
+BK3_WIDE inline __m512i load_first(const uint8_t *p, ptrdiff_t bytes)
+{
+  if (bytes >= 64)
+    return load(p);
+  return _mm512_maskz_loadu_epi8(bytes > 0 ? (uint64_t(1) << bytes) - 1 : 0, p);
 }
 
 // Word w of the bits of equal neighbours of a row whose first `used` words hold
@@ -153,46 +153,35 @@ BK3_WIDE uint8_t *byterun1_row_wide(const uint8_t *src, size_t n, uint8_t *out)
   return byterun1_packets(src, n, eq, three, out);
 }
 
+// Blocks of 512 pixels, then what is left as one more block, with zeros beyond
+// the row: their bits are the clear bits and bytes beyond it.
 BK3_WIDE void split_bitplanes_wide(const uint8_t *src, int bits, size_t width, uint8_t *planes, size_t plane_row)
 {
-  size_t x = 0;
-  if (bits == 24) { // blue, green, red: planes 16, 8, 0 on
-    for (; x + 512 <= width; x += 512) {
-      __m512i q[3][8];
-#pragma GCC unroll 8
-      for (int s = 0; s < 8; ++s) {
-        const uint8_t *p = src + 3 * (x + 64 * size_t(s));
-        const __m512i a = load(p), b = load(p + 64), c = load(p + 128);
-        for (int k = 0; k < 3; ++k)
-          q[k][s] = planes_of(channel(a, b, c, k));
-      }
-      for (int k = 0; k < 3; ++k)
-        put_planes_512(q[k], planes + size_t(8 * (2 - k)) * plane_row + x / 8, plane_row);
-    }
-    for (; x + 64 <= width; x += 64) {
-      const uint8_t *p = src + 3 * x;
-      const __m512i a = load(p), b = load(p + 64), c = load(p + 128);
-      for (int k = 0; k < 3; ++k)
-        put_planes(planes_of(channel(a, b, c, k)), planes + size_t(8 * (2 - k)) * plane_row + x / 8, plane_row);
-    }
-  } else if (bits == 8) {
-    for (; x + 512 <= width; x += 512) {
-      __m512i q[8];
-#pragma GCC unroll 8
-      for (int s = 0; s < 8; ++s)
-        q[s] = planes_of(load(src + x + 64 * size_t(s)));
-      put_planes_512(q, planes + x / 8, plane_row);
-    }
-    for (; x + 64 <= width; x += 64)
-      put_planes(planes_of(load(src + x)), planes + x / 8, plane_row);
-  } else if (bits == 1) {
-    x = width / 8 * 8;
-    std::memcpy(planes, src, x / 8);
+  if (bits != 24 && bits != 8) {
+    split_bitplanes_fast(src, bits, width, planes, plane_row);
+    return;
   }
-  split_bitplane_groups(src, bits, width, x / 8, planes, plane_row);
-  // The bytes beyond the last group.
-  for (int b = 0; b < bits; ++b)
-    std::fill(planes + size_t(b) * plane_row + (width + 7) / 8, planes + size_t(b + 1) * plane_row, 0);
+  const size_t k = size_t(bits) / 8, row_bytes = k * width; // bytes a pixel
+  for (size_t x = 0; x < width; x += 512) {
+    const size_t bytes = std::min<size_t>(64, plane_row - x / 8); // of each plane
+    const uint64_t keep = bytes == 64 ? ~uint64_t(0) : (uint64_t(1) << bytes) - 1;
+    __m512i q[3][8];
+#pragma GCC unroll 8
+    for (size_t s = 0; s < 8; ++s) {
+      const size_t at = k * (x + 64 * s);
+      const ptrdiff_t left = ptrdiff_t(row_bytes) - ptrdiff_t(at);
+      if (k == 1) {
+        q[0][s] = planes_of(load_first(src + at, left));
+        continue;
+      }
+      const __m512i a = load_first(src + at, left), b = load_first(src + at + 64, left - 64),
+                    c = load_first(src + at + 128, left - 128);
+      for (int ch = 0; ch < 3; ++ch)
+        q[ch][s] = planes_of(channel(a, b, c, ch));
+    }
+    for (size_t c = 0; c < k; ++c) // blue, green, red: planes 16, 8, 0 on
+      put_planes_512(q[c], planes + 8 * (k - 1 - c) * plane_row + x / 8, plane_row, keep);
+  }
 }
 
 // Sixty-four bytes a step from a run's start: the runs that end within them become
