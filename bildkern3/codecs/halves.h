@@ -178,4 +178,11 @@ int64_t encode_rows(int64_t height, size_t most, bool large, bool backwards, Mak
   return stop || out.failed() ? -1 : written;
 }
 
+// The row after `row` (rows `stride` bytes apart, up to `end`) in memory, which
+// encode_rows has an encoder take next but at a block's end; null after the last.
+inline const uint8_t *next_in_memory(const uint8_t *row, int64_t stride, const uint8_t *end)
+{
+  return end - row > stride ? row + stride : nullptr;
+}
+
 } // namespace bk3

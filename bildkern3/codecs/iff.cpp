@@ -485,11 +485,14 @@ bool iff_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   const auto row_at = [&](int64_t y) { // from the top
     return picture.poi + (h.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
   };
+  const uint8_t *const picture_end = picture.poi + height * int64_t(picture.bytew);
   const auto encode = [&](int64_t y, Rows &work, uint8_t *to) {
-    const uint8_t *src = row_at(y);
+    const uint8_t *src = row_at(y), *next = next_in_memory(src, picture.bytew, picture_end);
     split_bitplanes(src, bits, size_t(width), work.planes.data(), plane_row, work.channels.data());
-    for (int p = 0; p < bits; ++p)
+    for (int p = 0; p < bits; ++p) {
+      prefetch_part(next, size_t(picture.bytew), size_t(p), size_t(bits));
       to = byterun1_row(work.planes.data() + size_t(p) * plane_row, plane_row, to);
+    }
     return to;
   };
   const int64_t packed = encode_rows(height, packed_row * size_t(bits) + coder_slack,

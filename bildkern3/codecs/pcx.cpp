@@ -395,8 +395,9 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
   const auto row_at = [&](int64_t y) { // from the top
     return picture.poi + (bh.biHeight < 0 ? y : height - 1 - y) * int64_t(picture.bytew);
   };
+  const uint8_t *const picture_end = picture.poi + height * int64_t(picture.bytew);
   const auto encode = [&](int64_t y, std::vector<uint8_t> &line, uint8_t *to) {
-    const uint8_t *src = row_at(y);
+    const uint8_t *src = row_at(y), *next = next_in_memory(src, picture.bytew, picture_end);
     // Only what is not written over is cleared: the even line's last byte, or all
     // of the bitplanes, which are ORed together.
     if (bits == 24) {
@@ -416,8 +417,10 @@ bool pcx_save(const dib &picture, const PictureShape &shape, Writer &out, Progre
       std::memcpy(line.data(), src, size_t(bytes));
       std::fill(line.begin() + bytes, line.begin() + line_bytes, 0);
     }
-    for (int q = 0; q < planes; ++q)
+    for (int q = 0; q < planes; ++q) {
+      prefetch_part(next, size_t(picture.bytew), size_t(q), size_t(planes));
       to = pcx_rle_line(line.data() + q * line_bytes, size_t(line_bytes), to);
+    }
     return to;
   };
   if (encode_rows(height, 2 * line_size + coder_slack, width * height >= halves_from_pixels, bh.biHeight > 0,

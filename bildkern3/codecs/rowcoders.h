@@ -61,6 +61,18 @@ void split_bitplanes_plain(const uint8_t *src, int bits, size_t width, uint8_t *
 // eight planes; the planes' bytes beyond the last group are left alone.
 void split_bitplane_groups(const uint8_t *src, int bits, size_t width, size_t g, uint8_t *planes, size_t plane_row);
 
+// Asks for part `part` of `parts` of the picture row an encoder takes next (none
+// when `next` is null) while it codes this one: the work on a row's coded planes
+// reads no picture, so memory would fetch nothing ahead of the next row. Parts
+// spread the requests over the row's work, so that they do not wait for each
+// other.
+inline void prefetch_part(const uint8_t *next, size_t bytes, size_t part, size_t parts)
+{
+  if (next)
+    for (size_t b = bytes * part / parts / 64 * 64, end = bytes * (part + 1) / parts; b < end; b += 64)
+      __builtin_prefetch(next + b, 0, 3);
+}
+
 // The rows the fast ByteRun1 coders keep masks for on the stack; longer ones
 // (wider than any IFF plane row) go the plain way.
 inline constexpr size_t byterun1_most = 16384;
