@@ -62,10 +62,9 @@ void split_bitplanes_plain(const uint8_t *src, int bits, size_t width, uint8_t *
 void split_bitplane_groups(const uint8_t *src, int bits, size_t width, size_t g, uint8_t *planes, size_t plane_row);
 
 // Asks for part `part` of `parts` of the picture row an encoder takes next (none
-// when `next` is null) while it codes this one: the work on a row's coded planes
-// reads no picture, so memory would fetch nothing ahead of the next row. Parts
-// spread the requests over the row's work, so that they do not wait for each
-// other.
+// when `next` is null) while it codes the planes of this one: that work reads no
+// picture, so nothing else would fetch the next row ahead. In parts spread over
+// the planes, the requests do not wait for each other.
 inline void prefetch_part(const uint8_t *next, size_t bytes, size_t part, size_t parts)
 {
   if (next)

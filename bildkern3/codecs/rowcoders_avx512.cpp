@@ -12,7 +12,7 @@
 #include <cstring>
 
 #define BK3_WIDE                                                                                                   \
-  __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,gfni,avx2,bmi,bmi2,popcnt,lzcnt")))
+  __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,gfni,avx2,bmi,bmi2,popcnt")))
 
 namespace bk3 {
 
@@ -198,7 +198,7 @@ BK3_WIDE uint8_t *pcx_rle_line_wide(const uint8_t *src, size_t n, uint8_t *out)
     const uint64_t equal = _mm512_cmpeq_epi8_mask(v, load(src + i + 1));
     const uint64_t high = _mm512_cmpge_epu8_mask(v, top);
     const uint64_t starts = ~(equal << 1);
-    const uint64_t below = equal >> 63 ? (uint64_t(1) << (63 - _lzcnt_u64(starts))) - 1 : ~uint64_t(0);
+    const uint64_t below = equal >> 63 ? (uint64_t(1) << (63 - __builtin_clzll(starts))) - 1 : ~uint64_t(0);
     const uint64_t keep = starts & below;
     if ((keep & (keep - 1)) == 0) { // one run of up to 64 bytes, or of more
       out = pcx_packet(src, n, i, out);
