@@ -1,6 +1,6 @@
 // The fast and widest row coders of the IFF, PCX and Targa writers write exactly
-// the bytes of the plain ones, over rows of every width up to a few SIMD blocks and beyond and
-// of every kind of run structure.
+// the bytes of the plain ones, over rows of every width up to a few SIMD blocks
+// and beyond and of every kind of run structure.
 #include "codecs/rowcoders.h"
 
 #include <gtest/gtest.h>
